@@ -1,0 +1,45 @@
+# Two commands for a fresh Debian machine: `make run` and `make test`.
+# Both install the Debian packages that are missing (with sudo when not root),
+# configure with CMake and build into build/.
+
+PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build run test sanitize bench clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; \
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing packages:" $$missing; \
+	  $(SUDO) apt-get update && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+build/CMakeCache.txt:
+	cmake --preset release
+
+build: deps build/CMakeCache.txt
+	cmake --build --preset release -j $(JOBS)
+
+run: build
+	./build/driftmote
+
+test: build
+	ctest --preset release -j $(JOBS)
+
+# The simulation and the tool under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake --preset sanitize
+	cmake --build --preset sanitize -j $(JOBS)
+	ctest --preset sanitize -j $(JOBS)
+
+bench: build
+	./build/driftmote-bench
+
+clean:
+	rm -rf build build-debug build-sanitize

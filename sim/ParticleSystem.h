@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Particle.h"
+
+// Two arrays of particles (the current state and the one the next step writes),
+// the particle count and the three force coefficients. The fields are public:
+// the owner reads the count and the current array, writes the coefficients and
+// edits records of the current array directly.
+//
+// Numeric convention: arithmetic in double precision, rounding to single precision
+// only where a value is stored into a float. Every rounding point is deliberate.
+class ParticleSystem {
+public:
+    Particle* m_pBufA = nullptr; // first array, owned; null while empty
+    Particle* m_pBufB = nullptr; // second array, owned; null while empty
+    int m_nCount = 0;            // number of particles; 0 while empty
+    Particle* m_pCur = nullptr;  // view: the array holding the current state
+    Particle* m_pNext = nullptr; // view: the array the next Step writes
+
+    // Written by the owner before the first Step; the store never changes them.
+    float m_fAttraction = 0.0f; // far attraction, A / r^3 towards the other particle
+    float m_fRepulsion = 0.0f;  // near repulsion, R / r^5 away from it
+    float m_fFriction = 0.0f;   // fraction of the velocity that one step removes
+
+    ParticleSystem() = default;
+    ~ParticleSystem();
+    ParticleSystem(const ParticleSystem&) = delete;
+    ParticleSystem& operator=(const ParticleSystem&) = delete;
+
+    // Discards every particle and makes room for `count` new, uninitialised ones;
+    // a count of 0 or less leaves the store empty. Returns false when the arrays
+    // cannot be allocated, in which case the store is left empty.
+    bool SetCount(int count);
+
+    // Random placement of every particle of the current array inside the disc
+    // about (centerX, centerY), each at least minSeparation from the ones before
+    // it where 1000 candidates allow, with velocities up to maxSpeed per axis.
+    // Needs a radius of 0 or more; any other radius places nothing.
+    void Scatter(float centerX, float centerY, float radius, float minSeparation, float maxSpeed);
+
+    // One frame of motion: forces from the current array, the new state written to
+    // the next array, then the two arrays exchange roles.
+    void Step();
+
+    // Wall rule of one axis: a coordinate below 0 (or not a number) is put on 0,
+    // one above 10 on 10, and the velocity component flips its sign.
+    static void ReflectAxis(float& position, float& velocity);
+
+    // The literal implementations: every pair evaluated on its own, every
+    // candidate compared with every earlier particle.
+    void StepPlain();
+    void ScatterPlain(float centerX, float centerY, float radius, float minSeparation, float maxSpeed);
+};
+
+// Everything the simulation needs to advance particle i by one frame, given the
+// force sums over all other particles. Shared by every implementation of Step.
+void FinishParticle(const Particle& s, Particle& n, double fx, float fy, double frictionFactor);
+
+// The force sums on particle i from every other particle of `cur`, in ascending
+// index order, exactly as the step defines them.
+void PairSums(const Particle* cur, int count, int i, double attraction, double repulsion,
+              double& fx, float& fy);

@@ -1,0 +1,81 @@
+#include "SwarmParams.h"
+
+#include "ParticleSystem.h"
+
+#include <climits>
+#include <clocale>
+#include <cstdlib>
+#include <locale.h>
+#include <string>
+
+namespace {
+
+std::string EditBuffer(std::string_view text)
+{
+    return std::string(text.substr(0, kEditTextLimit));
+}
+
+bool IsCSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+} // namespace
+
+int CountFromText(std::string_view text)
+{
+    const std::string buffer = EditBuffer(text);
+    std::size_t i = 0;
+    while (i < buffer.size() && IsCSpace(buffer[i]))
+        ++i;
+    bool negative = false;
+    if (i < buffer.size() && (buffer[i] == '+' || buffer[i] == '-')) {
+        negative = buffer[i] == '-';
+        ++i;
+    }
+    long long value = 0; // 30 characters cannot overflow this before saturating below
+    for (; i < buffer.size() && buffer[i] >= '0' && buffer[i] <= '9'; ++i) {
+        value = value * 10 + (buffer[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+float CoefficientFromText(std::string_view text)
+{
+    // The toolkit sets the process locale from the environment; the boxes always
+    // read a point as the decimal separator.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    const std::string buffer = EditBuffer(text);
+    const double value = strtod_l(buffer.c_str(), nullptr, cLocale);
+    // Beyond the single-precision range the stored value becomes infinite.
+    return static_cast<float>(value);
+}
+
+int WrapPreset(int preset)
+{
+    if (preset < 0)
+        preset = kPresetCount - 1;
+    if (preset > kPresetCount - 1)
+        preset = 0;
+    return preset;
+}
+
+const PresetTexts& PresetRow(int preset)
+{
+    return (preset >= 1 && preset < kPresetCount) ? kPresets[preset] : kPresets[0];
+}
+
+bool ResizeAndScatter(ParticleSystem& particles, int count)
+{
+    const bool allocated = particles.SetCount(count);
+    particles.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+    return allocated;
+}
