@@ -52,13 +52,10 @@ TEST(SimCli, CountWithoutRoomFailsTheRunNamingTheCount)
     EXPECT_NE(r.err.find("2000000000"), std::string::npos) << r.err;
 }
 
-TEST(SimCli, HelpAndVersion)
+TEST(SimCli, HelpAndVersionEndTheRunAtOnce)
 {
-    const Result help = RunTool({"--frames", "3", "-h"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: driftmote-sim", 0), 0u);
-    EXPECT_EQ(RunTool({"--help"}).out, help.out);
-    EXPECT_EQ(RunTool({"--version"}).out, "driftmote-sim 1.0.0.1\n");
+    EXPECT_EQ(RunTool({"--frames", "3", "-h"}).out.rfind("Usage: driftmote-sim", 0), 0u);
+    EXPECT_EQ(RunTool({"--version", "--bogus"}).out, "driftmote-sim 1.0.0.1\n");
 }
 
 std::vector<long long> FramesOf(const std::string& csv)
