@@ -125,8 +125,7 @@ void ApplyValueOption(Options& options, std::string_view name, const std::string
         if (!preset || *preset >= kPresetCount)
             throw UsageError{"--preset takes a number from 0 to 4, not '" + value + "'"};
         AddPreset(options, static_cast<int>(*preset));
-    }
-    else if (name == "--frames") {
+    } else if (name == "--frames") {
         const std::optional<long long> frames = WholeNumber(value);
         if (!frames)
             throw UsageError{"--frames takes a whole number of 0 or more, not '" + value + "'"};
