@@ -1,12 +1,14 @@
 #include "CSwarmApp.h"
 
 #include "CSwarmDlg.h"
+#include "Version.h"
 
 #include <QPaintEvent>
 
 CSwarmApp::CSwarmApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    setApplicationVersion(QStringLiteral(DRIFTMOTE_VERSION_STRING));
     m_idleTimer.setInterval(0);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] { OnIdle(0); });
 }

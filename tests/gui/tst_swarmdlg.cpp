@@ -8,6 +8,7 @@
 #include "SwarmParams.h"
 #include "TemplateBuilder.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPaintEvent>
@@ -98,6 +99,7 @@ private slots:
     void emptySystemDrawsOnlyTheFramedGreyArea();
     void resizeRebuildsBufferAndMovesControls();
     void enterKeepsWindowAndEscapeHidesIt();
+    void aboutTemplateBuildsAFixedBoxWithDefaultButton();
 
 private:
     std::unique_ptr<CSwarmDlg> m_dlg;
@@ -465,6 +467,30 @@ void TestSwarmDlg::enterKeepsWindowAndEscapeHidesIt()
     QCOMPARE(m_dlg->m_nPreset, 0);
     QTest::keyClick(m_dlg->m_editNum, Qt::Key_Escape);
     QVERIFY(!m_dlg->isVisible());
+}
+
+void TestSwarmDlg::aboutTemplateBuildsAFixedBoxWithDefaultButton()
+{
+    QDialog about;
+    BuildDialog(about, kAboutBox);
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Driftmote"));
+    QCOMPARE(about.minimumSize(), about.maximumSize());
+    QVERIFY(!(about.windowFlags() & Qt::WindowMaximizeButtonHint));
+    auto* rad = qobject_cast<QPushButton*>(GetDlgItem(&about, IDOK));
+    QVERIFY(rad);
+    QCOMPARE(rad->text(), QStringLiteral("Rad"));
+    QVERIFY(rad->isDefault());
+    int icons = 0;
+    for (const DialogItem& item : kAboutBoxItems) {
+        auto* label = about.findChild<QLabel*>(QString::fromUtf8(item.name));
+        if (item.resource == IDR_MAINFRAME) {
+            QVERIFY(label && !label->pixmap().isNull());
+            ++icons;
+        } else if (label) {
+            QCOMPARE(label->text(), QString::fromUtf8(item.caption));
+        }
+    }
+    QCOMPARE(icons, 3);
 }
 
 QTEST_MAIN(TestSwarmDlg)
