@@ -1,5 +1,6 @@
 // Pointer mapping, picking, the grab offset and the hold-and-fling rule.
 
+#include "DragRule.h"
 #include "ParticleSystem.h"
 #include "PointerMath.h"
 

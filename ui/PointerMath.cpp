@@ -57,17 +57,3 @@ void GrabOffset(const Particle& p, float mouseX, float mouseY, float& grabDX, fl
     grabDX = static_cast<float>(static_cast<double>(mouseX) - p.x);
     grabDY = static_cast<float>(static_cast<double>(mouseY) - p.y);
 }
-
-void HoldDragged(Particle& p, float mouseX, float mouseY, float grabDX, float grabDY)
-{
-    const float ox = p.x;
-    const float oy = p.y;
-    p.x = static_cast<float>(static_cast<double>(mouseX) - grabDX);
-    p.y = static_cast<float>(static_cast<double>(mouseY) - grabDY);
-    p.vx = static_cast<float>(p.vx * 0.5);
-    p.vy = static_cast<float>(p.vy * 0.5);
-    const double moveX = static_cast<double>(p.x) - ox;
-    const float moveY = static_cast<float>(static_cast<double>(p.y) - oy);
-    p.vx = static_cast<float>(p.vx + moveX * 0.5);
-    p.vy = static_cast<float>(p.vy + static_cast<double>(moveY) * 0.5);
-}

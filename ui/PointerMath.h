@@ -1,8 +1,8 @@
 #pragma once
 
-// The window-free side of grabbing and flinging: how a pointer pixel on the canvas
-// becomes a world position, which particle it picks, the grab offset and how a held
-// particle is moved and given its fling velocity each frame.
+// The window-free side of grabbing: how a pointer pixel on the canvas becomes a
+// world position, which particle it picks and the grab offset. The hold and fling
+// of a grabbed particle, frame by frame, is HoldDragged in DragRule.h.
 //
 // The pointer is mapped back with its own scale, (canvas size - D/2) x 0.1, which is
 // not the inverse of the drawing scale (canvas size - D) x 0.1; each is used as it
@@ -48,10 +48,3 @@ inline bool IsParticleIndex(int index, int count)
 // The pointer position minus the particle's, each component stored in single
 // precision, so that a grabbed particle does not jump to the pointer.
 void GrabOffset(const Particle& p, float mouseX, float mouseY, float& grabDX, float& grabDY);
-
-// One frame's hold of a dragged particle that the step has just moved: it is put at
-// the pointer minus the grab offset, its stepped velocity is halved and half of its
-// movement from the stepped position is added. The x movement stays in double; the
-// y movement is rounded to single before it is halved. Under a still pointer the
-// particle thus comes to rest, and on release it leaves with half the last movement.
-void HoldDragged(Particle& p, float mouseX, float mouseY, float grabDX, float grabDY);

@@ -4,23 +4,19 @@
 // About entry's command and string ids, and how a window command is routed.
 //
 // The desktop's own window menu cannot be extended from a program, so the dialog
-// carries a menu of its own with the usual window commands and the About entry.
+// carries a menu of its own with the usual window commands and the About entry
+// (IDM_ABOUTBOX with the text of IDS_ABOUTBOX, both in Resource.h).
+
+#include "Resource.h"
 
 // Window commands, numbered as the window system numbers them. The low four bits
 // of a command id are for the system's own use; routing masks them off.
-inline constexpr unsigned SC_SIZE = 0xF000;
-inline constexpr unsigned SC_MOVE = 0xF010;
 inline constexpr unsigned SC_MINIMIZE = 0xF020;
 inline constexpr unsigned SC_MAXIMIZE = 0xF030;
 inline constexpr unsigned SC_CLOSE = 0xF060;
 inline constexpr unsigned SC_RESTORE = 0xF120;
 
 inline constexpr unsigned kSysCommandMask = 0xFFF0;
-
-// The About entry: string resource IDS_ABOUTBOX and command IDM_ABOUTBOX.
-inline constexpr int IDS_ABOUTBOX = 101;
-inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
-inline constexpr const char* kAboutMenuText = "&About Driftmote...";
 
 // One entry of the window menu; an entry with id 0 and no text is a separator.
 // An ampersand marks the access key of the letter after it.

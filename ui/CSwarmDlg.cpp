@@ -1,0 +1,320 @@
+#include "CSwarmDlg.h"
+
+#include "CanvasMapping.h"
+#include "DialogTemplate.h"
+#include "DragRule.h"
+#include "SwarmCanvas.h"
+#include "SwarmParams.h"
+#include "TemplateBuilder.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace {
+
+const QColor kLightGrey(192, 192, 192);
+
+// Anchors of the controls: the canvas stretches, the column on the right follows
+// the right edge.
+struct Anchor {
+    int id;
+    int flags;
+};
+constexpr int kFollowRight = LAYOUT_MOVE_X | LAYOUT_SIZE_X;
+constexpr Anchor kAnchors[] = {
+    {IDC_CANVAS, LAYOUT_SIZE_X | LAYOUT_SIZE_Y},
+    {IDC_NUM_LABEL, kFollowRight},
+    {IDC_NUM, kFollowRight},
+    {IDC_PLAY_NICE, kFollowRight},
+    {IDC_ATTRACTION, kFollowRight},
+    {IDC_ATTRACTION_LABEL, kFollowRight},
+    {IDC_REPULSION, kFollowRight},
+    {IDC_REPULSION_LABEL, kFollowRight},
+    {IDC_FRICTION, kFollowRight},
+    {IDC_FRICTION_LABEL, kFollowRight},
+    {IDC_CREDIT, kFollowRight},
+    {IDC_PRESET_PREV, kFollowRight},
+    {IDC_PRESET_NEXT, kFollowRight},
+    {IDC_PRESETS_LABEL, kFollowRight},
+};
+
+std::string EditText(const QLineEdit* edit)
+{
+    return edit->text().toStdString();
+}
+
+} // namespace
+
+CSwarmDlg::CSwarmDlg(QWidget* parent)
+    : QDialog(parent)
+    , m_runMessageBox([](QMessageBox& box) { return box.exec(); })
+{
+    m_layout.Init(256);
+    m_hIcon = LoadAppIcon();
+}
+
+CSwarmDlg::~CSwarmDlg()
+{
+    if (m_canvas)
+        m_canvas->ShowBuffer(nullptr);
+    m_backBuffer = QImage();
+    m_layout.Free();
+    m_particles.SetCount(0);
+}
+
+void CSwarmDlg::Create()
+{
+    BuildDialog(*this, kSwarmDialog);
+    DoDataExchange();
+    OnInitDialog();
+}
+
+void CSwarmDlg::DoDataExchange()
+{
+    m_editNum = Edit(IDC_NUM);
+    m_btnPlayNice = qobject_cast<QPushButton*>(GetDlgItem(this, IDC_PLAY_NICE));
+    m_canvas = static_cast<SwarmCanvas*>(GetDlgItem(this, IDC_CANVAS));
+
+    connect(m_editNum, &QLineEdit::textChanged, this, &CSwarmDlg::OnChangeNum);
+    connect(Edit(IDC_ATTRACTION), &QLineEdit::textChanged, this, &CSwarmDlg::OnChangeAttraction);
+    connect(Edit(IDC_REPULSION), &QLineEdit::textChanged, this, &CSwarmDlg::OnChangeRepulsion);
+    connect(Edit(IDC_FRICTION), &QLineEdit::textChanged, this, &CSwarmDlg::OnChangeFriction);
+    connect(qobject_cast<QPushButton*>(GetDlgItem(this, IDC_PRESET_PREV)), &QPushButton::clicked, this,
+            &CSwarmDlg::OnPresetPrev);
+    connect(qobject_cast<QPushButton*>(GetDlgItem(this, IDC_PRESET_NEXT)), &QPushButton::clicked, this,
+            &CSwarmDlg::OnPresetNext);
+}
+
+void CSwarmDlg::OnInitDialog()
+{
+    // The window menu's About entry belongs here, before the icons.
+    setWindowIcon(m_hIcon);
+    // Moves without a button pressed reach the dialog too.
+    setMouseTracking(true);
+
+    for (const Anchor& anchor : kAnchors)
+        m_layout.Add(m_windows, WidgetLayoutWindows::HandleOf(GetDlgItem(this, anchor.id)), anchor.flags);
+
+    m_nHover = -1;
+    m_nDrag = -1;
+    m_nDotSize = 11;
+    m_nPreset = 0;
+    // These three particles are replaced at once below, but their scatter has
+    // already drawn from the random sequence, and the first picture depends on it.
+    ResizeAndScatter(m_particles, 3);
+    m_btnPlayNice->setChecked(true);
+    ApplyPreset();
+}
+
+QLineEdit* CSwarmDlg::Edit(int id) const
+{
+    return qobject_cast<QLineEdit*>(GetDlgItem(this, id));
+}
+
+void CSwarmDlg::SetEditText(QLineEdit* edit, const QString& text)
+{
+    // The edit signals a change only when the text differs; the handler must run either way.
+    if (edit->text() == text)
+        RunChangeHandler(edit);
+    else
+        edit->setText(text);
+}
+
+void CSwarmDlg::RunChangeHandler(QLineEdit* edit)
+{
+    if (edit == m_editNum)
+        OnChangeNum();
+    else if (edit == Edit(IDC_ATTRACTION))
+        OnChangeAttraction();
+    else if (edit == Edit(IDC_REPULSION))
+        OnChangeRepulsion();
+    else if (edit == Edit(IDC_FRICTION))
+        OnChangeFriction();
+}
+
+void CSwarmDlg::OnChangeNum()
+{
+    const int count = CountFromText(EditText(m_editNum));
+    if (count <= kConfirmCountAbove || ConfirmLargeCount())
+        SetParticleCount(count);
+    else
+        SetEditText(m_editNum, QString::number(m_particles.m_nCount));
+}
+
+bool CSwarmDlg::ConfirmLargeCount()
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Watch out"),
+                    QStringLiteral("Numbers larger than about 350 might REALLY slow things down. Sure?"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    return m_runMessageBox(box) == QMessageBox::Yes;
+}
+
+void CSwarmDlg::SetParticleCount(int count)
+{
+    // No index may outlive the particles it pointed at.
+    m_nHover = -1;
+    m_nDrag = -1;
+    if (ResizeAndScatter(m_particles, count))
+        return;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Driftmote"),
+                    QStringLiteral("There is not enough memory for %1 particles.").arg(count), QMessageBox::Ok, this);
+    m_runMessageBox(box);
+}
+
+void CSwarmDlg::OnChangeAttraction()
+{
+    m_particles.m_fAttraction = CoefficientFromText(EditText(Edit(IDC_ATTRACTION)));
+}
+
+void CSwarmDlg::OnChangeRepulsion()
+{
+    m_particles.m_fRepulsion = CoefficientFromText(EditText(Edit(IDC_REPULSION)));
+}
+
+void CSwarmDlg::OnChangeFriction()
+{
+    m_particles.m_fFriction = CoefficientFromText(EditText(Edit(IDC_FRICTION)));
+}
+
+void CSwarmDlg::OnPresetPrev()
+{
+    --m_nPreset;
+    ApplyPreset();
+}
+
+void CSwarmDlg::OnPresetNext()
+{
+    ++m_nPreset;
+    ApplyPreset();
+}
+
+void CSwarmDlg::ApplyPreset()
+{
+    m_nPreset = WrapPreset(m_nPreset);
+    const PresetTexts& row = PresetRow(m_nPreset);
+    SetEditText(m_editNum, QString::fromUtf8(row.num));
+    SetEditText(Edit(IDC_ATTRACTION), QString::fromUtf8(row.attraction));
+    SetEditText(Edit(IDC_REPULSION), QString::fromUtf8(row.repulsion));
+    SetEditText(Edit(IDC_FRICTION), QString::fromUtf8(row.friction));
+}
+
+void CSwarmDlg::accept()
+{
+    OnOK();
+}
+
+void CSwarmDlg::reject()
+{
+    OnCancel();
+}
+
+void CSwarmDlg::OnOK()
+{
+    // Enter leaves the window as it is: only the focused control acts on it.
+}
+
+void CSwarmDlg::OnCancel()
+{
+    QCoreApplication::exit(0);
+    QDialog::reject();
+}
+
+void CSwarmDlg::paintEvent(QPaintEvent*)
+{
+    OnPaint();
+}
+
+void CSwarmDlg::OnPaint()
+{
+    if (isMinimized()) {
+        // Only a paint from the window system may draw on the window itself.
+        if (testAttribute(Qt::WA_WState_InPaintEvent)) {
+            QPainter painter(this);
+            constexpr int kIconSize = 32;
+            painter.drawPixmap((width() - kIconSize + 1) / 2, (height() - kIconSize + 1) / 2,
+                               m_hIcon.pixmap(kIconSize, kIconSize));
+        }
+        return;
+    }
+    StepAndDrag();
+    Render();
+    if (m_btnPlayNice->isChecked())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+void CSwarmDlg::StepAndDrag()
+{
+    m_particles.Step();
+    if (m_nDrag < 0 || m_nDrag >= m_particles.m_nCount)
+        return;
+    HoldDragged(m_particles.m_pCur[m_nDrag], m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
+}
+
+void CSwarmDlg::Render()
+{
+    const QSize client = m_canvas->ClientSize();
+    const int w0 = client.width();
+    const int h0 = client.height();
+    if (m_backBuffer.isNull() || m_bResized) {
+        const qreal ratio = m_canvas->devicePixelRatioF();
+        m_backBuffer = QImage(); // the old buffer goes before the new one is made
+        if (w0 > 0 && h0 > 0) {
+            m_backBuffer = QImage(qRound(w0 * ratio), qRound(h0 * ratio), QImage::Format_RGB32);
+            m_backBuffer.setDevicePixelRatio(ratio);
+        }
+        m_bResized = false;
+    }
+    if (m_backBuffer.isNull()) {
+        m_canvas->ShowBuffer(nullptr);
+        return;
+    }
+
+    QPainter painter(&m_backBuffer);
+    painter.setBrush(kLightGrey);
+    painter.setPen(Qt::black);
+    painter.drawRect(0, 0, w0 - 1, h0 - 1);
+
+    const int dot = m_nDotSize;
+    const float sx = CanvasScale(client.width(), dot);
+    const float sy = CanvasScale(client.height(), dot);
+    const QRect visible(0, 0, w0, h0);
+    const Particle* particles = m_particles.m_pCur;
+    for (int i = 0; i < m_particles.m_nCount; ++i) {
+        if (i == m_nHover || i == m_nDrag) {
+            painter.setBrush(kLightGrey);
+            painter.setPen(Qt::white);
+        } else {
+            painter.setBrush(Qt::white);
+            painter.setPen(Qt::black);
+        }
+        const DiscPixel corner = DiscCorner(particles[i].x, particles[i].y, sx, sy);
+        // A disc covers dot by dot pixels; with its outline, the painter's box is one less.
+        const QRect box(corner.x, corner.y, dot, dot);
+        if (box.intersects(visible))
+            painter.drawEllipse(QRect(corner.x, corner.y, dot - 1, dot - 1));
+    }
+    painter.end();
+    m_canvas->ShowBuffer(&m_backBuffer);
+}
+
+void CSwarmDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    OnSize(event->size().width(), event->size().height());
+}
+
+void CSwarmDlg::OnSize(int cx, int cy)
+{
+    if (!m_canvas)
+        return;
+    m_layout.Apply(m_windows, WidgetLayoutWindows::HandleOf(this), cx, cy);
+    m_bResized = true;
+}

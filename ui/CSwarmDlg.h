@@ -1,0 +1,87 @@
+#pragma once
+
+// The main window: the canvas on which the particles drift and, down its right
+// edge, the count and coefficient boxes, the Play Nice toggle, the preset arrows
+// and the credit button. It owns the simulation, turns edits into parameters,
+// presets into edit texts, and paint requests into frames.
+
+#include "ControlLayout.h"
+#include "ParticleSystem.h"
+#include "WidgetLayoutWindows.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QImage>
+
+#include <functional>
+
+class QLineEdit;
+class QMessageBox;
+class QPushButton;
+class SwarmCanvas;
+
+class CSwarmDlg : public QDialog {
+public:
+    explicit CSwarmDlg(QWidget* parent = nullptr);
+    ~CSwarmDlg() override;
+
+    // Creates the controls from the template and initialises the dialog; the
+    // window is shown by its owner.
+    void Create();
+
+    // One frame: a step, the drawing and the Play Nice pause (only the icon while minimised).
+    void OnPaint();
+    void StepAndDrag();
+    void Render();
+
+    void OnSize(int cx, int cy);
+    void OnOK();
+    void OnCancel();
+    void OnChangeNum();
+    void OnChangeAttraction();
+    void OnChangeRepulsion();
+    void OnChangeFriction();
+    void OnPresetPrev();
+    void OnPresetNext();
+
+    // Every message box of the dialog is run through this; it returns the button
+    // pressed. Tests replace it to read and answer the boxes.
+    std::function<int(QMessageBox&)> m_runMessageBox;
+
+    ParticleSystem m_particles;
+    QImage m_backBuffer;    // null until the first frame builds it
+    bool m_bResized = false; // set by OnSize, cleared when the back buffer is rebuilt
+    ControlLayout m_layout;
+    int m_nHover = -1;      // particle under the pointer, -1 none
+    int m_nDrag = -1;       // particle being dragged, -1 none
+    float m_fMouseX = 0.0f; // last pointer position, world units
+    float m_fMouseY = 0.0f;
+    float m_fGrabDX = 0.0f; // pointer minus particle position at the grab, world units
+    float m_fGrabDY = 0.0f;
+    int m_nDotSize = 11;    // disc size in pixels
+    int m_nPreset = 0;      // current preset, 0 to 4
+
+    QLineEdit* m_editNum = nullptr;
+    QPushButton* m_btnPlayNice = nullptr;
+    SwarmCanvas* m_canvas = nullptr;
+    QIcon m_hIcon;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void accept() override;
+    void reject() override;
+
+private:
+    void DoDataExchange();
+    void OnInitDialog();
+    void ApplyPreset();
+    QLineEdit* Edit(int id) const;
+    // Sets an edit's text and runs its change handler once, also for an unchanged text.
+    void SetEditText(QLineEdit* edit, const QString& text);
+    void RunChangeHandler(QLineEdit* edit);
+    void SetParticleCount(int count);
+    bool ConfirmLargeCount();
+
+    WidgetLayoutWindows m_windows;
+};
