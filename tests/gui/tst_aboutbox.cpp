@@ -205,10 +205,12 @@ void TestAboutAndMenu::windowCommandsPassOnAndMaskedAboutOpensTheBox()
     QVERIFY(!QApplication::activeModalWidget());
 }
 
-int RunAboutAndMenuTests(int argc, char** argv)
+// The frames are driven through the program's own application object.
+int main(int argc, char** argv)
 {
+    CSwarmApp app(argc, argv);
     TestAboutAndMenu tests;
     return QTest::qExec(&tests, argc, argv);
 }
 
-#include "tst_AboutAndMenu.moc"
+#include "tst_aboutbox.moc"

@@ -283,10 +283,6 @@ void TestPointerInput::moveWithoutTheButtonEndsAMissedDrag()
     QCOMPARE(Dlg().m_nHover, 1);
 }
 
-int RunPointerInputTests(int argc, char** argv)
-{
-    TestPointerInput tests;
-    return QTest::qExec(&tests, argc, argv);
-}
+QTEST_MAIN(TestPointerInput)
 
-#include "tst_PointerInput.moc"
+#include "tst_pointerinput.moc"

@@ -1,0 +1,53 @@
+// One frame of the window without its pause: a simulation step plus drawing every
+// particle into the back buffer, at the start count and at the largest count that
+// is accepted without a question. Frames per second = 1 / time per iteration.
+
+#include "CSwarmDlg.h"
+#include "SwarmParams.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+CSwarmDlg* g_dialog = nullptr;
+
+void BM_Frame(benchmark::State& state)
+{
+    CSwarmDlg& dlg = *g_dialog;
+    ResizeAndScatter(dlg.m_particles, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        dlg.StepAndDrag();
+        dlg.Render();
+    }
+    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Frame)->Arg(67)->Arg(350)->Unit(benchmark::kMicrosecond);
+
+// The drawing alone, to tell its share of a frame.
+void BM_RenderOnly(benchmark::State& state)
+{
+    CSwarmDlg& dlg = *g_dialog;
+    ResizeAndScatter(dlg.m_particles, static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        dlg.Render();
+}
+BENCHMARK(BM_RenderOnly)->Arg(67)->Arg(350)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    CSwarmDlg dialog;
+    dialog.Create(); // the start preset's coefficients, the template's canvas size
+    g_dialog = &dialog;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
