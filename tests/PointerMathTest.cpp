@@ -1,7 +1,6 @@
-// Pointer mapping, picking, the grab offset and the hold-and-fling rule.
+// Pointer mapping and picking, and the rounding points of the hold rule.
 
 #include "DragRule.h"
-#include "ParticleSystem.h"
 #include "PointerMath.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -50,18 +50,6 @@ TEST(PointerMath, WorkedExampleOnA400By300Canvas)
     EXPECT_EQ(PickParticle(&p, 1, x, y, scale.pickRadius), 0);
 }
 
-TEST(PointerMath, PointerOutsideTheCanvasMapsOutsideTheBox)
-{
-    const PointerScale scale = PointerScaleFor(400, 300, kDot);
-    float x = 0.0f, y = 0.0f;
-    ASSERT_TRUE(MapPointer(scale, 450, -20, x, y));
-    EXPECT_GT(x, 10.0f);
-    EXPECT_GT(y, 10.0f);
-    ASSERT_TRUE(MapPointer(scale, -30, 400, x, y));
-    EXPECT_LT(x, 0.0f);
-    EXPECT_LT(y, 0.0f);
-}
-
 TEST(PointerMath, FirstIndexStrictlyInsideTheRadiusWins)
 {
     // Index 0 is out of range; 1 and 2 are both in range, 2 is closer.
@@ -84,15 +72,6 @@ TEST(PointerMath, NotANumberIsNeverAHit)
     EXPECT_EQ(PickParticle(ps.data(), 2, 5.0f, 5.0f, 0.3), 1);
     EXPECT_EQ(PickParticle(ps.data(), 2, nan, 5.0f, 0.3), -1);
     EXPECT_EQ(PickParticle(ps.data(), 2, 5.0f, 5.0f, std::nan("")), -1);
-}
-
-TEST(PointerMath, HoverFollowsTheDrag)
-{
-    const std::vector<Particle> ps = {At(2.0f, 2.0f), At(5.0f, 5.0f)};
-    EXPECT_EQ(HoverIndex(-1, ps.data(), 2, 5.0f, 5.0f, 0.3), 1);
-    // Dragging particle 0 over particle 1, or far from everything, keeps 0.
-    EXPECT_EQ(HoverIndex(0, ps.data(), 2, 5.0f, 5.0f, 0.3), 0);
-    EXPECT_EQ(HoverIndex(0, ps.data(), 2, 50.0f, -7.0f, 0.3), 0);
 }
 
 TEST(PointerMath, DegenerateCanvasSizesPickNothing)
@@ -133,23 +112,6 @@ TEST(PointerMath, DegenerateCanvasSizesPickNothing)
     EXPECT_TRUE(std::isfinite(y));
 }
 
-TEST(PointerMath, GrabOffsetKeepsTheParticleWhereItIs)
-{
-    Particle p = At(4.25f, 6.5f);
-    p.vx = 0.03125f;
-    float gx = 0.0f, gy = 0.0f;
-    GrabOffset(p, 4.375f, 6.0f, gx, gy);
-    EXPECT_EQ(gx, 0.125f);
-    EXPECT_EQ(gy, -0.5f);
-    // Held under the same pointer after a step that moved it, it goes back and stops.
-    p.x += p.vx;
-    HoldDragged(p, 4.375f, 6.0f, gx, gy);
-    EXPECT_EQ(p.x, 4.25f);
-    EXPECT_EQ(p.y, 6.5f);
-    EXPECT_EQ(p.vx, 0.0f);
-    EXPECT_EQ(p.vy, 0.0f);
-}
-
 TEST(PointerMath, HoldRoundsTheVerticalMovementBeforeHalvingIt)
 {
     // The same numbers on both axes: the step left the particle at 0.1 with velocity
@@ -160,82 +122,4 @@ TEST(PointerMath, HoldRoundsTheVerticalMovementBeforeHalvingIt)
     EXPECT_EQ(p.y, 0.0001f);
     EXPECT_EQ(p.vx, 4.99999987e-05f);
     EXPECT_EQ(p.vy, 5.00008464e-05f);
-}
-
-// A whole grab, hold and fling through the simulation, one particle with no forces.
-class DragThroughSteps : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(ps.SetCount(1));
-        ps.m_fAttraction = 0.0f;
-        ps.m_fRepulsion = 0.0f;
-        ps.m_fFriction = 0.0f;
-        ps.m_pCur[0] = Particle{5.0f, 5.0f, 0.03f, -0.02f, 0.0f};
-    }
-
-    // One frame: step, then hold the particle at the pointer.
-    void Frame(float mouseX, float mouseY)
-    {
-        ps.Step();
-        HoldDragged(ps.m_pCur[0], mouseX, mouseY, grabDX, grabDY);
-    }
-
-    ParticleSystem ps;
-    float grabDX = 0.0f;
-    float grabDY = 0.0f;
-};
-
-TEST_F(DragThroughSteps, StillPointerLeavesTheParticleAtRest)
-{
-    GrabOffset(ps.m_pCur[0], 5.05f, 5.05f, grabDX, grabDY);
-    for (int i = 0; i < 5; ++i) {
-        Frame(5.05f, 5.05f);
-        const Particle& p = ps.m_pCur[0];
-        EXPECT_FLOAT_EQ(p.x, 5.0f);
-        EXPECT_FLOAT_EQ(p.y, 5.0f);
-        EXPECT_NEAR(p.vx, 0.0f, 1e-6) << "frame " << i;
-        EXPECT_NEAR(p.vy, 0.0f, 1e-6) << "frame " << i;
-    }
-}
-
-TEST_F(DragThroughSteps, FlingLeavesWithHalfTheLastMovement)
-{
-    GrabOffset(ps.m_pCur[0], 5.0f, 5.0f, grabDX, grabDY);
-    Frame(5.0f, 5.0f);
-    Frame(5.0f, 5.0f);
-    Frame(5.4f, 4.8f); // the last movement before the release
-    const Particle released = ps.m_pCur[0];
-    EXPECT_FLOAT_EQ(released.x, 5.4f);
-    EXPECT_FLOAT_EQ(released.y, 4.8f);
-    EXPECT_NEAR(released.vx, 0.2f, 1e-6);
-    EXPECT_NEAR(released.vy, -0.1f, 1e-6);
-
-    // Released, it keeps that velocity and moves by it.
-    ps.Step();
-    EXPECT_EQ(ps.m_pCur[0].vx, released.vx);
-    EXPECT_FLOAT_EQ(ps.m_pCur[0].x, 5.6f);
-    EXPECT_FLOAT_EQ(ps.m_pCur[0].y, 4.7f);
-}
-
-TEST_F(DragThroughSteps, FastFlingIsCutByTheSpeedClamp)
-{
-    GrabOffset(ps.m_pCur[0], 5.0f, 5.0f, grabDX, grabDY);
-    Frame(5.0f, 5.0f);
-    Frame(7.0f, 5.0f); // 2 world units in one frame
-    EXPECT_NEAR(ps.m_pCur[0].vx, 1.0f, 1e-6);
-    ps.Step();
-    EXPECT_LE(std::hypot(ps.m_pCur[0].vx, ps.m_pCur[0].vy), 0.5f);
-    EXPECT_NEAR(ps.m_pCur[0].vx, 0.1f, 1e-6);
-}
-
-TEST_F(DragThroughSteps, HeldOutsideTheBoxAndPutOnTheWallOnRelease)
-{
-    GrabOffset(ps.m_pCur[0], 5.0f, 5.0f, grabDX, grabDY);
-    Frame(11.0f, 5.0f);
-    Frame(12.0f, 5.0f);
-    EXPECT_EQ(ps.m_pCur[0].x, 12.0f); // nothing keeps a held particle inside the box
-    ps.Step();
-    EXPECT_EQ(ps.m_pCur[0].x, 10.0f);
-    EXPECT_LT(ps.m_pCur[0].vx, 0.0f);
 }
