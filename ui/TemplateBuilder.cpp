@@ -140,7 +140,8 @@ QWidget* GetDlgItem(const QWidget* dialog, int id)
     // Children come back in creation order, which is template order.
     for (QObject* child : dialog->children()) {
         auto* w = qobject_cast<QWidget*>(child);
-        if (w && w->property(kIdProperty).toInt() == id && w->property(kIdProperty).isValid())
+        const QVariant value = w ? w->property(kIdProperty) : QVariant();
+        if (value.isValid() && value.toInt() == id)
             return w;
     }
     return nullptr;
