@@ -117,7 +117,7 @@ inline constexpr DialogItem kAboutBoxItems[] = {
     {IDC_STATIC, "IDC_ICON2", ControlClass::Static, nullptr, 207, 7, 20, 20, SS_ICON, 0, IDR_MAINFRAME},
     {IDC_STATIC, "IDC_ICON3", ControlClass::Static, nullptr, 207, 46, 20, 20, SS_ICON, 0, IDR_MAINFRAME},
     {IDC_STATIC, "IDC_CREDIT_LINE", ControlClass::Static,
-     "Quenly Vostrake 20030818, Porto, quenly.vostrake@example.org", 7, 75, 195, 9, kLabelStyle, 0, 0},
+     "Quenly Vostrake 20030818, Saltmarsh, qv@example.org", 7, 75, 195, 9, kLabelStyle, 0, 0},
     {IDC_STATIC, "IDC_TEXT3", ControlClass::Static,
      "As of this writing, there's a \"Far\" attractive force and a \"Near\" repulsive force. "
      "(1/r^4 and 1/r^6, respectively).",

@@ -1,18 +1,25 @@
 #include "CSwarmDlg.h"
 
+#include "CAboutDlg.h"
 #include "CanvasMapping.h"
 #include "DialogTemplate.h"
 #include "DragRule.h"
+#include "PointerMath.h"
 #include "SwarmCanvas.h"
 #include "SwarmParams.h"
 #include "TemplateBuilder.h"
+#include "WindowMenu.h"
 
 #include <QCoreApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShortcut>
 
 #include <chrono>
 #include <string>
@@ -91,11 +98,16 @@ void CSwarmDlg::DoDataExchange()
             &CSwarmDlg::OnPresetPrev);
     connect(qobject_cast<QPushButton*>(GetDlgItem(this, IDC_PRESET_NEXT)), &QPushButton::clicked, this,
             &CSwarmDlg::OnPresetNext);
+    connect(qobject_cast<QPushButton*>(GetDlgItem(this, IDC_CREDIT)), &QPushButton::clicked, this,
+            &CSwarmDlg::OnCredit);
 }
 
 void CSwarmDlg::OnInitDialog()
 {
-    // The window menu's About entry belongs here, before the icons.
+    // The window menu, with its About entry, opens on a right click anywhere on the
+    // dialog and on Alt+Space where the desktop passes that key on.
+    auto* windowMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(windowMenuKey, &QShortcut::activated, this, [this] { ShowWindowMenu(mapToGlobal(QPoint(0, 0))); });
     setWindowIcon(m_hIcon);
     // Moves without a button pressed reach the dialog too.
     setMouseTracking(true);
@@ -317,4 +329,107 @@ void CSwarmDlg::OnSize(int cx, int cy)
         return;
     m_layout.Apply(m_windows, WidgetLayoutWindows::HandleOf(this), cx, cy);
     m_bResized = true;
+}
+
+void CSwarmDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    OnMouseMove(event->buttons(), event->position().toPoint());
+    QDialog::mouseMoveEvent(event);
+}
+
+void CSwarmDlg::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        OnLButtonDown(event->buttons(), event->position().toPoint());
+    QDialog::mousePressEvent(event);
+}
+
+void CSwarmDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The release comes to the dialog wherever the pointer is, as long as the
+    // press was on the dialog: a release anywhere ends the drag.
+    if (event->button() == Qt::LeftButton)
+        OnLButtonUp(event->buttons(), event->position().toPoint());
+    QDialog::mouseReleaseEvent(event);
+}
+
+void CSwarmDlg::OnMouseMove(Qt::MouseButtons buttons, const QPoint& point)
+{
+    // A drag whose release went to another window (a menu that opened meanwhile)
+    // ends at the first move without the button.
+    if (m_nDrag != -1 && !(buttons & Qt::LeftButton))
+        m_nDrag = -1;
+    const QPoint pixel = m_canvas->ClientFromDialog(point);
+    const QSize client = m_canvas->ClientSize();
+    const PointerScale scale = PointerScaleFor(client.width(), client.height(), m_nDotSize);
+    // A canvas whose pointer scale would be infinite keeps the last position.
+    MapPointer(scale, pixel.x(), pixel.y(), m_fMouseX, m_fMouseY);
+    m_nHover = HoverIndex(m_nDrag, m_particles.m_pCur, m_particles.m_nCount, m_fMouseX, m_fMouseY,
+                          scale.pickRadius);
+}
+
+void CSwarmDlg::OnLButtonDown(Qt::MouseButtons, const QPoint&)
+{
+    // The grab works from the last move's position and hover, not the press's point.
+    m_nDrag = IsParticleIndex(m_nHover, m_particles.m_nCount) ? m_nHover : -1;
+    if (m_nDrag != -1)
+        GrabOffset(m_particles.m_pCur[m_nDrag], m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
+}
+
+void CSwarmDlg::OnLButtonUp(Qt::MouseButtons, const QPoint&)
+{
+    // The highlight stays on the particle until the pointer moves.
+    m_nDrag = -1;
+}
+
+void CSwarmDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    ShowWindowMenu(event->globalPos());
+}
+
+void CSwarmDlg::ShowWindowMenu(const QPoint& globalPos)
+{
+    QMenu menu(this);
+    for (const WindowMenuItem& item : kWindowMenu) {
+        if (IsSeparator(item)) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(QString::fromUtf8(item.text));
+        action->setData(item.id);
+        action->setEnabled(IsWindowCommandEnabled(item.id, isMinimized(), isMaximized()));
+    }
+    if (const QAction* chosen = menu.exec(globalPos))
+        OnSysCommand(chosen->data().toUInt(), 0);
+}
+
+void CSwarmDlg::OnSysCommand(unsigned nID, qintptr)
+{
+    switch (RouteSysCommand(nID)) {
+    case SysCommandAction::About: {
+        CAboutDlg about(this);
+        about.exec();
+        break;
+    }
+    case SysCommandAction::Restore:
+        showNormal();
+        break;
+    case SysCommandAction::Minimize:
+        showMinimized();
+        break;
+    case SysCommandAction::Maximize:
+        showMaximized();
+        break;
+    case SysCommandAction::Close:
+        close(); // as the close box: the dialog is cancelled
+        break;
+    case SysCommandAction::None:
+        break;
+    }
+}
+
+void CSwarmDlg::OnCredit()
+{
+    CAboutDlg about(this);
+    about.exec();
 }

@@ -44,6 +44,21 @@ public:
     void OnPresetPrev();
     void OnPresetNext();
 
+    // The pointer over the dialog (the canvas lets it through), in the dialog's
+    // client coordinates. A move maps the pointer to world units and finds the
+    // particle under it; a press grabs that particle and a release lets it go.
+    void OnMouseMove(Qt::MouseButtons buttons, const QPoint& point);
+    void OnLButtonDown(Qt::MouseButtons buttons, const QPoint& point);
+    void OnLButtonUp(Qt::MouseButtons buttons, const QPoint& point);
+
+    // A window command, from the window menu: the About entry opens the About box,
+    // every other command gets the usual window behaviour.
+    void OnSysCommand(unsigned nID, qintptr lParam);
+    void OnCredit();
+
+    // Opens the window menu at a screen position and dispatches the chosen command.
+    void ShowWindowMenu(const QPoint& globalPos);
+
     // Every message box of the dialog is run through this; it returns the button
     // pressed. Tests replace it to read and answer the boxes.
     std::function<int(QMessageBox&)> m_runMessageBox;
@@ -69,6 +84,10 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void accept() override;
     void reject() override;
 

@@ -1,0 +1,216 @@
+// The About box, the credit button, the window menu and the routing of window
+// commands on the main dialog.
+
+#include "CAboutDlg.h"
+#include "CSwarmApp.h"
+#include "GuiTestHelpers.h"
+#include "WindowMenu.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+CSwarmApp& App()
+{
+    return *static_cast<CSwarmApp*>(qApp);
+}
+
+QWidget* OpenAboutBox()
+{
+    return dynamic_cast<CAboutDlg*>(QApplication::activeModalWidget());
+}
+
+QWidget* OpenMenu()
+{
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+QPushButton* RadButton(QWidget* box)
+{
+    return box->findChild<QPushButton*>();
+}
+
+} // namespace
+
+class TestAboutAndMenu : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void aboutBoxTextsIconsAndDefaultButton();
+    void creditButtonOpensTheBoxAndFramesPauseUntilRad();
+    void rightClickMenuListsTheCommandsAndOpensAbout();
+    void altSpaceOpensTheWindowMenu();
+    void windowCommandsPassOnAndMaskedAboutOpensTheBox();
+
+private:
+    std::unique_ptr<CSwarmDlg> m_dlg;
+};
+
+void TestAboutAndMenu::init()
+{
+    m_dlg = ShowMainDialog();
+    QVERIFY(m_dlg);
+    App().m_pMainDlg = m_dlg.get();
+}
+
+void TestAboutAndMenu::cleanup()
+{
+    App().m_pMainDlg = nullptr; // the test owns the dialog
+    m_dlg.reset();
+}
+
+void TestAboutAndMenu::aboutBoxTextsIconsAndDefaultButton()
+{
+    CAboutDlg box(m_dlg.get());
+    QCOMPARE(box.windowTitle(), QStringLiteral("About Driftmote"));
+    QCOMPARE(box.parentWidget(), m_dlg.get());
+
+    QStringList texts;
+    int icons = 0;
+    for (QLabel* label : box.findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (!label->pixmap().isNull()) {
+            ++icons;
+            continue;
+        }
+        texts << label->text();
+        // Every text shows whole within its place: nothing wraps out of sight.
+        QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->text()));
+    }
+    QCOMPARE(icons, 3);
+    QCOMPARE(texts.size(), 4);
+    QCOMPARE(texts[0], QStringLiteral("I was thinking about cheerios, obviously. The motion of the particles in this "
+                                      "program is entirely modelled with force effects, without any model of "
+                                      "'surfaces'*."));
+    QCOMPARE(texts[1], QStringLiteral("* Lie. The walls are modelled as surfaces."));
+    QVERIFY(texts[2].startsWith(QStringLiteral("Quenly Vostrake 20030818")));
+    QVERIFY(texts[2].contains(QRegularExpression(QStringLiteral("[\\w.]+@example\\.org"))));
+    QCOMPARE(texts[3], QStringLiteral("As of this writing, there's a \"Far\" attractive force and a \"Near\" repulsive "
+                                      "force. (1/r^4 and 1/r^6, respectively)."));
+
+    QPushButton* rad = RadButton(&box);
+    QCOMPARE(rad->text(), QStringLiteral("Rad"));
+    QVERIFY(rad->isDefault());
+    QVERIFY(!box.isVisible()); // the modal run shows it
+}
+
+void TestAboutAndMenu::creditButtonOpensTheBoxAndFramesPauseUntilRad()
+{
+    const Particle* before = m_dlg->m_particles.m_pCur;
+    App().OnIdle(0);
+    QVERIFY(m_dlg->m_particles.m_pCur != before); // a frame swaps the arrays
+
+    bool gaveUp = false, opened = false, pausedWhileOpen = false;
+    WhenShown(OpenAboutBox, [&](QWidget* box) {
+        opened = box->parentWidget() == m_dlg.get() && box->isModal();
+        const Particle* cur = m_dlg->m_particles.m_pCur;
+        App().OnIdle(0);
+        App().OnIdle(0);
+        App().OnIdle(0);
+        pausedWhileOpen = m_dlg->m_particles.m_pCur == cur;
+        QTest::mouseClick(RadButton(box), Qt::LeftButton);
+    }, &gaveUp);
+    QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(m_dlg.get(), IDC_CREDIT)), Qt::LeftButton);
+
+    QVERIFY(!gaveUp);
+    QVERIFY(opened);
+    QVERIFY(pausedWhileOpen);
+    QVERIFY(!QApplication::activeModalWidget());
+    before = m_dlg->m_particles.m_pCur;
+    App().OnIdle(0);
+    QVERIFY(m_dlg->m_particles.m_pCur != before); // frames resume
+}
+
+void TestAboutAndMenu::rightClickMenuListsTheCommandsAndOpensAbout()
+{
+    bool gaveUp = false, aboutOpened = false;
+    QStringList texts;
+    QList<uint> ids;
+    QList<bool> enabled;
+    QList<bool> separators;
+    WhenShown(OpenMenu, [&](QWidget* w) {
+        for (QAction* action : static_cast<QMenu*>(w)->actions()) {
+            texts << action->text();
+            ids << action->data().toUInt();
+            enabled << action->isEnabled();
+            separators << action->isSeparator();
+        }
+        // A is the About entry's access key.
+        QTest::keyClick(w, Qt::Key_A);
+    }, &gaveUp);
+    WhenShown(OpenAboutBox, [&](QWidget* box) {
+        aboutOpened = true;
+        QTest::mouseClick(RadButton(box), Qt::LeftButton);
+    }, &gaveUp);
+
+    // Over the canvas, which lets the pointer through to the dialog.
+    QTest::mouseClick(m_dlg->windowHandle(), Qt::RightButton, {}, DialogPointOfPixel(*m_dlg, 50, 60));
+
+    QVERIFY(!gaveUp);
+    const QStringList expected = {"&Restore", "Mi&nimize", "Ma&ximize", "&Close", "", "&About Driftmote..."};
+    QCOMPARE(texts, expected);
+    QCOMPARE(separators, (QList<bool>{false, false, false, false, true, false}));
+    QCOMPARE(ids.first(), uint(SC_RESTORE));
+    QCOMPARE(ids.last(), uint(IDM_ABOUTBOX));
+    QCOMPARE(ids.last(), 16u);
+    // A window in its normal state cannot be restored.
+    QCOMPARE(enabled, (QList<bool>{false, true, true, true, true, true}));
+    QVERIFY(aboutOpened);
+}
+
+void TestAboutAndMenu::altSpaceOpensTheWindowMenu()
+{
+    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+    bool gaveUp = false, opened = false;
+    WhenShown(OpenMenu, [&](QWidget* w) {
+        opened = true;
+        QTest::keyClick(w, Qt::Key_Escape);
+    }, &gaveUp);
+    QTest::keyClick(m_dlg.get(), Qt::Key_Space, Qt::AltModifier);
+    QVERIFY(!gaveUp);
+    QVERIFY(opened);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestAboutAndMenu::windowCommandsPassOnAndMaskedAboutOpensTheBox()
+{
+    m_dlg->OnSysCommand(SC_MAXIMIZE | 2, 0);
+    QTRY_VERIFY(m_dlg->isMaximized());
+    m_dlg->OnSysCommand(SC_RESTORE, 0);
+    QTRY_VERIFY(!m_dlg->isMaximized());
+    m_dlg->OnSysCommand(SC_MINIMIZE, 0);
+    QTRY_VERIFY(m_dlg->isMinimized());
+    m_dlg->OnSysCommand(SC_RESTORE, 0);
+    QTRY_VERIFY(!m_dlg->isMinimized());
+
+    // Commands the dialog does not know change nothing and open nothing.
+    m_dlg->OnSysCommand(0x0020, 0);
+    QVERIFY(m_dlg->isVisible());
+    QVERIFY(!QApplication::activeModalWidget());
+
+    bool gaveUp = false, opened = false;
+    WhenShown(OpenAboutBox, [&](QWidget* box) {
+        opened = true;
+        QTest::keyClick(box, Qt::Key_Return); // Enter presses the default button
+    }, &gaveUp);
+    m_dlg->OnSysCommand(IDM_ABOUTBOX | 0xF, 0);
+    QVERIFY(!gaveUp);
+    QVERIFY(opened);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+// The frames are driven through the program's own application object.
+int main(int argc, char** argv)
+{
+    CSwarmApp app(argc, argv);
+    TestAboutAndMenu tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_aboutbox.moc"

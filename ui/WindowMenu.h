@@ -1,0 +1,60 @@
+#pragma once
+
+// The window menu of the main dialog, without any window code: its items, the
+// About entry's command and string ids, and how a window command is routed.
+//
+// The desktop's own window menu cannot be extended from a program, so the dialog
+// carries a menu of its own with the usual window commands and the About entry
+// (IDM_ABOUTBOX with the text of IDS_ABOUTBOX, both in Resource.h).
+
+#include "Resource.h"
+
+// Window commands, numbered as the window system numbers them. The low four bits
+// of a command id are for the system's own use; routing masks them off.
+inline constexpr unsigned SC_MINIMIZE = 0xF020;
+inline constexpr unsigned SC_MAXIMIZE = 0xF030;
+inline constexpr unsigned SC_CLOSE = 0xF060;
+inline constexpr unsigned SC_RESTORE = 0xF120;
+
+inline constexpr unsigned kSysCommandMask = 0xFFF0;
+
+// One entry of the window menu; an entry with id 0 and no text is a separator.
+// An ampersand marks the access key of the letter after it.
+struct WindowMenuItem {
+    unsigned id;
+    const char* text;
+};
+
+inline constexpr WindowMenuItem kWindowMenu[] = {
+    {SC_RESTORE, "&Restore"},
+    {SC_MINIMIZE, "Mi&nimize"},
+    {SC_MAXIMIZE, "Ma&ximize"},
+    {SC_CLOSE, "&Close"},
+    {0, nullptr},
+    {IDM_ABOUTBOX, kAboutMenuText},
+};
+
+inline constexpr bool IsSeparator(const WindowMenuItem& item)
+{
+    return item.text == nullptr;
+}
+
+// Whether a window command of the menu can be chosen in the window's present state,
+// as the usual window menu greys them: Restore only when minimised or maximised,
+// Minimize unless minimised, Maximize unless maximised; Close and About always.
+bool IsWindowCommandEnabled(unsigned id, bool minimized, bool maximized);
+
+// What a window command does once routed.
+enum class SysCommandAction {
+    About,    // open the About box
+    Restore,  // default processing: back to the normal size
+    Minimize, // default processing
+    Maximize, // default processing
+    Close,    // default processing: the same as the close box
+    None,     // default processing that has nothing to do here
+};
+
+// The routing of the dialog's OnSysCommand: a command id whose masked value is
+// IDM_ABOUTBOX opens the About box; every other id goes to the default processing,
+// which again reads the id masked with 0xFFF0.
+SysCommandAction RouteSysCommand(unsigned id);
