@@ -1,6 +1,7 @@
 #include "ParticleSystem.h"
 
 #include "RandomUnit.h"
+#include "ScatterGrid.h"
 
 #include <cmath>
 #include <cstddef>
@@ -57,7 +58,8 @@ bool ParticleSystem::SetCount(int count)
 
 void ParticleSystem::Scatter(float centerX, float centerY, float radius, float minSeparation, float maxSpeed)
 {
-    ScatterPlain(centerX, centerY, radius, minSeparation, maxSpeed);
+    if (!ScatterWithGrid(m_pCur, m_nCount, centerX, centerY, radius, minSeparation, maxSpeed))
+        ScatterPlain(centerX, centerY, radius, minSeparation, maxSpeed);
 }
 
 void ParticleSystem::ScatterPlain(float centerX, float centerY, float radius, float minSeparation, float maxSpeed)
