@@ -1,9 +1,81 @@
+#include "FastStep.h"
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+
 namespace {
+
+// A store scattered as the window does it, with preset 0's coefficients.
+void Prepare(ParticleSystem& ps, int count)
+{
+    PortableRandRestart();
+    ps.SetCount(count);
+    ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+    ps.m_fAttraction = 0.00009f;
+    ps.m_fRepulsion = 0.00002f;
+    ps.m_fFriction = 0.023f;
+}
+
+void ReportSteps(benchmark::State& state)
+{
+    state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_FastStepPlain(benchmark::State& state)
+{
+    ParticleSystem ps;
+    Prepare(ps, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        ps.StepPlain();
+        benchmark::DoNotOptimize(ps.m_pCur);
+    }
+    ReportSteps(state);
+}
+
+// Step with a forced kernel (range 1: 0 plain, 1 avx2, 2 avx512) and thread
+// setting (range 2: 0 automatic, or a fixed count).
+void BM_FastStep(benchmark::State& state)
+{
+    const StepKernel kernels[] = {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512};
+    const StepKernel kernel = kernels[state.range(1)];
+    if (!SetStepKernel(kernel)) {
+        state.SkipWithError("kernel not supported by this CPU");
+        return;
+    }
+    SetStepThreads(static_cast<int>(state.range(2)));
+    ParticleSystem ps;
+    Prepare(ps, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        ps.Step();
+        benchmark::DoNotOptimize(ps.m_pCur);
+    }
+    ReportSteps(state);
+    state.SetLabel(std::string(ActiveKernelName()) + " threads=" + std::to_string(ActiveStepThreads()));
+    SetStepThreads(0);
+}
+
+void StepArgs(benchmark::internal::Benchmark* b)
+{
+    for (int n : {1, 2, 3, 4, 5, 8, 9, 17, 33, 67, 128, 350, 500, 1000, 2000})
+        b->Args({n});
+}
+
+void FastArgs(benchmark::internal::Benchmark* b)
+{
+    for (int n : {1, 2, 3, 4, 5, 8, 9, 17, 33, 67, 128, 350, 500, 1000, 2000}) {
+        b->Args({n, 2, 0}); // the default choice: best kernel, threads by size
+        b->Args({n, 2, 1});
+        b->Args({n, 1, 0});
+    }
+    for (int n : {350, 500, 1000, 2000})
+        b->Args({n, 2, 2});
+}
+
+BENCHMARK(BM_FastStepPlain)->Apply(StepArgs);
+BENCHMARK(BM_FastStep)->Apply(FastArgs);
 
 // The window's scatter of a freshly typed count, from the generator's start state.
 void ScatterArgs(benchmark::State& state, bool plain)

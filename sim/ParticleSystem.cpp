@@ -1,5 +1,6 @@
 #include "ParticleSystem.h"
 
+#include "FastStep.h"
 #include "RandomUnit.h"
 #include "ScatterGrid.h"
 
@@ -21,6 +22,8 @@ void ReleaseArrays(ParticleSystem& ps)
 {
     delete[] ps.m_pBufA;
     delete[] ps.m_pBufB;
+    DeleteStepScratch(ps.m_pScratch);
+    ps.m_pScratch = nullptr;
     ps.m_pBufA = nullptr;
     ps.m_pBufB = nullptr;
     ps.m_nCount = 0;
@@ -50,6 +53,7 @@ bool ParticleSystem::SetCount(int count)
             return false;
         }
         m_nCount = count;
+        m_pScratch = NewStepScratch(count);
     }
     m_pCur = m_pBufA;
     m_pNext = m_pBufB;
@@ -106,7 +110,17 @@ void ParticleSystem::ScatterPlain(float centerX, float centerY, float radius, fl
 
 void ParticleSystem::Step()
 {
-    StepPlain();
+    if (!StepFast(*this)) {
+        StepPlain();
+        return;
+    }
+    if (m_pCur == m_pBufA) {
+        m_pCur = m_pBufB;
+        m_pNext = m_pBufA;
+    } else {
+        m_pCur = m_pBufA;
+        m_pNext = m_pBufB;
+    }
 }
 
 void PairSums(const Particle* cur, int count, int i, double attraction, double repulsion,

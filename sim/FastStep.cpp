@@ -1,0 +1,261 @@
+#include "FastStep.h"
+
+#include "ParticleSystem.h"
+#include "StepKernels.h"
+#include "WorkerPool.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+
+// Below this count the literal loop is as fast: the vector kernels' setup and
+// their padding to whole blocks cost more than the few pairs.
+constexpr int kVectorFrom = 4;
+
+// From this count on, a second thread pays for its hand-over (measured with the
+// fast benchmark on two cores).
+constexpr int kThreadsFrom = 500;
+
+constexpr std::size_t kAlign = 64;
+
+StepKernel BestKernel()
+{
+    if (KernelSupported(StepKernel::Avx512))
+        return StepKernel::Avx512;
+    if (KernelSupported(StepKernel::Avx2))
+        return StepKernel::Avx2;
+    return StepKernel::Plain;
+}
+
+// The start-up choice: the environment's, if it names a kernel this CPU runs.
+StepKernel KernelFromEnvironment()
+{
+    const StepKernel best = BestKernel();
+    const char* name = std::getenv("DRIFTMOTE_KERNEL");
+    if (name == nullptr || *name == '\0')
+        return best;
+    for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512}) {
+        if (std::strcmp(name, KernelName(k)) == 0) {
+            if (KernelSupported(k))
+                return k;
+            std::fprintf(stderr, "driftmote: DRIFTMOTE_KERNEL=%s: this CPU cannot run that kernel; using %s\n",
+                         name, KernelName(best));
+            return best;
+        }
+    }
+    std::fprintf(stderr, "driftmote: DRIFTMOTE_KERNEL=%s is not one of plain, avx2, avx512; using %s\n", name,
+                 KernelName(best));
+    return best;
+}
+
+StepKernel& CurrentKernel()
+{
+    static StepKernel kernel = KernelFromEnvironment();
+    return kernel;
+}
+
+int g_threadSetting = 0;
+int g_lastThreads = 1;
+
+int BlockWidth(StepKernel kernel)
+{
+    return kernel == StepKernel::Avx512 ? kAvx512Block : kAvx2Block;
+}
+
+struct Context {
+    PairSumJob job;
+    StepKernel kernel;
+};
+
+void RunRows(void* context, int thread)
+{
+    const Context& c = *static_cast<const Context*>(context);
+    if (c.kernel == StepKernel::Avx512)
+        PairSumRowsAvx512(c.job, thread);
+    else
+        PairSumRowsAvx2(c.job, thread);
+}
+
+std::size_t Aligned(std::size_t bytes)
+{
+    return (bytes + kAlign - 1) / kAlign * kAlign;
+}
+
+} // namespace
+
+struct StepScratch {
+    int capacity; // particles, a whole number of the widest blocks
+    float* x;
+    float* y;
+    double* yd;
+    double* colFx;
+    float* colFy;
+    double* fx;
+    float* fy;
+    int* rowDone;
+    unsigned char* memory;
+};
+
+const char* KernelName(StepKernel kernel)
+{
+    switch (kernel) {
+    case StepKernel::Avx2:
+        return "avx2";
+    case StepKernel::Avx512:
+        return "avx512";
+    case StepKernel::Plain:
+        break;
+    }
+    return "plain";
+}
+
+bool KernelSupported(StepKernel kernel)
+{
+    __builtin_cpu_init();
+    switch (kernel) {
+    case StepKernel::Avx2:
+        return __builtin_cpu_supports("avx2");
+    case StepKernel::Avx512:
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+               __builtin_cpu_supports("avx512vl");
+    case StepKernel::Plain:
+        break;
+    }
+    return true;
+}
+
+StepKernel ActiveStepKernel()
+{
+    return CurrentKernel();
+}
+
+const char* ActiveKernelName()
+{
+    return KernelName(CurrentKernel());
+}
+
+bool SetStepKernel(StepKernel kernel)
+{
+    if (!KernelSupported(kernel))
+        return false;
+    CurrentKernel() = kernel;
+    return true;
+}
+
+void SetStepThreads(int threads)
+{
+    g_threadSetting = threads < 0 ? 0 : threads;
+}
+
+int StepThreadSetting()
+{
+    return g_threadSetting;
+}
+
+int ActiveStepThreads()
+{
+    return g_lastThreads;
+}
+
+StepScratch* NewStepScratch(int count)
+{
+    if (count <= 0 || count > std::numeric_limits<int>::max() - kWidestBlock)
+        return nullptr;
+    const std::size_t n = static_cast<std::size_t>((count + kWidestBlock - 1) / kWidestBlock * kWidestBlock);
+    const std::size_t floats = Aligned(n * sizeof(float));
+    const std::size_t doubles = Aligned(n * sizeof(double));
+    const std::size_t ints = Aligned(n * sizeof(int));
+    const std::size_t total = 4 * floats + 4 * doubles + ints;
+    auto* memory = new (std::align_val_t(kAlign), std::nothrow) unsigned char[total];
+    if (memory == nullptr)
+        return nullptr;
+    auto* scratch = new (std::nothrow) StepScratch;
+    if (scratch == nullptr) {
+        ::operator delete[](memory, std::align_val_t(kAlign));
+        return nullptr;
+    }
+    unsigned char* p = memory;
+    auto take = [&p](std::size_t bytes) {
+        unsigned char* at = p;
+        p += bytes;
+        return at;
+    };
+    scratch->capacity = static_cast<int>(n);
+    scratch->memory = memory;
+    scratch->x = reinterpret_cast<float*>(take(floats));
+    scratch->y = reinterpret_cast<float*>(take(floats));
+    scratch->colFy = reinterpret_cast<float*>(take(floats));
+    scratch->fy = reinterpret_cast<float*>(take(floats));
+    scratch->yd = reinterpret_cast<double*>(take(doubles));
+    scratch->colFx = reinterpret_cast<double*>(take(doubles));
+    scratch->fx = reinterpret_cast<double*>(take(doubles));
+    take(doubles); // keeps the layout a whole number of lines
+    scratch->rowDone = reinterpret_cast<int*>(take(ints));
+    return scratch;
+}
+
+void DeleteStepScratch(StepScratch* scratch)
+{
+    if (scratch == nullptr)
+        return;
+    ::operator delete[](scratch->memory, std::align_val_t(kAlign));
+    delete scratch;
+}
+
+bool StepFast(ParticleSystem& ps)
+{
+    const StepKernel kernel = CurrentKernel();
+    const int count = ps.m_nCount;
+    StepScratch* s = ps.m_pScratch;
+    if (kernel == StepKernel::Plain || count < kVectorFrom || s == nullptr || s->capacity < count)
+        return false;
+
+    const int width = BlockWidth(kernel);
+    const int blocks = (count + width - 1) / width;
+    const int padded = blocks * width;
+    const Particle* cur = ps.m_pCur;
+    for (int i = 0; i < count; ++i) {
+        s->x[i] = cur[i].x;
+        s->y[i] = cur[i].y;
+        s->yd[i] = cur[i].y;
+    }
+    // Padding sits at no distance from anything: its pairs are skipped.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (int i = count; i < padded; ++i) {
+        s->x[i] = nan;
+        s->y[i] = nan;
+        s->yd[i] = nan;
+    }
+    for (int i = 0; i < padded; ++i) {
+        s->colFx[i] = 0.0;
+        s->colFy[i] = 0.0f;
+    }
+    for (int b = 0; b < blocks; ++b)
+        s->rowDone[b] = b;
+
+    int threads = g_threadSetting == 0 ? (count >= kThreadsFrom ? kWidestBlock : 1) : g_threadSetting;
+    if (blocks < 2)
+        threads = 1;
+    if (threads > 1)
+        threads = std::min(threads, WorkerPool::Instance().MaxThreads());
+
+    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->rowDone, blocks,
+                     static_cast<double>(ps.m_fAttraction), static_cast<double>(ps.m_fRepulsion), threads},
+                    kernel};
+    if (threads > 1)
+        WorkerPool::Instance().Run(threads, RunRows, &context);
+    else
+        RunRows(&context, 0);
+    g_lastThreads = threads;
+
+    const double frictionFactor = 1.0 - static_cast<double>(ps.m_fFriction);
+    for (int i = 0; i < count; ++i)
+        FinishParticle(cur[i], ps.m_pNext[i], s->fx[i], s->fy[i], frictionFactor);
+    return true;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+// The vector kernels of the fast step. Each one computes, for blocks of
+// particles, the same two force sums as PairSums: Fx in double and Fy in single
+// precision, each in ascending index order, rounded exactly as the literal loop
+// rounds them. They are compiled for their instruction set in files of their own
+// and only ever called after the CPU was found to support it.
+//
+// Every unordered pair is evaluated once: the force on j from i is the exact
+// negative of the force on i from j (the differences change sign exactly, the
+// distance and its powers are the same), so one evaluation feeds both sums. A
+// particle's sum receives the pairs with lower indices as "column" terms, from
+// the rows above it, before its own row adds the pairs with higher indices.
+//
+// This header is included by the instruction-set files: it declares only plain
+// data and functions, nothing inline that another file could share.
+
+// One step's pair sums, shared by every thread that works on it.
+struct PairSumJob {
+    const float* x;   // positions, padded to whole blocks; padding is NaN and pairs with nothing
+    const float* y;
+    const double* yd; // the same y, widened to double
+    double* colFx;    // per particle, the running sums of its column terms (start at +0)
+    float* colFy;
+    double* fx;       // per particle, the finished sums
+    float* fy;
+    int* rowDone;     // per row block, the number of its column blocks finished
+    int blocks;       // padded count / block width
+    double attraction;
+    double repulsion;
+    int threads;      // threads sharing the rows; row block b belongs to thread b % threads
+};
+
+// Works through the row blocks of thread `thread`. With more than one thread a
+// row waits, tile by tile, for the row above it to finish the same column block,
+// so that every column sum still receives its terms in ascending order.
+void PairSumRowsAvx512(const PairSumJob& job, int thread); // blocks of 8
+void PairSumRowsAvx2(const PairSumJob& job, int thread);   // blocks of 4
+
+constexpr int kAvx512Block = 8;
+constexpr int kAvx2Block = 4;
+constexpr int kWidestBlock = 8;
