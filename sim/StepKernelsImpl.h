@@ -42,27 +42,37 @@ inline void ComputeTile(const PairSumJob& job, int colBlock, bool diagonal, type
                         typename V::D syd, typename V::P (&pa)[V::W], typename V::P (&pr)[V::W])
 {
     using D = typename V::D;
-    using F = typename V::F;
     const D attraction = V::SetD(job.attraction);
     const D repulsion = V::SetD(job.repulsion);
     const D minDistance = V::SetD(kMinPairDistance);
+    // The work runs in stages over all columns of the tile, so that every stage
+    // finds independent operations while the roots and divisions of the previous
+    // one are still under way.
+    D dxd[V::W], dy[V::W], r[V::W];
+#pragma GCC unroll 8
     for (int c = 0; c < V::W; ++c) {
         const int j = colBlock * V::W + c;
-        const F dx = V::SubF(V::SetF(job.x[j]), sx);
-        const D dxd = V::Widen(dx);
+        dxd[c] = V::Widen(V::SubF(V::SetF(job.x[j]), sx));
         const D dyd = V::SubD(V::SetD(job.yd[j]), syd);
-        const D dy = V::Widen(V::Narrow(dyd));
+        dy[c] = V::Widen(V::Narrow(dyd));
         // The y term multiplies the unrounded difference by its rounded value.
-        const D r = V::SqrtD(V::AddD(V::MulD(dyd, dy), V::MulD(dxd, dxd)));
-        typename V::M valid = V::Greater(r, minDistance); // false also for a distance that is not a number
+        r[c] = V::SqrtD(V::AddD(V::MulD(dyd, dy[c]), V::MulD(dxd[c], dxd[c])));
+    }
+    D qa[V::W], qr[V::W];
+#pragma GCC unroll 8
+    for (int c = 0; c < V::W; ++c) {
+        const D rs = V::Widen(V::Narrow(r[c]));
+        const D r4 = V::Widen(V::Narrow(V::MulD(V::MulD(V::MulD(rs, rs), rs), rs)));
+        qa[c] = V::DivD(attraction, r4);
+        qr[c] = V::DivD(repulsion, V::MulD(V::MulD(r4, rs), rs));
+    }
+#pragma GCC unroll 8
+    for (int c = 0; c < V::W; ++c) {
+        typename V::M valid = V::Greater(r[c], minDistance); // false also for a distance that is not a number
         if (diagonal)
             valid = V::And(valid, V::LanesBelow(c)); // within a block only pairs with j > i
-        const D rs = V::Widen(V::Narrow(r));
-        const D r4 = V::Widen(V::Narrow(V::MulD(V::MulD(V::MulD(rs, rs), rs), rs)));
-        const D qa = V::DivD(attraction, r4);
-        const D qr = V::DivD(repulsion, V::MulD(V::MulD(r4, rs), rs));
-        pa[c] = V::Join(V::NarrowOrZero(valid, V::MulD(dxd, qa)), V::NarrowOrZero(valid, V::MulD(dy, qa)));
-        pr[c] = V::Join(V::NarrowOrZero(valid, V::MulD(qr, dxd)), V::NarrowOrZero(valid, V::MulD(qr, dy)));
+        pa[c] = V::Join(V::NarrowOrZero(valid, V::MulD(dxd[c], qa[c])), V::NarrowOrZero(valid, V::MulD(dy[c], qa[c])));
+        pr[c] = V::Join(V::NarrowOrZero(valid, V::MulD(qr[c], dxd[c])), V::NarrowOrZero(valid, V::MulD(qr[c], dy[c])));
     }
 }
 
