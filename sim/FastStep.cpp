@@ -73,13 +73,13 @@ struct Context {
     StepKernel kernel;
 };
 
-void RunRows(void* context, int thread)
+void RunRows(void* context, int)
 {
     const Context& c = *static_cast<const Context*>(context);
     if (c.kernel == StepKernel::Avx512)
-        PairSumRowsAvx512(c.job, thread);
+        PairSumRowsAvx512(c.job);
     else
-        PairSumRowsAvx2(c.job, thread);
+        PairSumRowsAvx2(c.job);
 }
 
 std::size_t Aligned(std::size_t bytes)
@@ -98,7 +98,7 @@ struct StepScratch {
     float* colFy;
     double* fx;
     float* fy;
-    int* rowDone;
+    int* bandDone;
     unsigned char* memory;
 };
 
@@ -196,7 +196,7 @@ StepScratch* NewStepScratch(int count)
     scratch->colFx = reinterpret_cast<double*>(take(doubles));
     scratch->fx = reinterpret_cast<double*>(take(doubles));
     take(doubles); // keeps the layout a whole number of lines
-    scratch->rowDone = reinterpret_cast<int*>(take(ints));
+    scratch->bandDone = reinterpret_cast<int*>(take(ints));
     return scratch;
 }
 
@@ -236,8 +236,6 @@ bool StepFast(ParticleSystem& ps)
         s->colFx[i] = 0.0;
         s->colFy[i] = 0.0f;
     }
-    for (int b = 0; b < blocks; ++b)
-        s->rowDone[b] = b;
 
     int threads = g_threadSetting == 0 ? (count >= kThreadsFrom ? kWidestBlock : 1) : g_threadSetting;
     if (blocks < 2)
@@ -245,7 +243,14 @@ bool StepFast(ParticleSystem& ps)
     if (threads > 1)
         threads = std::min(threads, WorkerPool::Instance().MaxThreads());
 
-    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->rowDone, blocks,
+    // One band per thread would leave the second waiting for the whole first;
+    // about eight bands per thread keep both busy, at one hand-over per square.
+    const int band = threads > 1 ? std::max(1, blocks / (8 * threads)) : blocks;
+    const int bands = (blocks + band - 1) / band;
+    for (int b = 0; b < bands; ++b)
+        s->bandDone[b] = b;
+    int nextBand = 0;
+    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->bandDone, &nextBand, blocks, band,
                      static_cast<double>(ps.m_fAttraction), static_cast<double>(ps.m_fRepulsion), threads},
                     kernel};
     if (threads > 1)

@@ -24,18 +24,22 @@ struct PairSumJob {
     float* colFy;
     double* fx;       // per particle, the finished sums
     float* fy;
-    int* rowDone;     // per row block, the number of its column blocks finished
+    int* bandDone;    // per band of rows, the number of bands of columns it has finished
+    int* nextBand;    // the next band of rows that no thread has taken yet
     int blocks;       // padded count / block width
+    int band;         // blocks per band (the unit of hand-over between threads)
     double attraction;
     double repulsion;
-    int threads;      // threads sharing the rows; row block b belongs to thread b % threads
+    int threads;      // threads sharing the rows
 };
 
-// Works through the row blocks of thread `thread`. With more than one thread a
-// row waits, tile by tile, for the row above it to finish the same column block,
-// so that every column sum still receives its terms in ascending order.
-void PairSumRowsAvx512(const PairSumJob& job, int thread); // blocks of 8
-void PairSumRowsAvx2(const PairSumJob& job, int thread);   // blocks of 4
+// Takes bands of rows until none is left; every thread of the step calls it.
+// With more than one thread a band waits, square by square, for the band above
+// it to finish the same band of columns, so that every column sum still
+// receives its terms in ascending order. The row sums pass from square to
+// square through fx and fy.
+void PairSumRowsAvx512(const PairSumJob& job); // blocks of 8
+void PairSumRowsAvx2(const PairSumJob& job);   // blocks of 4
 
 constexpr int kAvx512Block = 8;
 constexpr int kAvx2Block = 4;

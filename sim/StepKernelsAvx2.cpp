@@ -61,7 +61,7 @@ struct Avx2 {
 
 } // namespace
 
-void PairSumRowsAvx2(const PairSumJob& job, int thread)
+void PairSumRowsAvx2(const PairSumJob& job)
 {
-    PairSumRows<Avx2>(job, thread);
+    PairSumRows<Avx2>(job);
 }

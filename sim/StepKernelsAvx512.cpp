@@ -67,7 +67,7 @@ struct Avx512 {
 
 } // namespace
 
-void PairSumRowsAvx512(const PairSumJob& job, int thread)
+void PairSumRowsAvx512(const PairSumJob& job)
 {
-    PairSumRows<Avx512>(job, thread);
+    PairSumRows<Avx512>(job);
 }

@@ -20,13 +20,10 @@ namespace {
 // Pairs no farther apart than the single-precision value of 0.00001 exert no force.
 constexpr double kMinPairDistance = static_cast<double>(0.00001f);
 
-// Rows wait for the row above with this many column blocks of slack, so that a
-// row that has caught up does not poll the other thread after every tile.
-constexpr int kWaitSlack = 4;
-
-inline void WaitForRow(const int* rowDone, int block, int needed)
+// Waits until band `band` of rows has finished `needed` bands of columns.
+inline void WaitForRow(const int* bandDone, int band, int needed)
 {
-    for (int spins = 0; __atomic_load_n(rowDone + block, __ATOMIC_ACQUIRE) < needed; ++spins) {
+    for (int spins = 0; __atomic_load_n(bandDone + band, __ATOMIC_ACQUIRE) < needed; ++spins) {
         if (spins < 4000)
             __builtin_ia32_pause();
         else
@@ -108,31 +105,21 @@ inline void AddColumnTerms(const PairSumJob& job, int colBlock, typename V::P (&
     V::StoreF(colFy, V::High(fy));
 }
 
+// The row sums of one row block through the tiles of columns [firstCol, endCol).
+// The diagonal tile, when it is among them, first completes the block's own
+// column sums, which are then where the row sums start.
 template <class V>
-void PairSumRows(const PairSumJob& job, int thread)
+inline void RowThroughColumns(const PairSumJob& job, int row, int firstCol, int endCol)
 {
     using P = typename V::P;
-    const bool shared = job.threads > 1;
-    for (int row = thread; row < job.blocks; row += job.threads) {
-        const typename V::F sx = V::LoadF(job.x + row * V::W);
-        const typename V::D syd = V::LoadD(job.yd + row * V::W);
-        int aboveDone = 0; // what this row last saw of the row above
-        auto waitAbove = [&](int colBlock) {
-            if (shared && row > 0 && aboveDone < colBlock + 1) {
-                const int target = colBlock + 1 + kWaitSlack < job.blocks ? colBlock + 1 + kWaitSlack : job.blocks;
-                WaitForRow(job.rowDone, row - 1, target);
-                aboveDone = __atomic_load_n(job.rowDone + row - 1, __ATOMIC_ACQUIRE);
-            }
-        };
-        auto publish = [&](int colBlock) {
-            if (shared)
-                __atomic_store_n(job.rowDone + row, colBlock + 1, __ATOMIC_RELEASE);
-        };
-
-        P pa[V::W], pr[V::W];
-        // The diagonal tile: its column terms complete this block's column sums,
-        // which are then where the row sums start.
-        waitAbove(row);
+    const typename V::F sx = V::LoadF(job.x + row * V::W);
+    const typename V::D syd = V::LoadD(job.yd + row * V::W);
+    double* rowFx = job.fx + row * V::W;
+    float* rowFy = job.fy + row * V::W;
+    P pa[V::W], pr[V::W];
+    typename V::D fx;
+    P fy;
+    if (firstCol == row) {
         ComputeTile<V>(job, row, true, sx, syd, pa, pr);
         P ra[V::W], rr[V::W];
         for (int c = 0; c < V::W; ++c) {
@@ -140,21 +127,54 @@ void PairSumRows(const PairSumJob& job, int thread)
             rr[c] = pr[c];
         }
         AddColumnTerms<V>(job, row, pa, pr);
-        typename V::D fx = V::LoadD(job.colFx + row * V::W);
+        fx = V::LoadD(job.colFx + row * V::W);
         const typename V::F colFy = V::LoadF(job.colFy + row * V::W);
-        P fy = V::Join(colFy, colFy); // only the high half counts
+        fy = V::Join(colFy, colFy); // only the high half counts
         AddRowTerms<V>(ra, rr, fx, fy);
-        publish(row);
+        ++firstCol;
+    } else {
+        fx = V::LoadD(rowFx);
+        const typename V::F sumFy = V::LoadF(rowFy);
+        fy = V::Join(sumFy, sumFy);
+    }
+    for (int col = firstCol; col < endCol; ++col) {
+        ComputeTile<V>(job, col, false, sx, syd, pa, pr);
+        AddRowTerms<V>(pa, pr, fx, fy);
+        AddColumnTerms<V>(job, col, pa, pr);
+    }
+    V::StoreD(rowFx, fx);
+    V::StoreF(rowFy, V::High(fy));
+}
 
-        for (int col = row + 1; col < job.blocks; ++col) {
-            waitAbove(col);
-            ComputeTile<V>(job, col, false, sx, syd, pa, pr);
-            AddRowTerms<V>(pa, pr, fx, fy);
-            AddColumnTerms<V>(job, col, pa, pr);
-            publish(col);
+// The blocks are grouped into bands of job.band blocks. Each thread takes the
+// next band of rows not yet taken, so a thread that runs slower simply takes
+// fewer. Band-sized squares are done in row order within a band, and a square
+// waits until the band above has finished the same band of columns: then every
+// column sum has received all rows above it, in order. A band only ever waits
+// for bands taken before it, by threads that are working on them.
+template <class V>
+void PairSumRows(const PairSumJob& job)
+{
+    const int bands = (job.blocks + job.band - 1) / job.band;
+    for (;;) {
+        const int rowBand = __atomic_fetch_add(job.nextBand, 1, __ATOMIC_RELAXED);
+        if (rowBand >= bands)
+            break;
+        const int firstRow = rowBand * job.band;
+        const int endRow = firstRow + job.band < job.blocks ? firstRow + job.band : job.blocks;
+        for (int colBand = rowBand; colBand < bands; ++colBand) {
+            if (job.threads > 1 && rowBand > 0)
+                WaitForRow(job.bandDone, rowBand - 1, colBand + 1);
+            const int firstCol = colBand * job.band;
+            const int endCol = firstCol + job.band < job.blocks ? firstCol + job.band : job.blocks;
+            for (int row = firstRow; row < endRow; ++row) {
+                const int from = row > firstCol ? row : firstCol;
+                if (from < endCol)
+                    RowThroughColumns<V>(job, row, from, endCol);
+            }
+            if (job.threads > 1)
+                __atomic_store_n(job.bandDone + rowBand, colBand + 1, __ATOMIC_RELEASE);
         }
-        V::StoreD(job.fx + row * V::W, fx);
-        V::StoreF(job.fy + row * V::W, V::High(fy));
     }
 }
 
