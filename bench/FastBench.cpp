@@ -70,8 +70,11 @@ void FastArgs(benchmark::internal::Benchmark* b)
         b->Args({n, 2, 1});
         b->Args({n, 1, 0});
     }
-    for (int n : {350, 500, 1000, 2000})
+    // Where a second thread starts to pay off.
+    for (int n : {96, 128, 192, 256, 320, 350, 384, 448, 500, 1000, 2000}) {
+        b->Args({n, 2, 1});
         b->Args({n, 2, 2});
+    }
 }
 
 BENCHMARK(BM_FastStepPlain)->Apply(StepArgs);

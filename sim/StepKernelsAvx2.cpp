@@ -46,7 +46,7 @@ struct Avx2 {
 
     // Transposes both 4x4 float matrices at once: every step stays within its
     // 128-bit half.
-    static void Transpose(P (&v)[W])
+    static void Transpose(P* v)
     {
         const P t0 = _mm256_unpacklo_ps(v[0], v[1]);
         const P t1 = _mm256_unpackhi_ps(v[0], v[1]);

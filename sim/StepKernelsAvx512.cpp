@@ -41,7 +41,7 @@ struct Avx512 {
 
     // Transposes both 8x8 float matrices at once: the low halves of the eight
     // vectors form one matrix, the high halves the other.
-    static void Transpose(P (&v)[W])
+    static void Transpose(P* v)
     {
         P t[W], s[W];
         for (int k = 0; k < W; k += 2) {

@@ -31,40 +31,42 @@ inline void WaitForRow(const int* bandDone, int band, int needed)
     }
 }
 
-// One tile: the pairs of the W row particles (lanes) with the W particles of one
-// column block. pa[c] and pr[c] receive, for column c, the attraction and the
-// repulsion terms (x in the low half, y in the high half), +0 for a skipped pair.
-template <class V>
-inline void ComputeTile(const PairSumJob& job, int colBlock, bool diagonal, typename V::F sx,
-                        typename V::D syd, typename V::P (&pa)[V::W], typename V::P (&pr)[V::W])
+// K tiles side by side: the pairs of the W row particles (lanes) with the K * W
+// particles of K column blocks from firstBlock on. pa[c] and pr[c] receive, for
+// column c, the attraction and the repulsion terms (x in the low half, y in the
+// high half), +0 for a skipped pair.
+template <class V, int K>
+inline void ComputeTiles(const PairSumJob& job, int firstBlock, bool diagonal, typename V::F sx,
+                         typename V::D syd, typename V::P* pa, typename V::P* pr)
 {
     using D = typename V::D;
+    constexpr int N = K * V::W;
     const D attraction = V::SetD(job.attraction);
     const D repulsion = V::SetD(job.repulsion);
     const D minDistance = V::SetD(kMinPairDistance);
     // The work runs in stages over all columns of the tile, so that every stage
     // finds independent operations while the roots and divisions of the previous
     // one are still under way.
-    D dxd[V::W], dy[V::W], r[V::W];
-#pragma GCC unroll 8
-    for (int c = 0; c < V::W; ++c) {
-        const int j = colBlock * V::W + c;
+    D dxd[N], dy[N], r[N];
+#pragma GCC unroll 16
+    for (int c = 0; c < N; ++c) {
+        const int j = firstBlock * V::W + c;
         dxd[c] = V::Widen(V::SubF(V::SetF(job.x[j]), sx));
         const D dyd = V::SubD(V::SetD(job.yd[j]), syd);
         dy[c] = V::Widen(V::Narrow(dyd));
         // The y term multiplies the unrounded difference by its rounded value.
         r[c] = V::SqrtD(V::AddD(V::MulD(dyd, dy[c]), V::MulD(dxd[c], dxd[c])));
     }
-    D qa[V::W], qr[V::W];
-#pragma GCC unroll 8
-    for (int c = 0; c < V::W; ++c) {
+    D qa[N], qr[N];
+#pragma GCC unroll 16
+    for (int c = 0; c < N; ++c) {
         const D rs = V::Widen(V::Narrow(r[c]));
         const D r4 = V::Widen(V::Narrow(V::MulD(V::MulD(V::MulD(rs, rs), rs), rs)));
         qa[c] = V::DivD(attraction, r4);
         qr[c] = V::DivD(repulsion, V::MulD(V::MulD(r4, rs), rs));
     }
-#pragma GCC unroll 8
-    for (int c = 0; c < V::W; ++c) {
+#pragma GCC unroll 16
+    for (int c = 0; c < N; ++c) {
         typename V::M valid = V::Greater(r[c], minDistance); // false also for a distance that is not a number
         if (diagonal)
             valid = V::And(valid, V::LanesBelow(c)); // within a block only pairs with j > i
@@ -75,11 +77,11 @@ inline void ComputeTile(const PairSumJob& job, int colBlock, bool diagonal, type
 
 // The row particles' sums take the tile's terms column by column: per pair the
 // attraction is added before the repulsion is subtracted.
-template <class V>
-inline void AddRowTerms(const typename V::P (&pa)[V::W], const typename V::P (&pr)[V::W], typename V::D& fx,
-                        typename V::P& fy)
+template <class V, int K>
+inline void AddRowTerms(const typename V::P* pa, const typename V::P* pr, typename V::D& fx, typename V::P& fy)
 {
-    for (int c = 0; c < V::W; ++c) {
+#pragma GCC unroll 16
+    for (int c = 0; c < K * V::W; ++c) {
         fx = V::SubD(V::AddD(fx, V::Widen(V::Low(pa[c]))), V::Widen(V::Low(pr[c])));
         fy = V::SubP(V::AddP(fy, pa[c]), pr[c]);
     }
@@ -88,8 +90,7 @@ inline void AddRowTerms(const typename V::P (&pa)[V::W], const typename V::P (&p
 // The column particles' sums take the negated terms lane by lane, in ascending
 // row order: adding the negative of a term is subtracting it.
 template <class V>
-inline void AddColumnTerms(const PairSumJob& job, int colBlock, typename V::P (&pa)[V::W],
-                           typename V::P (&pr)[V::W])
+inline void AddColumnTerms(const PairSumJob& job, int colBlock, typename V::P* pa, typename V::P* pr)
 {
     V::Transpose(pa);
     V::Transpose(pr);
@@ -97,6 +98,7 @@ inline void AddColumnTerms(const PairSumJob& job, int colBlock, typename V::P (&
     float* colFy = job.colFy + colBlock * V::W;
     typename V::D fx = V::LoadD(colFx);
     typename V::P fy = V::Join(V::LoadF(colFy), V::LoadF(colFy)); // only the high half counts
+#pragma GCC unroll 8
     for (int l = 0; l < V::W; ++l) {
         fx = V::AddD(V::SubD(fx, V::Widen(V::Low(pa[l]))), V::Widen(V::Low(pr[l])));
         fy = V::AddP(V::SubP(fy, pa[l]), pr[l]);
@@ -116,11 +118,11 @@ inline void RowThroughColumns(const PairSumJob& job, int row, int firstCol, int 
     const typename V::D syd = V::LoadD(job.yd + row * V::W);
     double* rowFx = job.fx + row * V::W;
     float* rowFy = job.fy + row * V::W;
-    P pa[V::W], pr[V::W];
+    P pa[2 * V::W], pr[2 * V::W];
     typename V::D fx;
     P fy;
     if (firstCol == row) {
-        ComputeTile<V>(job, row, true, sx, syd, pa, pr);
+        ComputeTiles<V, 1>(job, row, true, sx, syd, pa, pr);
         P ra[V::W], rr[V::W];
         for (int c = 0; c < V::W; ++c) {
             ra[c] = pa[c];
@@ -130,16 +132,25 @@ inline void RowThroughColumns(const PairSumJob& job, int row, int firstCol, int 
         fx = V::LoadD(job.colFx + row * V::W);
         const typename V::F colFy = V::LoadF(job.colFy + row * V::W);
         fy = V::Join(colFy, colFy); // only the high half counts
-        AddRowTerms<V>(ra, rr, fx, fy);
+        AddRowTerms<V, 1>(ra, rr, fx, fy);
         ++firstCol;
     } else {
         fx = V::LoadD(rowFx);
         const typename V::F sumFy = V::LoadF(rowFy);
         fy = V::Join(sumFy, sumFy);
     }
-    for (int col = firstCol; col < endCol; ++col) {
-        ComputeTile<V>(job, col, false, sx, syd, pa, pr);
-        AddRowTerms<V>(pa, pr, fx, fy);
+    // Two column blocks at a time give the roots and divisions twice the
+    // independent work to overlap with.
+    int col = firstCol;
+    for (; col + 1 < endCol; col += 2) {
+        ComputeTiles<V, 2>(job, col, false, sx, syd, pa, pr);
+        AddRowTerms<V, 2>(pa, pr, fx, fy);
+        AddColumnTerms<V>(job, col, pa, pr);
+        AddColumnTerms<V>(job, col + 1, pa + V::W, pr + V::W);
+    }
+    if (col < endCol) {
+        ComputeTiles<V, 1>(job, col, false, sx, syd, pa, pr);
+        AddRowTerms<V, 1>(pa, pr, fx, fy);
         AddColumnTerms<V>(job, col, pa, pr);
     }
     V::StoreD(rowFx, fx);
