@@ -14,10 +14,6 @@
 
 namespace {
 
-// Below this count the literal loop is as fast: the vector kernels' setup and
-// their padding to whole blocks cost more than the few pairs.
-constexpr int kVectorFrom = 4;
-
 // From this count on, a second thread pays for its hand-over (measured with the
 // fast benchmark on two cores: at 256 particles one and two threads tie).
 constexpr int kThreadsFrom = 300;
@@ -213,7 +209,7 @@ bool StepFast(ParticleSystem& ps)
     const StepKernel kernel = CurrentKernel();
     const int count = ps.m_nCount;
     StepScratch* s = ps.m_pScratch;
-    if (kernel == StepKernel::Plain || count < kVectorFrom || s == nullptr || s->capacity < count)
+    if (kernel == StepKernel::Plain || count < kFastStepFrom || s == nullptr || s->capacity < count)
         return false;
 
     const int width = BlockWidth(kernel);

@@ -39,6 +39,11 @@ int StepThreadSetting();
 // The number of threads the most recent Step used (1 before any step).
 int ActiveStepThreads();
 
+// Below this count the literal loop is as fast: the vector kernels' setup and
+// their padding to whole blocks cost more than the few pairs (measured: at 4
+// particles both take the same time).
+constexpr int kFastStepFrom = 4;
+
 // The fast step: the pair sums from the active kernel, then the same per-particle
 // finish and array exchange as the literal step. Returns false, having changed
 // nothing, when the literal step should run instead (plain kernel, very small

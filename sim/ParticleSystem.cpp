@@ -110,7 +110,8 @@ void ParticleSystem::ScatterPlain(float centerX, float centerY, float radius, fl
 
 void ParticleSystem::Step()
 {
-    if (!StepFast(*this)) {
+    // Tiny counts go straight to the literal loop, which is fastest for them.
+    if (m_nCount < kFastStepFrom || !StepFast(*this)) {
         StepPlain();
         return;
     }

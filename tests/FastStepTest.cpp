@@ -53,6 +53,11 @@ struct KernelAndThreads {
     int threads;
 };
 
+void PrintTo(const KernelAndThreads& p, std::ostream* os)
+{
+    *os << KernelName(p.kernel) << " with " << p.threads << " thread(s)";
+}
+
 std::string Name(const ::testing::TestParamInfo<KernelAndThreads>& info)
 {
     return std::string(KernelName(info.param.kernel)) + "_" + std::to_string(info.param.threads) + "thread";
