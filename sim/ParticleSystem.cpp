@@ -115,13 +115,11 @@ void ParticleSystem::Step()
         StepPlain();
         return;
     }
-    if (m_pCur == m_pBufA) {
-        m_pCur = m_pBufB;
-        m_pNext = m_pBufA;
-    } else {
-        m_pCur = m_pBufA;
-        m_pNext = m_pBufB;
-    }
+    // The store is not empty here, so the two views name the two arrays and
+    // exchanging them is the literal step's exchange.
+    Particle* const written = m_pNext;
+    m_pNext = m_pCur;
+    m_pCur = written;
 }
 
 void PairSums(const Particle* cur, int count, int i, double attraction, double repulsion,

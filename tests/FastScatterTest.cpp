@@ -59,7 +59,8 @@ TEST(FastScatter, CrowdedDiscsMatchTheLiteralScatter)
 {
     // Discs with far less room than the particles ask for: most candidates are
     // rejected and many particles keep their 1000th.
-    ExpectSameScatter({{60, 5, 5, 1, 0.3f, 0},
+    ExpectSameScatter({{700, 5, 5, 5, 0.3f, 0}, // the window's disc, past the point where it is full
+                       {60, 5, 5, 1, 0.3f, 0},
                        {40, 5, 5, 0.1f, 10, 0},
                        {90, 2, 7, 1.5f, 0.3f, 0.1f},
                        {30, 5, 5, 0.5f, 0.3f, 0}});
