@@ -167,7 +167,7 @@ StepScratch* NewStepScratch(int count)
     const std::size_t floats = Aligned(n * sizeof(float));
     const std::size_t doubles = Aligned(n * sizeof(double));
     const std::size_t ints = Aligned(n * sizeof(int));
-    const std::size_t total = 4 * floats + 4 * doubles + ints;
+    const std::size_t total = 4 * floats + 3 * doubles + ints;
     auto* memory = new (std::align_val_t(kAlign), std::nothrow) unsigned char[total];
     if (memory == nullptr)
         return nullptr;
@@ -191,7 +191,6 @@ StepScratch* NewStepScratch(int count)
     scratch->yd = reinterpret_cast<double*>(take(doubles));
     scratch->colFx = reinterpret_cast<double*>(take(doubles));
     scratch->fx = reinterpret_cast<double*>(take(doubles));
-    take(doubles); // keeps the layout a whole number of lines
     scratch->bandDone = reinterpret_cast<int*>(take(ints));
     return scratch;
 }
@@ -221,7 +220,8 @@ bool StepFast(ParticleSystem& ps)
         s->y[i] = cur[i].y;
         s->yd[i] = cur[i].y;
     }
-    // Padding sits at no distance from anything: its pairs are skipped.
+    // Padding lies at NaN, so its distance to anything is not a number and all
+    // its pairs are skipped.
     const float nan = std::numeric_limits<float>::quiet_NaN();
     for (int i = count; i < padded; ++i) {
         s->x[i] = nan;
@@ -233,15 +233,17 @@ bool StepFast(ParticleSystem& ps)
         s->colFy[i] = 0.0f;
     }
 
-    int threads = g_threadSetting == 0 ? (count >= kThreadsFrom ? kWidestBlock : 1) : g_threadSetting;
+    int threads = g_threadSetting;
+    if (threads == 0)
+        threads = count >= kThreadsFrom ? WorkerPool::Instance().MaxThreads() : 1;
     if (blocks < 2)
         threads = 1;
     if (threads > 1)
         threads = std::min(threads, WorkerPool::Instance().MaxThreads());
 
     // One band per thread would leave the second waiting for the whole first;
-    // about eight bands per thread keep both busy, at one hand-over per square.
-    const int band = threads > 1 ? std::max(1, blocks / (8 * threads)) : blocks;
+    // about four bands per thread keep both busy, at one hand-over per square.
+    const int band = threads > 1 ? std::max(1, blocks / (4 * threads)) : blocks;
     const int bands = (blocks + band - 1) / band;
     for (int b = 0; b < bands; ++b)
         s->bandDone[b] = b;

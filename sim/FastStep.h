@@ -36,7 +36,9 @@ bool SetStepKernel(StepKernel kernel);
 void SetStepThreads(int threads);
 int StepThreadSetting();
 
-// The number of threads the most recent Step used (1 before any step).
+// The number of threads the most recent Step with a vector kernel used (1 before
+// any such step). Steps with the plain kernel, or below kFastStepFrom particles,
+// always run on the calling thread.
 int ActiveStepThreads();
 
 // Below this count the literal loop is as fast: the vector kernels' setup and
