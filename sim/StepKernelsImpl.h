@@ -6,8 +6,8 @@
 // namespace so that no two targets ever share a compiled function.
 //
 // Rounding follows the literal loop exactly. Where the literal code rounds a
-// double result of two floats to float (dx, and every addition to Fy), a float
-// operation gives the same value: a double carries more than twice a float's
+// double result of two floats to float (dx, dy, and every addition to Fy), a
+// float operation gives the same value: a double carries more than twice a float's
 // precision, so rounding twice cannot differ from rounding once. No multiply is
 // fused with an addition.
 
@@ -35,9 +35,16 @@ inline void WaitForRow(const int* bandDone, int band, int needed)
 // particles of K column blocks from firstBlock on. pa[c] and pr[c] receive, for
 // column c, the attraction and the repulsion terms (x in the low half, y in the
 // high half), +0 for a skipped pair.
+template <class V>
+struct RowLanes {
+    typename V::F x;
+    typename V::F y;
+    typename V::D yd; // y widened to double
+};
+
 template <class V, int K>
-inline void ComputeTiles(const PairSumJob& job, int firstBlock, bool diagonal, typename V::F sx,
-                         typename V::D syd, typename V::P* pa, typename V::P* pr)
+inline void ComputeTiles(const PairSumJob& job, int firstBlock, bool diagonal, const RowLanes<V>& s,
+                         typename V::P* pa, typename V::P* pr)
 {
     using D = typename V::D;
     constexpr int N = K * V::W;
@@ -51,9 +58,9 @@ inline void ComputeTiles(const PairSumJob& job, int firstBlock, bool diagonal, t
 #pragma GCC unroll 16
     for (int c = 0; c < N; ++c) {
         const int j = firstBlock * V::W + c;
-        dxd[c] = V::Widen(V::SubF(V::SetF(job.x[j]), sx));
-        const D dyd = V::SubD(V::SetD(job.yd[j]), syd);
-        dy[c] = V::Widen(V::Narrow(dyd));
+        dxd[c] = V::Widen(V::SubF(V::SetF(job.x[j]), s.x));
+        const D dyd = V::SubD(V::SetD(job.yd[j]), s.yd);
+        dy[c] = V::Widen(V::SubF(V::SetF(job.y[j]), s.y)); // dyd rounded to float
         // The y term multiplies the unrounded difference by its rounded value.
         r[c] = V::SqrtD(V::AddD(V::MulD(dyd, dy[c]), V::MulD(dxd[c], dxd[c])));
     }
@@ -114,15 +121,14 @@ template <class V>
 inline void RowThroughColumns(const PairSumJob& job, int row, int firstCol, int endCol)
 {
     using P = typename V::P;
-    const typename V::F sx = V::LoadF(job.x + row * V::W);
-    const typename V::D syd = V::LoadD(job.yd + row * V::W);
+    const RowLanes<V> s{V::LoadF(job.x + row * V::W), V::LoadF(job.y + row * V::W), V::LoadD(job.yd + row * V::W)};
     double* rowFx = job.fx + row * V::W;
     float* rowFy = job.fy + row * V::W;
     P pa[2 * V::W], pr[2 * V::W];
     typename V::D fx;
     P fy;
     if (firstCol == row) {
-        ComputeTiles<V, 1>(job, row, true, sx, syd, pa, pr);
+        ComputeTiles<V, 1>(job, row, true, s, pa, pr);
         P ra[V::W], rr[V::W];
         for (int c = 0; c < V::W; ++c) {
             ra[c] = pa[c];
@@ -143,13 +149,13 @@ inline void RowThroughColumns(const PairSumJob& job, int row, int firstCol, int 
     // independent work to overlap with.
     int col = firstCol;
     for (; col + 1 < endCol; col += 2) {
-        ComputeTiles<V, 2>(job, col, false, sx, syd, pa, pr);
+        ComputeTiles<V, 2>(job, col, false, s, pa, pr);
         AddRowTerms<V, 2>(pa, pr, fx, fy);
         AddColumnTerms<V>(job, col, pa, pr);
         AddColumnTerms<V>(job, col + 1, pa + V::W, pr + V::W);
     }
     if (col < endCol) {
-        ComputeTiles<V, 1>(job, col, false, sx, syd, pa, pr);
+        ComputeTiles<V, 1>(job, col, false, s, pa, pr);
         AddRowTerms<V, 1>(pa, pr, fx, fy);
         AddColumnTerms<V>(job, col, pa, pr);
     }
