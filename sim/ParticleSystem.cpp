@@ -4,6 +4,7 @@
 #include "RandomUnit.h"
 #include "ScatterGrid.h"
 
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +18,7 @@ constexpr double kMinPairDistance = static_cast<double>(0.00001f);
 constexpr double kMaxSpeed = 0.5;
 constexpr double kClampFactor = static_cast<double>(0.1f);
 constexpr int kMaxCandidates = 1000;
+constexpr int kMaxArrayBytes = INT_MAX;
 
 void ReleaseArrays(ParticleSystem& ps)
 {
@@ -43,8 +45,10 @@ bool ParticleSystem::SetCount(int count)
     ReleaseArrays(*this);
     if (count > 0) {
         // A count whose arrays cannot be represented or allocated leaves the store
-        // empty rather than holding a count without arrays.
-        if (static_cast<std::size_t>(count) > PTRDIFF_MAX / sizeof(Particle))
+        // empty rather than holding a count without arrays. An array is kept within
+        // a signed 32-bit byte size, so that a count such as 2,000,000,000 fails on
+        // every machine instead of depending on how much memory the system promises.
+        if (count > kMaxArrayBytes / static_cast<int>(sizeof(Particle)))
             return false;
         m_pBufA = new (std::nothrow) Particle[static_cast<std::size_t>(count)];
         m_pBufB = m_pBufA ? new (std::nothrow) Particle[static_cast<std::size_t>(count)] : nullptr;

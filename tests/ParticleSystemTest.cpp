@@ -1,0 +1,231 @@
+#include "ParticleSystem.h"
+#include "RandomUnit.h"
+#include "SwarmParams.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+bool IsEmpty(const ParticleSystem& ps)
+{
+    return ps.m_nCount == 0 && !ps.m_pBufA && !ps.m_pBufB && !ps.m_pCur && !ps.m_pNext;
+}
+
+TEST(ParticleStore, EmptyStoreDrawsNothingAndStepKeepsItEmpty)
+{
+    ParticleSystem ps;
+    EXPECT_TRUE(IsEmpty(ps));
+    for (int count : {0, -5}) {
+        EXPECT_TRUE(ps.SetCount(count));
+        const std::uint32_t before = PortableRandState();
+        ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+        ps.Step();
+        EXPECT_TRUE(IsEmpty(ps));
+        EXPECT_EQ(PortableRandState(), before);
+    }
+}
+
+TEST(ParticleStore, StepSwapsTheViewsAndSetCountResetsThem)
+{
+    ParticleSystem ps;
+    ASSERT_TRUE(ps.SetCount(3));
+    ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+    ps.Step();
+    EXPECT_EQ(ps.m_pCur, ps.m_pBufB);
+    EXPECT_EQ(ps.m_pNext, ps.m_pBufA);
+    ps.Step();
+    EXPECT_EQ(ps.m_pCur, ps.m_pBufA);
+    ps.Step();
+    ASSERT_TRUE(ps.SetCount(3));
+    EXPECT_EQ(ps.m_nCount, 3);
+    EXPECT_EQ(ps.m_pCur, ps.m_pBufA);
+    EXPECT_EQ(ps.m_pNext, ps.m_pBufB);
+    EXPECT_NE(ps.m_pBufA, ps.m_pBufB);
+}
+
+TEST(ParticleStore, CountsWithoutRoomLeaveTheStoreEmptyAndSaySo)
+{
+    ParticleSystem ps;
+    ASSERT_TRUE(ps.SetCount(5));
+    for (int count : {2000000000, INT_MAX}) {
+        EXPECT_FALSE(ps.SetCount(count));
+        EXPECT_TRUE(IsEmpty(ps));
+        ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+        ps.Step();
+        EXPECT_TRUE(IsEmpty(ps));
+    }
+}
+
+TEST(ParticleStore, NoOperationTouchesReserved)
+{
+    ParticleSystem ps;
+    ASSERT_TRUE(ps.SetCount(20));
+    for (Particle* array : {ps.m_pBufA, ps.m_pBufB})
+        std::for_each(array, array + 20, [](Particle& p) { p.reserved = -123.25f; });
+    ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+    ps.m_fAttraction = 0.00009f;
+    ps.m_fRepulsion = 0.00002f;
+    ps.m_fFriction = 0.023f;
+    ps.Step();
+    ps.Step();
+    for (Particle* array : {ps.m_pBufA, ps.m_pBufB})
+        EXPECT_TRUE(std::all_of(array, array + 20, [](const Particle& p) { return p.reserved == -123.25f; }));
+}
+
+TEST(RandomUnit, FollowsThePortableGeneratorFromItsStartState)
+{
+    PortableRandRestart();
+    EXPECT_EQ(PortableRand(), 16838);
+    EXPECT_EQ(PortableRand(), 5758);
+    EXPECT_EQ(PortableRand(), 10113);
+
+    PortableRandRestart();
+    const double unit = std::bit_cast<float>(std::uint32_t{0x37FBA927});
+    EXPECT_EQ(RandomUnit(), 16838 * unit);
+    double largest = 0.0;
+    for (int i = 0; i < 1000000; ++i)
+        largest = std::max(largest, RandomUnit());
+    EXPECT_EQ(largest, 32767 * unit);
+    EXPECT_LT(largest, 0.98302);
+}
+
+// The displacement draws of one candidate: first y, then x, until one lies in the disc.
+void DrawDisplacement(double radius, float& dy, double& dx)
+{
+    do {
+        dy = static_cast<float>((RandomUnit() * radius) * 2.0 - radius);
+        dx = (RandomUnit() * radius) * 2.0 - radius;
+    } while (std::sqrt(dx * dx + static_cast<double>(dy) * dy) > radius);
+}
+
+TEST(Scatter, CrowdedParticlesTakeTheirThousandthCandidate)
+{
+    // In a disc of radius 0.1 every candidate is closer than 10 to the particles
+    // before it: the first particle takes one candidate, every later one 1000, and
+    // each makes its two velocity draws although the speed is 0.
+    const double radius = 0.1f;
+    PortableRandRestart();
+    float dy = 0.0f;
+    double dx = 0.0;
+    for (int i = 0; i < 40; ++i) {
+        for (int candidate = 0; candidate < (i == 0 ? 1 : 1000); ++candidate)
+            DrawDisplacement(radius, dy, dx);
+        RandomUnit();
+        RandomUnit();
+    }
+    const std::uint32_t state = PortableRandState();
+
+    PortableRandRestart();
+    ParticleSystem ps;
+    ASSERT_TRUE(ps.SetCount(40));
+    ps.Scatter(5.0f, 5.0f, 0.1f, 10.0f, 0.0f);
+    EXPECT_EQ(PortableRandState(), state);
+    EXPECT_EQ(ps.m_pCur[39].x, static_cast<float>(5.0 + dx));
+    EXPECT_EQ(ps.m_pCur[39].y, static_cast<float>(5.0 + dy));
+}
+
+// One particle with the given state, stepped once; a lone particle feels no force.
+Particle StepAlone(Particle p, float friction)
+{
+    ParticleSystem ps;
+    ps.SetCount(1);
+    ps.m_pCur[0] = p;
+    ps.m_fAttraction = 1.0f;
+    ps.m_fRepulsion = 1.0f;
+    ps.m_fFriction = friction;
+    ps.Step();
+    return ps.m_pCur[0];
+}
+
+TEST(Step, LoneParticleFeelsOnlyFrictionAndTheClamp)
+{
+    Particle n = StepAlone({5.0f, 5.0f, 0.2f, -0.1f, 0.0f}, 0.0f);
+    EXPECT_EQ(n.vx, 0.2f);
+    EXPECT_EQ(n.vy, -0.1f);
+    EXPECT_EQ(n.x, static_cast<float>(5.0 + 0.2f)); // moved by this frame's velocity
+    EXPECT_EQ(n.y, static_cast<float>(5.0 - 0.1f));
+
+    n = StepAlone({5.0f, 5.0f, 0.2f, -0.1f, 0.0f}, 1.0f);
+    EXPECT_EQ(n.vx, 0.0f);
+    EXPECT_EQ(n.x, 5.0f);
+
+    n = StepAlone({5.0f, 5.0f, 0.2f, 0.1f, 0.0f}, -1.0f); // friction below 0 amplifies
+    EXPECT_EQ(n.vx, 0.4f);
+    EXPECT_EQ(n.vy, 0.2f);
+
+    n = StepAlone({5.0f, 5.0f, 0.2f, 0.0f, 0.0f}, 4.0f); // -0.6 leaves as about -0.06
+    EXPECT_NEAR(n.vx, -0.06, 1e-7);
+
+    EXPECT_EQ(StepAlone({5.0f, 5.0f, 0.5f, 0.0f, 0.0f}, 0.0f).vx, 0.5f);
+    EXPECT_NEAR(StepAlone({5.0f, 5.0f, 0.50001f, 0.0f, 0.0f}, 0.0f).vx, 0.050001, 1e-8);
+}
+
+TEST(Step, WallsHoldTheParticleOnTheWallAndFlipItsVelocity)
+{
+    Particle n = StepAlone({9.9f, 5.0f, 0.3f, 0.0f, 0.0f}, 0.0f);
+    EXPECT_EQ(n.x, 10.0f);
+    EXPECT_EQ(n.vx, -0.3f);
+
+    n = StepAlone({9.5f, 5.0f, 0.5f, 0.0f, 0.0f}, 0.0f); // lands exactly on 10
+    EXPECT_EQ(n.x, 10.0f);
+    EXPECT_EQ(n.vx, 0.5f);
+
+    n = StepAlone({9.9f, 0.1f, 0.3f, -0.3f, 0.0f}, 0.0f); // through the corner
+    EXPECT_EQ(n.x, 10.0f);
+    EXPECT_EQ(n.y, 0.0f);
+    EXPECT_EQ(n.vx, -0.3f);
+    EXPECT_EQ(n.vy, 0.3f);
+
+    n = StepAlone({std::numeric_limits<float>::quiet_NaN(), 5.0f, 0.1f, 0.0f, 0.0f}, 0.0f);
+    EXPECT_EQ(n.x, 0.0f);
+    EXPECT_EQ(n.vx, -0.1f);
+}
+
+// Two particles at rest on the line y = 5 at x0 and x1; returns the first one's new vx.
+float PairPull(float x0, float x1)
+{
+    ParticleSystem ps;
+    ps.SetCount(2);
+    ps.m_pCur[0] = {x0, 5.0f, 0.0f, 0.0f, 0.0f};
+    ps.m_pCur[1] = {x1, 5.0f, 0.0f, 0.0f, 0.0f};
+    ps.m_fAttraction = 1e-20f;
+    ps.m_fRepulsion = 0.0f;
+    ps.m_fFriction = 0.0f;
+    ps.Step();
+    return ps.m_pCur[0].vx;
+}
+
+TEST(Step, PairsAtTheCutOffOrCloserExertNoForce)
+{
+    EXPECT_EQ(PairPull(0.0f, 0.0f), 0.0f);
+    EXPECT_EQ(PairPull(0.0f, 0.00001f), 0.0f); // exactly 9.99999974737875e-6 apart
+    EXPECT_GT(PairPull(0.0f, 0.0000101f), 0.0f);
+}
+
+TEST(Step, EndsAndStaysFiniteWhenACoefficientIsNot)
+{
+    // A velocity that is not finite after friction becomes 0.
+    for (const char* attraction : {"1e39", "nan", "3e38"}) {
+        ParticleSystem ps;
+        ASSERT_TRUE(ResizeAndScatter(ps, 67));
+        ps.m_fAttraction = CoefficientFromText(attraction);
+        ps.m_fRepulsion = 0.00002f;
+        ps.m_fFriction = 0.023f;
+        for (int frame = 0; frame < 5; ++frame)
+            ps.Step();
+        for (int i = 0; i < ps.m_nCount; ++i) {
+            const Particle& p = ps.m_pCur[i];
+            EXPECT_TRUE(p.x >= 0.0f && p.x <= 10.0f && p.y >= 0.0f && p.y <= 10.0f) << attraction;
+            EXPECT_TRUE(std::isfinite(p.vx) && std::isfinite(p.vy)) << attraction;
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,131 @@
+#include "RandomUnit.h"
+#include "SimCli.h"
+#include "StateRows.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <regex>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// One run of the tool in-process, from the random source's start state as the
+// program always finds it.
+Result RunTool(const std::vector<std::string>& args)
+{
+    PortableRandRestart();
+    std::ostringstream out, err;
+    const int status = RunSimCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(SimCli, BadUsageSaysWhatIsWrongInOneLineAndExits2)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {"--bogus"}, {"--num"}, {"--frames", "-1"}, {"--frames", "1.5"}, {"--frames", ""},
+        {"--frames", "99999999999999999999"}, {"--preset", "5"}, {"--preset=-1"}, {"--format", "xml"},
+        {"--print", "1,,2"}, {"--print", "5", "--frames", "2"}, {"stray"}, {"--bench=1"},
+        {"--bench", "--frames", "0"},
+    };
+    for (const std::vector<std::string>& args : cases) {
+        const Result r = RunTool(args);
+        EXPECT_EQ(r.status, 2) << args[0];
+        EXPECT_EQ(r.out, "") << args[0];
+        EXPECT_TRUE(std::regex_match(r.err, std::regex("driftmote-sim: [^\n]+\nTry 'driftmote-sim --help'[^\n]*\n")))
+            << r.err;
+    }
+}
+
+TEST(SimCli, CountWithoutRoomFailsTheRunNamingTheCount)
+{
+    const Result r = RunTool({"--num", "2000000000"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("2000000000"), std::string::npos) << r.err;
+}
+
+TEST(SimCli, HelpAndVersionEndTheRunAtOnce)
+{
+    EXPECT_EQ(RunTool({"--frames", "3", "-h"}).out.rfind("Usage: driftmote-sim", 0), 0u);
+    EXPECT_EQ(RunTool({"--version", "--bogus"}).out, "driftmote-sim 1.0.0.1\n");
+}
+
+std::vector<long long> FramesOf(const std::string& csv)
+{
+    std::vector<long long> frames;
+    for (const StateRow& row : ParseStateCsv(csv))
+        if (row.index == 0)
+            frames.push_back(row.frame);
+    return frames;
+}
+
+TEST(SimCli, PrintSelectsTheFrames)
+{
+    EXPECT_EQ(FramesOf(RunTool({"--frames", "3"}).out), std::vector<long long>{3});
+    EXPECT_EQ(FramesOf(RunTool({"--frames", "3", "--print", "all"}).out), (std::vector<long long>{0, 1, 2, 3}));
+    EXPECT_EQ(FramesOf(RunTool({"--print", "2,0,2", "--frames=3"}).out), (std::vector<long long>{0, 2}));
+    EXPECT_EQ(RunTool({"--frames", "3", "--print", "none"}).out, "frame,index,x,y,vx,vy\n");
+}
+
+TEST(SimCli, CountTextsRescatterAndCoefficientTextsDoNot)
+{
+    const std::string start = RunTool({"--frames", "0"}).out;
+    EXPECT_EQ(ParseStateCsv(start).size(), 67u);
+    EXPECT_EQ(RunTool({"--frames", "0", "--attraction", "-2"}).out, start);
+    EXPECT_NE(RunTool({"--frames", "0", "--num", "67"}).out, start);
+    EXPECT_EQ(RunTool({"--frames", "0", "--preset", "0"}).out, RunTool({"--frames", "0", "--num", "67"}).out);
+    EXPECT_EQ(ParseStateCsv(RunTool({"--frames", "0", "--preset", "2"}).out).size(), 32u);
+}
+
+TEST(SimCli, JsonLinesCarryTheSameFieldsAsCsv)
+{
+    const std::vector<std::string> args = {"--num", "3", "--frames", "2", "--print", "all"};
+    std::vector<std::string> jsonArgs = args;
+    jsonArgs.insert(jsonArgs.end(), {"--format", "jsonl"});
+    const std::string json = RunTool(jsonArgs).out;
+    const std::regex line(R"(\{"frame":(\d+),"index":(\d+),"x":([^,]+),"y":([^,]+),"vx":([^,]+),"vy":([^,]+)\})");
+    EXPECT_EQ(RunTool(args).out,
+              "frame,index,x,y,vx,vy\n" + std::regex_replace(json, line, "$1,$2,$3,$4,$5,$6"));
+}
+
+TEST(SimCli, BenchReportsRatesInsteadOfStates)
+{
+    const Result r = RunTool({"--num", "5", "--frames", "2", "--bench"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(std::regex_search(r.out, std::regex("kernel: plain, threads: 1\n")));
+    EXPECT_TRUE(std::regex_search(r.out, std::regex("\nsteps per second: [0-9.e+]+\n")));
+    EXPECT_TRUE(std::regex_search(r.out, std::regex("\npair evaluations per second: [0-9.e+]+\n")));
+    EXPECT_EQ(r.out.find("frame,"), std::string::npos);
+}
+
+// The built program, run as a user runs it, reproduces the golden trajectories.
+std::string RunProgram(const std::string& args)
+{
+    const std::string command = std::string(DRIFTMOTE_SIM_PATH) + " " + args;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return {};
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    const int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+    return out;
+}
+
+TEST(SimCliProgram, ReproducesTheGoldenTrajectoriesBitForBit)
+{
+    EXPECT_TRUE(SameBits(ParseStateCsv(RunProgram("--frames 100 --print 0,1,2,10,100")), ReadGolden("startup.csv")));
+    EXPECT_TRUE(SameBits(ParseStateCsv(RunProgram("--preset 1 --frames 10 --print 0,1,10")), ReadGolden("preset1.csv")));
+}
+
+} // namespace

@@ -1,0 +1,333 @@
+#include "SimCli.h"
+
+#include "ParticleSystem.h"
+#include "SwarmParams.h"
+#include "Version.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <ostream>
+#include <string_view>
+
+namespace {
+
+constexpr const char* kProgram = "driftmote-sim";
+
+constexpr const char* kHelp =
+    "Usage: driftmote-sim [OPTION]...\n"
+    "Run the particle simulation without a window and print the particle states.\n"
+    "\n"
+    "It starts as the window does (3 particles scattered, then preset 0), applies the\n"
+    "options in the order given, as if typed into the window's boxes, then steps.\n"
+    "\n"
+    "  --num TEXT         type TEXT into the Num box (a new count rescatters)\n"
+    "  --attraction TEXT  type TEXT into the Attraction box\n"
+    "  --repulsion TEXT   type TEXT into the Repulsion box\n"
+    "  --friction TEXT    type TEXT into the Friction box\n"
+    "  --preset K         select preset K (0 to 4): its Num, Attraction, Repulsion\n"
+    "                     and Friction texts in that order\n"
+    "  --frames N         number of steps (default 1000)\n"
+    "  --print LIST       frames to print, comma separated (0 is the state before\n"
+    "                     the first step), or 'all', or 'none' (default: the last)\n"
+    "  --format FORMAT    csv (default; header frame,index,x,y,vx,vy) or jsonl\n"
+    "  --bench            print steps and pair evaluations per second instead\n"
+    "  -h, --help         show this help and exit\n"
+    "      --version      show the version and exit\n"
+    "\n"
+    "Options take their value as the next argument or after '=' (--num=128).\n"
+    "Every float is printed with %.9g, so it reads back as the same float.\n"
+    "Exit status: 0 on success, 1 if the run fails, 2 on bad usage.\n"
+    "\n"
+    "Examples:\n"
+    "  driftmote-sim --frames 100 --print 0,1,100\n"
+    "  driftmote-sim --preset 1 --friction .1 --format jsonl\n"
+    "  driftmote-sim --num 1000 --frames 50 --bench\n";
+
+// What the window's boxes would be given: one edit of one box.
+enum class Box { Num, Attraction, Repulsion, Friction };
+
+struct BoxEdit {
+    Box box;
+    std::string text;
+};
+
+struct Options {
+    std::vector<BoxEdit> edits; // in the order given; a preset adds its four texts
+    long long frames = 1000;
+    bool printAll = false;
+    std::optional<std::vector<long long>> printFrames; // none given: the last frame only
+    bool jsonl = false;
+    bool bench = false;
+};
+
+// Bad usage: the message says what is wrong, in one line.
+struct UsageError {
+    std::string message;
+};
+
+std::optional<long long> WholeNumber(std::string_view text)
+{
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || text.front() == '-' || ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+std::vector<long long> FrameList(std::string_view text)
+{
+    std::vector<long long> frames;
+    for (;;) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = text.substr(0, comma);
+        const std::optional<long long> frame = WholeNumber(item);
+        if (!frame)
+            throw UsageError{"--print takes frame numbers separated by commas, 'all' or 'none', not '" +
+                             std::string(item) + "'"};
+        frames.push_back(*frame);
+        if (comma == std::string_view::npos)
+            break;
+        text.remove_prefix(comma + 1);
+    }
+    std::sort(frames.begin(), frames.end());
+    frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+    return frames;
+}
+
+// Selecting a preset types its four texts, the count first, so the particles
+// are rescattered even when the count stays the same.
+void AddPreset(Options& options, int preset)
+{
+    const PresetTexts& row = PresetRow(preset);
+    options.edits.push_back({Box::Num, row.num});
+    options.edits.push_back({Box::Attraction, row.attraction});
+    options.edits.push_back({Box::Repulsion, row.repulsion});
+    options.edits.push_back({Box::Friction, row.friction});
+}
+
+void ApplyValueOption(Options& options, std::string_view name, const std::string& value)
+{
+    if (name == "--num")
+        options.edits.push_back({Box::Num, value});
+    else if (name == "--attraction")
+        options.edits.push_back({Box::Attraction, value});
+    else if (name == "--repulsion")
+        options.edits.push_back({Box::Repulsion, value});
+    else if (name == "--friction")
+        options.edits.push_back({Box::Friction, value});
+    else if (name == "--preset") {
+        const std::optional<long long> preset = WholeNumber(value);
+        if (!preset || *preset >= kPresetCount)
+            throw UsageError{"--preset takes a number from 0 to 4, not '" + value + "'"};
+        AddPreset(options, static_cast<int>(*preset));
+    } else if (name == "--frames") {
+        const std::optional<long long> frames = WholeNumber(value);
+        if (!frames)
+            throw UsageError{"--frames takes a whole number of 0 or more, not '" + value + "'"};
+        options.frames = *frames;
+    } else if (name == "--print") {
+        options.printAll = value == "all";
+        options.printFrames.reset();
+        if (value == "none")
+            options.printFrames.emplace();
+        else if (!options.printAll)
+            options.printFrames = FrameList(value);
+    } else if (name == "--format") {
+        if (value != "csv" && value != "jsonl")
+            throw UsageError{"--format takes csv or jsonl, not '" + value + "'"};
+        options.jsonl = value == "jsonl";
+    }
+}
+
+bool TakesValue(std::string_view name)
+{
+    for (const char* known : {"--num", "--attraction", "--repulsion", "--friction", "--preset", "--frames",
+                              "--print", "--format"})
+        if (name == known)
+            return true;
+    return false;
+}
+
+// Reads the arguments. Returns the exit status when the program ends here (help,
+// version), nothing when the run should go ahead; bad usage throws UsageError.
+std::optional<int> ParseArgs(const std::vector<std::string>& args, Options& options, std::ostream& out)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const std::size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
+        const std::string name = arg.substr(0, equals);
+        if (TakesValue(name)) {
+            if (equals != std::string::npos)
+                ApplyValueOption(options, name, arg.substr(equals + 1));
+            else if (i + 1 < args.size())
+                ApplyValueOption(options, name, args[++i]);
+            else
+                throw UsageError{"option '" + name + "' needs a value"};
+        } else if (equals != std::string::npos && (name == "--bench" || name == "--help" || name == "--version")) {
+            throw UsageError{"option '" + name + "' takes no value"};
+        } else if (arg == "--bench") {
+            options.bench = true;
+        } else if (arg == "-h" || arg == "--help") {
+            out << kHelp;
+            return 0;
+        } else if (arg == "--version") {
+            out << kProgram << ' ' << DRIFTMOTE_VERSION_STRING << '\n';
+            return 0;
+        } else if (!arg.empty() && arg[0] == '-') {
+            throw UsageError{"unknown option '" + arg + "'"};
+        } else {
+            throw UsageError{"unexpected argument '" + arg + "'"};
+        }
+    }
+    if (options.printFrames && !options.printFrames->empty() && options.printFrames->back() > options.frames)
+        throw UsageError{"--print names frame " + std::to_string(options.printFrames->back()) +
+                         ", but only " + std::to_string(options.frames) + " frames are run"};
+    if (options.bench && options.frames == 0)
+        throw UsageError{"--bench needs at least one frame"};
+    return std::nullopt;
+}
+
+// Types one text into one box, as the window's change handlers take it. Returns
+// false (after saying why) when the particles for a new count cannot be made.
+bool ApplyEdit(ParticleSystem& particles, const BoxEdit& edit, std::ostream& err)
+{
+    switch (edit.box) {
+    case Box::Num: {
+        const int count = CountFromText(edit.text);
+        if (!ResizeAndScatter(particles, count)) {
+            err << kProgram << ": cannot allocate the arrays for " << count << " particles\n";
+            return false;
+        }
+        break;
+    }
+    case Box::Attraction:
+        particles.m_fAttraction = CoefficientFromText(edit.text);
+        break;
+    case Box::Repulsion:
+        particles.m_fRepulsion = CoefficientFromText(edit.text);
+        break;
+    case Box::Friction:
+        particles.m_fFriction = CoefficientFromText(edit.text);
+        break;
+    }
+    return true;
+}
+
+// A float as %.9g, which reads back as the same float (-0 included). JSON has
+// no word for infinities or NaN; the step keeps every stored value finite, but
+// should one slip through it is written as null there.
+void AppendFloat(std::string& line, float value, bool json)
+{
+    if (json && !std::isfinite(value)) {
+        line += "null";
+        return;
+    }
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(value));
+    line += buffer;
+}
+
+void WriteState(std::ostream& out, long long frame, const ParticleSystem& particles, bool jsonl)
+{
+    static constexpr const char* kJsonKeys[] = {",\"x\":", ",\"y\":", ",\"vx\":", ",\"vy\":"};
+    std::string line;
+    for (int i = 0; i < particles.m_nCount; ++i) {
+        const Particle& p = particles.m_pCur[i];
+        line = jsonl ? "{\"frame\":" : "";
+        line += std::to_string(frame);
+        line += jsonl ? ",\"index\":" : ",";
+        line += std::to_string(i);
+        const float values[] = {p.x, p.y, p.vx, p.vy};
+        for (int k = 0; k < 4; ++k) {
+            line += jsonl ? kJsonKeys[k] : ",";
+            AppendFloat(line, values[k], jsonl);
+        }
+        line += jsonl ? "}\n" : "\n";
+        out << line;
+    }
+}
+
+// Where the speed report says which step kernel ran and on how many threads.
+// There is only the plain one so far.
+std::string KernelDescription()
+{
+    return "kernel: plain, threads: 1";
+}
+
+void RunBench(ParticleSystem& particles, long long frames, std::ostream& out)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (long long frame = 0; frame < frames; ++frame)
+        particles.Step();
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    const double count = particles.m_nCount;
+    const double seconds = std::max(elapsed.count(), 1e-9);
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer,
+                  "%s\nparticles: %d\nsteps: %lld\nseconds: %.6f\nsteps per second: %.6g\n"
+                  "pair evaluations per second: %.6g\n",
+                  KernelDescription().c_str(), particles.m_nCount, frames, elapsed.count(),
+                  static_cast<double>(frames) / seconds, static_cast<double>(frames) * count * (count - 1) / seconds);
+    out << buffer;
+}
+
+void RunFrames(ParticleSystem& particles, const Options& options, std::ostream& out)
+{
+    const std::vector<long long> lastOnly{options.frames};
+    const std::vector<long long>& listed = options.printFrames ? *options.printFrames : lastOnly;
+    auto next = listed.begin();
+    if (!options.jsonl)
+        out << "frame,index,x,y,vx,vy\n";
+    for (long long frame = 0;; ++frame) {
+        if (options.printAll || (next != listed.end() && *next == frame)) {
+            WriteState(out, frame, particles, options.jsonl);
+            if (next != listed.end())
+                ++next;
+        }
+        if (frame == options.frames)
+            break;
+        particles.Step();
+    }
+}
+
+} // namespace
+
+int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    // The window's start texts come before every option.
+    Options options;
+    AddPreset(options, 0);
+    try {
+        if (const std::optional<int> status = ParseArgs(args, options, out))
+            return out.flush() ? *status : 1;
+    } catch (const UsageError& e) {
+        err << kProgram << ": " << e.message << '\n'
+            << "Try '" << kProgram << " --help' for more information.\n";
+        return 2;
+    }
+
+    // The window's start: three particles scattered before any text is typed.
+    ParticleSystem particles;
+    if (!ResizeAndScatter(particles, 3)) {
+        err << kProgram << ": cannot allocate the arrays for 3 particles\n";
+        return 1;
+    }
+    for (const BoxEdit& edit : options.edits)
+        if (!ApplyEdit(particles, edit, err))
+            return 1;
+
+    if (options.bench)
+        RunBench(particles, options.frames, out);
+    else
+        RunFrames(particles, options, out);
+    if (!out.flush()) {
+        err << kProgram << ": cannot write the output\n";
+        return 1;
+    }
+    return 0;
+}
