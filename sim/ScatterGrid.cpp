@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -15,10 +17,6 @@ constexpr int kMaxCandidates = 1000;
 // adjacent cells despite the rounding of the cell arithmetic.
 constexpr double kCellMargin = 1.0 + 1.0 / 16.0;
 
-// A uniform grid over the disc's bounding square. Each cell holds a list of the
-// particles placed in it, threaded through `next`; cell indices are clamped to
-// the grid, which keeps neighbours neighbours for points that rounding puts
-// just outside the square.
 // The square of every distance the literal code would find below `limit`: since
 // the square root is correctly rounded and never decreases, sqrt(d2) < limit
 // holds exactly when d2 < BelowThreshold(limit).
@@ -202,8 +200,16 @@ bool ScatterWithGrid(Particle* particles, int count, float centerX, float center
     const bool separate = minSep > 0.0;
     // Displacements whose squared length is above this lie outside the disc.
     const double outside = std::nextafter(BelowThreshold(std::nextafter(rad, HUGE_VAL)), 0.0);
-    Grid grid(cx - rad, cy - rad, 2.0 * rad, separate ? minSep : 1.0, separate ? count : 1);
-    Cover cover(cx - rad, cy - rad, 2.0 * rad, separate ? minSep : 0.0);
+    // Both structures are built before the first draw: without the memory for
+    // them, the literal scatter runs instead, from the same generator state.
+    std::optional<Grid> grid;
+    std::optional<Cover> cover;
+    try {
+        grid.emplace(cx - rad, cy - rad, 2.0 * rad, separate ? minSep : 1.0, separate ? count : 1);
+        cover.emplace(cx - rad, cy - rad, 2.0 * rad, separate ? minSep : 0.0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 
     for (int i = 0; i < count; ++i) {
         Particle& p = particles[i];
@@ -222,13 +228,13 @@ bool ScatterWithGrid(Particle* particles, int count, float centerX, float center
             // its differences are infinite or not a number.
             if (!separate || !std::isfinite(p.x) || !std::isfinite(p.y))
                 break;
-            if (!cover.Covered(p.x, p.y) && !grid.AnyTooClose(p.x, p.y))
+            if (!cover->Covered(p.x, p.y) && !grid->AnyTooClose(p.x, p.y))
                 break;
             // After 1000 candidates that were all too close, the last one stays.
         }
         if (separate && std::isfinite(p.x) && std::isfinite(p.y)) {
-            grid.Insert(p.x, p.y, i);
-            cover.Mark(p.x, p.y);
+            grid->Insert(p.x, p.y, i);
+            cover->Mark(p.x, p.y);
         }
         // The first velocity draw goes to vy, the second to vx.
         p.vy = static_cast<float>((2.0 * RandomUnit() - 1.0) * speed);

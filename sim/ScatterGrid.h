@@ -10,8 +10,8 @@
 // only the speed changes.
 //
 // Returns false, before drawing anything, when the arguments do not allow a grid
-// (a centre, radius or separation that is not finite); the caller then runs the
-// literal scatter instead. A count of 0 or less, or a radius below 0, returns
+// (a centre, radius or separation that is not finite) or its memory is not
+// available; the caller then runs the literal scatter instead. A count of 0 or less, or a radius below 0, returns
 // true without drawing, as the literal scatter does nothing in those cases.
 bool ScatterWithGrid(Particle* particles, int count, float centerX, float centerY, float radius,
                      float minSeparation, float maxSpeed);
