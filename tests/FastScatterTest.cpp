@@ -55,6 +55,13 @@ TEST(FastScatter, WindowArgumentsMatchTheLiteralScatter)
                        {17, 5, 5, 5, 0.3f, 0.25f}});
 }
 
+TEST(FastScatter, TwoThousandInTheWindowsDiscMatch)
+{
+    // The largest count the fast step is made for: the disc is long full, and
+    // most particles take their 1000th candidate.
+    ExpectSameScatter({{2000, 5, 5, 5, 0.3f, 0}});
+}
+
 TEST(FastScatter, CrowdedDiscsMatchTheLiteralScatter)
 {
     // Discs with far less room than the particles ask for: most candidates are
