@@ -67,7 +67,19 @@ int BlockWidth(StepKernel kernel)
 struct Context {
     PairSumJob job;
     StepKernel kernel;
+    const ParticleSystem* ps;
+    double frictionFactor;
 };
+
+// The rest of the step for particles whose sums are complete: velocity,
+// friction, clamp, move and walls, exactly as the literal step does it.
+void FinishParticles(void* context, int first, int end)
+{
+    const Context& c = *static_cast<const Context*>(context);
+    const int count = c.ps->m_nCount;
+    for (int i = first; i < end && i < count; ++i)
+        FinishParticle(c.ps->m_pCur[i], c.ps->m_pNext[i], c.job.fx[i], c.job.fy[i], c.frictionFactor);
+}
 
 void RunRows(void* context, int)
 {
@@ -249,16 +261,14 @@ bool StepFast(ParticleSystem& ps)
         s->bandDone[b] = b;
     int nextBand = 0;
     Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->bandDone, &nextBand, blocks, band,
-                     static_cast<double>(ps.m_fAttraction), static_cast<double>(ps.m_fRepulsion), threads},
-                    kernel};
+                     static_cast<double>(ps.m_fAttraction), static_cast<double>(ps.m_fRepulsion), threads,
+                     FinishParticles, nullptr},
+                    kernel, &ps, 1.0 - static_cast<double>(ps.m_fFriction)};
+    context.job.context = &context;
     if (threads > 1)
         WorkerPool::Instance().Run(threads, RunRows, &context);
     else
         RunRows(&context, 0);
     g_lastThreads = threads;
-
-    const double frictionFactor = 1.0 - static_cast<double>(ps.m_fFriction);
-    for (int i = 0; i < count; ++i)
-        FinishParticle(cur[i], ps.m_pNext[i], s->fx[i], s->fy[i], frictionFactor);
     return true;
 }

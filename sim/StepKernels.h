@@ -31,6 +31,11 @@ struct PairSumJob {
     double attraction;
     double repulsion;
     int threads;      // threads sharing the rows
+    // Called by the thread that finished a band of rows, with the range of
+    // particles [first, end) of that band (end may lie in the padding): their
+    // sums are final, so the particles can be finished at once.
+    void (*bandFinished)(void* context, int first, int end);
+    void* context;
 };
 
 // Takes bands of rows until none is left; every thread of the step calls it.

@@ -192,6 +192,7 @@ void PairSumRows(const PairSumJob& job)
             if (job.threads > 1)
                 __atomic_store_n(job.bandDone + rowBand, colBand + 1, __ATOMIC_RELEASE);
         }
+        job.bandFinished(job.context, firstRow * V::W, endRow * V::W);
     }
 }
 
