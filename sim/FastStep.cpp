@@ -107,6 +107,7 @@ struct StepScratch {
     double* fx;
     float* fy;
     int* bandDone;
+    int* bandClaimed;
     unsigned char* memory;
 };
 
@@ -179,7 +180,7 @@ StepScratch* NewStepScratch(int count)
     const std::size_t floats = Aligned(n * sizeof(float));
     const std::size_t doubles = Aligned(n * sizeof(double));
     const std::size_t ints = Aligned(n * sizeof(int));
-    const std::size_t total = 4 * floats + 3 * doubles + ints;
+    const std::size_t total = 4 * floats + 3 * doubles + 2 * ints;
     auto* memory = new (std::align_val_t(kAlign), std::nothrow) unsigned char[total];
     if (memory == nullptr)
         return nullptr;
@@ -204,6 +205,7 @@ StepScratch* NewStepScratch(int count)
     scratch->colFx = reinterpret_cast<double*>(take(doubles));
     scratch->fx = reinterpret_cast<double*>(take(doubles));
     scratch->bandDone = reinterpret_cast<int*>(take(ints));
+    scratch->bandClaimed = reinterpret_cast<int*>(take(ints));
     return scratch;
 }
 
@@ -253,14 +255,16 @@ bool StepFast(ParticleSystem& ps)
     if (threads > 1)
         threads = std::min(threads, WorkerPool::Instance().MaxThreads());
 
-    // One band per thread would leave the second waiting for the whole first;
-    // about four bands per thread keep both busy, at one hand-over per square.
-    const int band = threads > 1 ? std::max(1, blocks / (4 * threads)) : blocks;
+    // Bands of about a twelfth of the blocks: squares large enough that claiming
+    // one costs little, and enough of them that both threads find work.
+    const int band = threads > 1 ? std::max(1, blocks / 12) : blocks;
     const int bands = (blocks + band - 1) / band;
-    for (int b = 0; b < bands; ++b)
+    for (int b = 0; b < bands; ++b) {
         s->bandDone[b] = b;
-    int nextBand = 0;
-    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->bandDone, &nextBand, blocks, band,
+        s->bandClaimed[b] = b;
+    }
+    int finishedBands = 0;
+    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->bandDone, s->bandClaimed, &finishedBands, blocks, band,
                      static_cast<double>(ps.m_fAttraction), static_cast<double>(ps.m_fRepulsion), threads,
                      FinishParticles, nullptr},
                     kernel, &ps, 1.0 - static_cast<double>(ps.m_fFriction)};

@@ -24,8 +24,9 @@ struct PairSumJob {
     float* colFy;
     double* fx;       // per particle, the finished sums
     float* fy;
-    int* bandDone;    // per band of rows, the number of bands of columns it has finished
-    int* nextBand;    // the next band of rows that no thread has taken yet
+    int* bandDone;    // per band of rows, the squares it has finished (the first is square b of band b)
+    int* bandClaimed; // per band of rows, the next square no thread has taken yet
+    int* finishedBands; // bands whose last square is done
     int blocks;       // padded count / block width
     int band;         // blocks per band (the unit of hand-over between threads)
     double attraction;
@@ -38,11 +39,10 @@ struct PairSumJob {
     void* context;
 };
 
-// Takes bands of rows until none is left; every thread of the step calls it.
-// With more than one thread a band waits, square by square, for the band above
-// it to finish the same band of columns, so that every column sum still
-// receives its terms in ascending order. The row sums pass from square to
-// square through fx and fy.
+// Works through band-sized squares of pairs until none is left; every thread of
+// the step calls it. A square starts only after the band above has finished the
+// same band of columns, so that every column sum still receives its terms in
+// ascending order; the row sums pass from square to square through fx and fy.
 void PairSumRowsAvx512(const PairSumJob& job); // blocks of 8
 void PairSumRowsAvx2(const PairSumJob& job);   // blocks of 4
 

@@ -20,17 +20,6 @@ namespace {
 // Pairs no farther apart than the single-precision value of 0.00001 exert no force.
 constexpr double kMinPairDistance = static_cast<double>(0.00001f);
 
-// Waits until band `band` of rows has finished `needed` bands of columns.
-inline void WaitForRow(const int* bandDone, int band, int needed)
-{
-    for (int spins = 0; __atomic_load_n(bandDone + band, __ATOMIC_ACQUIRE) < needed; ++spins) {
-        if (spins < 4000)
-            __builtin_ia32_pause();
-        else
-            sched_yield(); // the other thread is not running: give it the core
-    }
-}
-
 // K tiles side by side: the pairs of the W row particles (lanes) with the K * W
 // particles of K column blocks from firstBlock on. pa[c] and pr[c] receive, for
 // column c, the attraction and the repulsion terms (x in the low half, y in the
@@ -163,36 +152,90 @@ inline void RowThroughColumns(const PairSumJob& job, int row, int firstCol, int 
     V::StoreF(rowFy, V::High(fy));
 }
 
-// The blocks are grouped into bands of job.band blocks. Each thread takes the
-// next band of rows not yet taken, so a thread that runs slower simply takes
-// fewer. Band-sized squares are done in row order within a band, and a square
-// waits until the band above has finished the same band of columns: then every
-// column sum has received all rows above it, in order. A band only ever waits
-// for bands taken before it, by threads that are working on them.
+// One square: the tiles of the row blocks of band rowBand with the column blocks
+// of band colBand, row by row.
+template <class V>
+inline void DoSquare(const PairSumJob& job, int rowBand, int colBand)
+{
+    const int firstRow = rowBand * job.band;
+    const int endRow = firstRow + job.band < job.blocks ? firstRow + job.band : job.blocks;
+    const int firstCol = colBand * job.band;
+    const int endCol = firstCol + job.band < job.blocks ? firstCol + job.band : job.blocks;
+    for (int row = firstRow; row < endRow; ++row) {
+        const int from = row > firstCol ? row : firstCol;
+        if (from < endCol)
+            RowThroughColumns<V>(job, row, from, endCol);
+    }
+}
+
+template <class V>
+inline void FinishBand(const PairSumJob& job, int band)
+{
+    job.bandFinished(job.context, band * job.band * V::W, (band + 1) * job.band * V::W);
+}
+
+// Square (b, q) may start when the square before it in band b is done (its row
+// sums go on from there) and band b - 1 has done square q (its column sums
+// then hold every row above, in order). Claiming it is a compare-and-swap on
+// the band's next unclaimed square, so each square runs exactly once.
+inline bool TryClaim(const PairSumJob& job, int b, int q)
+{
+    if (__atomic_load_n(job.bandDone + b, __ATOMIC_ACQUIRE) != q)
+        return false;
+    if (b > 0 && __atomic_load_n(job.bandDone + b - 1, __ATOMIC_ACQUIRE) < q + 1)
+        return false;
+    int expected = q;
+    return __atomic_compare_exchange_n(job.bandClaimed + b, &expected, q + 1, false, __ATOMIC_ACQ_REL,
+                                       __ATOMIC_RELAXED);
+}
+
+// The blocks are grouped into bands of job.band blocks, and the pairs into
+// band-sized squares. Alone, a thread does the squares band by band. Shared,
+// the squares form a wavefront: each thread keeps to the band it is on while
+// the next square there can start, and otherwise takes any square that can,
+// so neither thread waits for the other except at the very start and end.
 template <class V>
 void PairSumRows(const PairSumJob& job)
 {
     const int bands = (job.blocks + job.band - 1) / job.band;
-    for (;;) {
-        const int rowBand = __atomic_fetch_add(job.nextBand, 1, __ATOMIC_RELAXED);
-        if (rowBand >= bands)
-            break;
-        const int firstRow = rowBand * job.band;
-        const int endRow = firstRow + job.band < job.blocks ? firstRow + job.band : job.blocks;
-        for (int colBand = rowBand; colBand < bands; ++colBand) {
-            if (job.threads > 1 && rowBand > 0)
-                WaitForRow(job.bandDone, rowBand - 1, colBand + 1);
-            const int firstCol = colBand * job.band;
-            const int endCol = firstCol + job.band < job.blocks ? firstCol + job.band : job.blocks;
-            for (int row = firstRow; row < endRow; ++row) {
-                const int from = row > firstCol ? row : firstCol;
-                if (from < endCol)
-                    RowThroughColumns<V>(job, row, from, endCol);
-            }
-            if (job.threads > 1)
-                __atomic_store_n(job.bandDone + rowBand, colBand + 1, __ATOMIC_RELEASE);
+    if (job.threads == 1) {
+        for (int b = 0; b < bands; ++b) {
+            for (int q = b; q < bands; ++q)
+                DoSquare<V>(job, b, q);
+            FinishBand<V>(job, b);
         }
-        job.bandFinished(job.context, firstRow * V::W, endRow * V::W);
+        return;
+    }
+    int b = -1, q = 0; // the square this thread did last
+    for (;;) {
+        if (b >= 0 && q + 1 < bands && TryClaim(job, b, q + 1)) {
+            ++q;
+        } else {
+            b = -1;
+            for (int spins = 0; b < 0; ++spins) {
+                if (__atomic_load_n(job.finishedBands, __ATOMIC_ACQUIRE) == bands)
+                    return;
+                for (int c = 0; c < bands && b < 0; ++c) {
+                    const int next = __atomic_load_n(job.bandClaimed + c, __ATOMIC_RELAXED);
+                    if (next < bands && TryClaim(job, c, next)) {
+                        b = c;
+                        q = next;
+                    }
+                }
+                if (b < 0) {
+                    if (spins < 4000)
+                        __builtin_ia32_pause();
+                    else
+                        sched_yield(); // the other thread is not running: give it the core
+                }
+            }
+        }
+        DoSquare<V>(job, b, q);
+        __atomic_store_n(job.bandDone + b, q + 1, __ATOMIC_RELEASE);
+        if (q + 1 == bands) {
+            FinishBand<V>(job, b);
+            __atomic_fetch_add(job.finishedBands, 1, __ATOMIC_ACQ_REL);
+        }
     }
 }
 
