@@ -5,6 +5,7 @@
 #include "WorkerPool.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -14,9 +15,55 @@
 
 namespace {
 
-// From this count on, a second thread pays for its hand-over (measured with the
-// fast benchmark on two cores: at 256 particles one and two threads tie).
+// Below this count a second thread never pays for its hand-over (measured with
+// the fast benchmark on two cores: at 256 particles one and two threads tie).
 constexpr int kThreadsFrom = 300;
+
+// Above it, whether the second thread helps depends on the count and on what
+// else the machine runs: a helper that loses its core in the middle of a step
+// holds up the other thread. So the step times both ways and keeps to the
+// faster, trying the other way again every kProbeEvery steps.
+constexpr unsigned kProbeEvery = 32;
+
+class ThreadChoice {
+public:
+    // The thread count for the next automatic step of `count` particles.
+    int Choose(int count, int maxThreads)
+    {
+        if (count != m_count || maxThreads != m_maxThreads) {
+            m_count = count;
+            m_maxThreads = maxThreads;
+            m_seconds[0] = m_seconds[1] = 0.0;
+            m_steps = 0;
+        }
+        ++m_steps;
+        int way;
+        if (m_seconds[0] == 0.0)
+            way = 0;
+        else if (m_seconds[1] == 0.0)
+            way = 1;
+        else
+            way = (m_seconds[1] < m_seconds[0]) != (m_steps % kProbeEvery == 0) ? 1 : 0;
+        m_way = way;
+        return way == 1 ? maxThreads : 1;
+    }
+
+    // The time the step chosen last took.
+    void Record(double seconds)
+    {
+        double& average = m_seconds[m_way];
+        average = average == 0.0 ? seconds : 0.75 * average + 0.25 * seconds;
+    }
+
+private:
+    int m_count = 0;
+    int m_maxThreads = 0;
+    double m_seconds[2] = {0.0, 0.0}; // recent step times: one thread, all threads (0: not yet known)
+    unsigned m_steps = 0;
+    int m_way = 0;
+};
+
+ThreadChoice g_threadChoice;
 
 constexpr std::size_t kAlign = 64;
 
@@ -247,13 +294,13 @@ bool StepFast(ParticleSystem& ps)
         s->colFy[i] = 0.0f;
     }
 
-    int threads = g_threadSetting;
-    if (threads == 0)
-        threads = count >= kThreadsFrom ? WorkerPool::Instance().MaxThreads() : 1;
-    if (blocks < 2)
+    const bool choosing = g_threadSetting == 0 && count >= kThreadsFrom && WorkerPool::Instance().MaxThreads() > 1;
+    int threads = choosing ? g_threadChoice.Choose(count, WorkerPool::Instance().MaxThreads()) : g_threadSetting;
+    if (threads < 1 || blocks < 2)
         threads = 1;
     if (threads > 1)
         threads = std::min(threads, WorkerPool::Instance().MaxThreads());
+    const auto start = std::chrono::steady_clock::now();
 
     // Bands of about a twelfth of the blocks: squares large enough that claiming
     // one costs little, and enough of them that both threads find work.
@@ -274,5 +321,7 @@ bool StepFast(ParticleSystem& ps)
     else
         RunRows(&context, 0);
     g_lastThreads = threads;
+    if (choosing)
+        g_threadChoice.Record(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return true;
 }

@@ -28,11 +28,13 @@ const char* ActiveKernelName();
 // run it.
 bool SetStepKernel(StepKernel kernel);
 
-// How many threads Step may use. 0 (the default) decides by size: one thread
-// below the count where a second one pays off, all available above. 1 keeps every
-// step on the calling thread; 2 or more use up to that many threads for any
-// count that has more than one block of particles (tests use this to exercise
-// the hand-over between threads at small counts).
+// How many threads Step may use. 0 (the default) decides by itself: one thread
+// below the count where a second one can pay off; above it, the step times runs
+// with one thread and with all, and keeps to the faster, trying the other now
+// and then (whether a helper thread pays depends on what else the machine
+// runs). 1 keeps every step on the calling thread; 2 or more use up to that
+// many threads for any count that has more than one block of particles (tests
+// use this to exercise the hand-over between threads at small counts).
 void SetStepThreads(int threads);
 int StepThreadSetting();
 
