@@ -153,8 +153,8 @@ struct StepScratch {
     float* colFy;
     double* fx;
     float* fy;
-    int* bandDone;
-    int* bandClaimed;
+    BandState bands[kMaxBands];
+    alignas(64) int finishedBands;
     unsigned char* memory;
 };
 
@@ -226,8 +226,7 @@ StepScratch* NewStepScratch(int count)
     const std::size_t n = static_cast<std::size_t>((count + kWidestBlock - 1) / kWidestBlock * kWidestBlock);
     const std::size_t floats = Aligned(n * sizeof(float));
     const std::size_t doubles = Aligned(n * sizeof(double));
-    const std::size_t ints = Aligned(n * sizeof(int));
-    const std::size_t total = 4 * floats + 3 * doubles + 2 * ints;
+    const std::size_t total = 4 * floats + 3 * doubles;
     auto* memory = new (std::align_val_t(kAlign), std::nothrow) unsigned char[total];
     if (memory == nullptr)
         return nullptr;
@@ -251,8 +250,6 @@ StepScratch* NewStepScratch(int count)
     scratch->yd = reinterpret_cast<double*>(take(doubles));
     scratch->colFx = reinterpret_cast<double*>(take(doubles));
     scratch->fx = reinterpret_cast<double*>(take(doubles));
-    scratch->bandDone = reinterpret_cast<int*>(take(ints));
-    scratch->bandClaimed = reinterpret_cast<int*>(take(ints));
     return scratch;
 }
 
@@ -302,16 +299,14 @@ bool StepFast(ParticleSystem& ps)
         threads = std::min(threads, WorkerPool::Instance().MaxThreads());
     const auto start = std::chrono::steady_clock::now();
 
-    // Bands of about a twelfth of the blocks: squares large enough that claiming
-    // one costs little, and enough of them that both threads find work.
-    const int band = threads > 1 ? std::max(1, blocks / 12) : blocks;
+    // At most kMaxBands bands: squares large enough that claiming one costs
+    // little, and enough of them that both threads find work.
+    const int band = threads > 1 ? (blocks + kMaxBands - 1) / kMaxBands : blocks;
     const int bands = (blocks + band - 1) / band;
-    for (int b = 0; b < bands; ++b) {
-        s->bandDone[b] = b;
-        s->bandClaimed[b] = b;
-    }
-    int finishedBands = 0;
-    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->bandDone, s->bandClaimed, &finishedBands, blocks, band,
+    for (int b = 0; b < bands; ++b)
+        s->bands[b] = {b, b};
+    s->finishedBands = 0;
+    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->bands, &s->finishedBands, blocks, band,
                      static_cast<double>(ps.m_fAttraction), static_cast<double>(ps.m_fRepulsion), threads,
                      FinishParticles, nullptr},
                     kernel, &ps, 1.0 - static_cast<double>(ps.m_fFriction)};

@@ -15,6 +15,16 @@
 // This header is included by the instruction-set files: it declares only plain
 // data and functions, nothing inline that another file could share.
 
+// The progress of one band of rows, alone in its cache line so that the thread
+// working on a band does not disturb the other's.
+struct alignas(64) BandState {
+    int done;    // squares finished (the first square of band b is square b)
+    int claimed; // the next square no thread has taken yet
+};
+
+// The most bands a step with several threads uses.
+constexpr int kMaxBands = 16;
+
 // One step's pair sums, shared by every thread that works on it.
 struct PairSumJob {
     const float* x;   // positions, padded to whole blocks; padding is NaN and pairs with nothing
@@ -24,9 +34,8 @@ struct PairSumJob {
     float* colFy;
     double* fx;       // per particle, the finished sums
     float* fy;
-    int* bandDone;    // per band of rows, the squares it has finished (the first is square b of band b)
-    int* bandClaimed; // per band of rows, the next square no thread has taken yet
-    int* finishedBands; // bands whose last square is done
+    BandState* bandState; // per band of rows (kMaxBands of them)
+    int* finishedBands;   // bands whose last square is done
     int blocks;       // padded count / block width
     int band;         // blocks per band (the unit of hand-over between threads)
     double attraction;

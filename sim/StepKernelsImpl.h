@@ -180,12 +180,12 @@ inline void FinishBand(const PairSumJob& job, int band)
 // the band's next unclaimed square, so each square runs exactly once.
 inline bool TryClaim(const PairSumJob& job, int b, int q)
 {
-    if (__atomic_load_n(job.bandDone + b, __ATOMIC_ACQUIRE) != q)
+    if (__atomic_load_n(&job.bandState[b].done, __ATOMIC_ACQUIRE) != q)
         return false;
-    if (b > 0 && __atomic_load_n(job.bandDone + b - 1, __ATOMIC_ACQUIRE) < q + 1)
+    if (b > 0 && __atomic_load_n(&job.bandState[b - 1].done, __ATOMIC_ACQUIRE) < q + 1)
         return false;
     int expected = q;
-    return __atomic_compare_exchange_n(job.bandClaimed + b, &expected, q + 1, false, __ATOMIC_ACQ_REL,
+    return __atomic_compare_exchange_n(&job.bandState[b].claimed, &expected, q + 1, false, __ATOMIC_ACQ_REL,
                                        __ATOMIC_RELAXED);
 }
 
@@ -216,7 +216,7 @@ void PairSumRows(const PairSumJob& job)
                 if (__atomic_load_n(job.finishedBands, __ATOMIC_ACQUIRE) == bands)
                     return;
                 for (int c = 0; c < bands && b < 0; ++c) {
-                    const int next = __atomic_load_n(job.bandClaimed + c, __ATOMIC_RELAXED);
+                    const int next = __atomic_load_n(&job.bandState[c].claimed, __ATOMIC_RELAXED);
                     if (next < bands && TryClaim(job, c, next)) {
                         b = c;
                         q = next;
@@ -231,7 +231,7 @@ void PairSumRows(const PairSumJob& job)
             }
         }
         DoSquare<V>(job, b, q);
-        __atomic_store_n(job.bandDone + b, q + 1, __ATOMIC_RELEASE);
+        __atomic_store_n(&job.bandState[b].done, q + 1, __ATOMIC_RELEASE);
         if (q + 1 == bands) {
             FinishBand<V>(job, b);
             __atomic_fetch_add(job.finishedBands, 1, __ATOMIC_ACQ_REL);
