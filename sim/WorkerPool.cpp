@@ -9,6 +9,9 @@ namespace {
 // thread costs more than a small step takes.
 constexpr std::chrono::microseconds kHelperSpin{300};
 
+constexpr std::uint64_t kClosed = std::uint64_t{1} << 31;
+constexpr std::uint64_t kJoinedMask = kClosed - 1;
+
 } // namespace
 
 WorkerPool& WorkerPool::Instance()
@@ -48,17 +51,23 @@ void WorkerPool::Run(int threads, Task task, void* context)
         task(context, 0);
         return;
     }
+    std::uint64_t generation;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_task = task;
         m_context = context;
         m_threads = threads;
-        m_pending.store(threads - 1, std::memory_order_relaxed);
-        m_generation.fetch_add(1, std::memory_order_release);
+        m_finished.store(0, std::memory_order_relaxed);
+        generation = m_generation.load(std::memory_order_relaxed) + 1;
+        m_entry.store(generation << 32, std::memory_order_relaxed);
+        m_generation.store(generation, std::memory_order_release);
     }
     m_wake.notify_all();
     task(context, 0);
-    for (int spins = 0; m_pending.load(std::memory_order_acquire) != 0; ++spins) {
+    // Close the job: a helper that has not joined by now stays out, and only the
+    // ones that joined are waited for.
+    const int joined = static_cast<int>(m_entry.fetch_or(kClosed, std::memory_order_acq_rel) & kJoinedMask);
+    for (int spins = 0; m_finished.load(std::memory_order_acquire) != joined; ++spins) {
         if (spins > 4000)
             std::this_thread::yield();
     }
@@ -90,9 +99,19 @@ void WorkerPool::HelperLoop(int thread)
             context = m_context;
             threads = m_threads;
         }
-        if (thread < threads) {
+        if (thread < threads && Join(seen)) {
             task(context, thread);
-            m_pending.fetch_sub(1, std::memory_order_release);
+            m_finished.fetch_add(1, std::memory_order_release);
         }
     }
+}
+
+bool WorkerPool::Join(std::uint64_t generation)
+{
+    std::uint64_t entry = m_entry.load(std::memory_order_acquire);
+    while ((entry >> 32) == (generation & 0xFFFFFFFFu) && (entry & kClosed) == 0) {
+        if (m_entry.compare_exchange_weak(entry, entry + 1, std::memory_order_acq_rel, std::memory_order_acquire))
+            return true;
+    }
+    return false; // the job is over, or a newer one has begun
 }
