@@ -55,7 +55,10 @@ void BM_FastStep(benchmark::State& state)
         benchmark::DoNotOptimize(ps.m_pCur);
     }
     ReportSteps(state);
-    state.SetLabel(std::string(ActiveKernelName()) + " threads=" + std::to_string(ActiveStepThreads()));
+    // Counts below kFastStepFrom always run the literal loop on one thread.
+    const bool literal = state.range(0) < kFastStepFrom;
+    state.SetLabel(std::string(literal ? "plain" : ActiveKernelName()) +
+                   " threads=" + std::to_string(literal ? 1 : ActiveStepThreads()));
     SetStepThreads(0);
 }
 
