@@ -1,6 +1,8 @@
 #include "ParticleSystem.h"
 
+#include "FastStep.h"
 #include "RandomUnit.h"
+#include "ScatterGrid.h"
 
 #include <climits>
 #include <cmath>
@@ -22,6 +24,8 @@ void ReleaseArrays(ParticleSystem& ps)
 {
     delete[] ps.m_pBufA;
     delete[] ps.m_pBufB;
+    DeleteStepScratch(ps.m_pScratch);
+    ps.m_pScratch = nullptr;
     ps.m_pBufA = nullptr;
     ps.m_pBufB = nullptr;
     ps.m_nCount = 0;
@@ -53,6 +57,7 @@ bool ParticleSystem::SetCount(int count)
             return false;
         }
         m_nCount = count;
+        m_pScratch = NewStepScratch(count);
     }
     m_pCur = m_pBufA;
     m_pNext = m_pBufB;
@@ -61,7 +66,8 @@ bool ParticleSystem::SetCount(int count)
 
 void ParticleSystem::Scatter(float centerX, float centerY, float radius, float minSeparation, float maxSpeed)
 {
-    ScatterPlain(centerX, centerY, radius, minSeparation, maxSpeed);
+    if (!ScatterWithGrid(m_pCur, m_nCount, centerX, centerY, radius, minSeparation, maxSpeed))
+        ScatterPlain(centerX, centerY, radius, minSeparation, maxSpeed);
 }
 
 void ParticleSystem::ScatterPlain(float centerX, float centerY, float radius, float minSeparation, float maxSpeed)
@@ -108,7 +114,16 @@ void ParticleSystem::ScatterPlain(float centerX, float centerY, float radius, fl
 
 void ParticleSystem::Step()
 {
-    StepPlain();
+    // Tiny counts go straight to the literal loop, which is fastest for them.
+    if (m_nCount < kFastStepFrom || !StepFast(*this)) {
+        StepPlain();
+        return;
+    }
+    // The store is not empty here, so the two views name the two arrays and
+    // exchanging them is the literal step's exchange.
+    Particle* const written = m_pNext;
+    m_pNext = m_pCur;
+    m_pCur = written;
 }
 
 void PairSums(const Particle* cur, int count, int i, double attraction, double repulsion,

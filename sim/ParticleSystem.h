@@ -2,6 +2,8 @@
 
 #include "Particle.h"
 
+struct StepScratch;
+
 // Two arrays of particles (the current state and the one the next step writes),
 // the particle count and the three force coefficients. The fields are public:
 // the owner reads the count and the current array, writes the coefficients and
@@ -22,6 +24,10 @@ public:
     float m_fRepulsion = 0.0f;  // near repulsion, R / r^5 away from it
     float m_fFriction = 0.0f;   // fraction of the velocity that one step removes
 
+    // Buffers of the fast step, allocated with the arrays; null while empty, or
+    // when they could not be allocated (Step then runs the literal loop).
+    StepScratch* m_pScratch = nullptr;
+
     ParticleSystem() = default;
     ~ParticleSystem();
     ParticleSystem(const ParticleSystem&) = delete;
@@ -35,11 +41,14 @@ public:
     // Random placement of every particle of the current array inside the disc
     // about (centerX, centerY), each at least minSeparation from the ones before
     // it where 1000 candidates allow, with velocities up to maxSpeed per axis.
-    // Needs a radius of 0 or more; any other radius places nothing.
+    // Needs a radius of 0 or more; any other radius places nothing. Looks for
+    // too-close particles in a grid and gives the literal scatter's particles and
+    // draws exactly.
     void Scatter(float centerX, float centerY, float radius, float minSeparation, float maxSpeed);
 
     // One frame of motion: forces from the current array, the new state written to
-    // the next array, then the two arrays exchange roles.
+    // the next array, then the two arrays exchange roles. Runs the fastest kernel
+    // available (see FastStep.h), which gives the literal step's floats bit for bit.
     void Step();
 
     // Wall rule of one axis: a coordinate below 0 (or not a number) is put on 0,

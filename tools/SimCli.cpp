@@ -1,5 +1,6 @@
 #include "SimCli.h"
 
+#include "FastStep.h"
 #include "ParticleSystem.h"
 #include "SwarmParams.h"
 #include "Version.h"
@@ -252,11 +253,10 @@ void WriteState(std::ostream& out, long long frame, const ParticleSystem& partic
     }
 }
 
-// Where the speed report says which step kernel ran and on how many threads.
-// There is only the plain one so far.
+// Which step kernel ran and on how many threads, as of the last step.
 std::string KernelDescription()
 {
-    return "kernel: plain, threads: 1";
+    return std::string("kernel: ") + ActiveKernelName() + ", threads: " + std::to_string(ActiveStepThreads());
 }
 
 void RunBench(ParticleSystem& particles, long long frames, std::ostream& out)

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Particle.h"
+
+// Places particles[0..count) exactly as the literal scatter does (the same
+// candidates, the same random draws, the same stored floats), but looks for a
+// too-close earlier particle only in the neighbouring cells of a uniform grid
+// whose cells are no smaller than minSeparation. A candidate is rejected exactly
+// when some earlier particle is too close, whatever order the checks take, so
+// only the speed changes.
+//
+// Returns false, before drawing anything, when the arguments do not allow a grid
+// (a centre, radius or separation that is not finite) or its memory is not
+// available; the caller then runs the literal scatter instead. A count of 0 or less, or a radius below 0, returns
+// true without drawing, as the literal scatter does nothing in those cases.
+bool ScatterWithGrid(Particle* particles, int count, float centerX, float centerY, float radius,
+                     float minSeparation, float maxSpeed);

@@ -1,0 +1,330 @@
+#include "BitCompare.h"
+#include "FastStep.h"
+#include "ParticleSystem.h"
+#include "RandomUnit.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Coefficients {
+    float attraction, repulsion, friction;
+};
+
+// The five presets' coefficients, as the window stores them.
+const Coefficients kPresets[] = {
+    {static_cast<float>(std::atof(".00009")), static_cast<float>(std::atof(".00002")), static_cast<float>(std::atof(".023"))},
+    {static_cast<float>(std::atof("-.04")), static_cast<float>(std::atof("-.01")), static_cast<float>(std::atof(".3"))},
+    {-2.0f, 0.0f, static_cast<float>(std::atof(".7"))},
+    {static_cast<float>(std::atof(".00001")), static_cast<float>(std::atof(".00001")), 0.0f},
+    {0.0f, static_cast<float>(std::atof(".0001")), 0.0f},
+};
+const int kPresetCounts[] = {67, 128, 32, 44, 111};
+
+// A small deterministic source for test configurations, apart from the
+// simulation's own generator.
+class TestRandom {
+public:
+    explicit TestRandom(std::uint32_t seed) : m_state(seed * 2654435761u + 1u) {}
+    std::uint32_t Next()
+    {
+        m_state ^= m_state << 13;
+        m_state ^= m_state >> 17;
+        m_state ^= m_state << 5;
+        return m_state;
+    }
+    float Uniform(float low, float high) { return low + (high - low) * static_cast<float>(Next() % 1000001) / 1e6f; }
+
+private:
+    std::uint32_t m_state;
+};
+
+struct KernelAndThreads {
+    StepKernel kernel;
+    int threads;
+};
+
+void PrintTo(const KernelAndThreads& p, std::ostream* os)
+{
+    *os << KernelName(p.kernel) << " with " << p.threads << " thread(s)";
+}
+
+std::string Name(const ::testing::TestParamInfo<KernelAndThreads>& info)
+{
+    return std::string(KernelName(info.param.kernel)) + "_" + std::to_string(info.param.threads) + "thread";
+}
+
+// Every test here runs one kernel with a fixed thread count, and puts the
+// process-wide choice back afterwards.
+class FastStep : public ::testing::TestWithParam<KernelAndThreads> {
+protected:
+    void SetUp() override
+    {
+        m_savedKernel = ActiveStepKernel();
+        m_savedThreads = StepThreadSetting();
+        if (!KernelSupported(GetParam().kernel))
+            GTEST_SKIP() << "this CPU cannot run the " << KernelName(GetParam().kernel) << " kernel";
+        ASSERT_TRUE(SetStepKernel(GetParam().kernel));
+        SetStepThreads(GetParam().threads);
+    }
+    void TearDown() override
+    {
+        SetStepKernel(m_savedKernel);
+        SetStepThreads(m_savedThreads);
+    }
+
+    // Steps a copy of `start` with the literal step and another with Step, and
+    // demands identical particles after every one of `steps` steps.
+    static void ExpectSameSteps(const std::vector<Particle>& start, Coefficients k, int steps, const char* what)
+    {
+        const int count = static_cast<int>(start.size());
+        ParticleSystem plain, fast;
+        ASSERT_TRUE(plain.SetCount(count));
+        ASSERT_TRUE(fast.SetCount(count));
+        for (ParticleSystem* ps : {&plain, &fast}) {
+            std::copy(start.begin(), start.end(), ps->m_pCur);
+            ps->m_fAttraction = k.attraction;
+            ps->m_fRepulsion = k.repulsion;
+            ps->m_fFriction = k.friction;
+        }
+        for (int step = 1; step <= steps; ++step) {
+            plain.StepPlain();
+            fast.Step();
+            ASSERT_EQ(fast.m_pCur == fast.m_pBufA, plain.m_pCur == plain.m_pBufA);
+            ASSERT_TRUE(SameParticles(plain.m_pCur, fast.m_pCur, count))
+                << what << ": " << count << " particles, step " << step << ", coefficients " << k.attraction
+                << " " << k.repulsion << " " << k.friction;
+        }
+    }
+
+private:
+    StepKernel m_savedKernel = StepKernel::Plain;
+    int m_savedThreads = 0;
+};
+
+std::vector<Particle> Scattered(int count)
+{
+    PortableRandRestart();
+    ParticleSystem ps;
+    ps.SetCount(count);
+    ps.ScatterPlain(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+    return std::vector<Particle>(ps.m_pCur, ps.m_pCur + count);
+}
+
+TEST_P(FastStep, PresetsMatchTheLiteralStep)
+{
+    for (int p = 0; p < 5; ++p)
+        ExpectSameSteps(Scattered(kPresetCounts[p]), kPresets[p], 60, "preset");
+}
+
+TEST_P(FastStep, EveryCountAroundLaneAndBlockBoundariesMatches)
+{
+    // 1 to 17 covers every partial block of both widths; the rest sits on and
+    // around multiples of the block widths.
+    std::vector<int> counts;
+    for (int n = 1; n <= 17; ++n)
+        counts.push_back(n);
+    for (int n : {23, 24, 25, 31, 32, 33, 39, 40, 41, 63, 64, 65, 127, 129})
+        counts.push_back(n);
+    for (int n : counts)
+        ExpectSameSteps(Scattered(n), kPresets[n % 5], 12, "scattered");
+}
+
+// Random configurations with the awkward cases mixed in: particles on top of
+// each other, pairs at and just beyond the no-force distance, positions outside
+// the box, NaN and infinite coordinates, large velocities.
+std::vector<Particle> Awkward(int count, std::uint32_t seed)
+{
+    TestRandom rnd(seed);
+    std::vector<Particle> ps(static_cast<std::size_t>(count));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (int i = 0; i < count; ++i) {
+        Particle& p = ps[static_cast<std::size_t>(i)];
+        p = {rnd.Uniform(-1, 11), rnd.Uniform(-1, 11), rnd.Uniform(-0.3f, 0.3f), rnd.Uniform(-0.3f, 0.3f), 0.0f};
+        if (i == 0)
+            continue;
+        const Particle& q = ps[rnd.Next() % static_cast<std::uint32_t>(i)];
+        switch (rnd.Next() % 12) {
+        case 0: // coincident
+            p.x = q.x;
+            p.y = q.y;
+            break;
+        case 1: // exactly at the single-precision 0.00001 along one axis
+            p.x = q.x + 0.00001f;
+            p.y = q.y;
+            break;
+        case 2: // just beyond it
+            p.x = q.x + 0.0000101f;
+            p.y = q.y;
+            break;
+        case 3: // diagonally close
+            p.x = q.x + 0.000007f;
+            p.y = q.y - 0.000007f;
+            break;
+        case 4:
+            p.x = nan;
+            break;
+        case 5:
+            p.y = (rnd.Next() & 1) ? inf : -inf;
+            break;
+        case 6: // far outside
+            p.x = rnd.Uniform(-1e4f, 1e4f);
+            break;
+        case 7:
+            p.vx = rnd.Uniform(-5, 5);
+            break;
+        case 8: // very close, so the forces are huge
+            p.x = q.x + 0.001f;
+            p.y = q.y + 0.0005f;
+            break;
+        default:
+            break;
+        }
+    }
+    return ps;
+}
+
+TEST_P(FastStep, AwkwardConfigurationsMatch)
+{
+    const Coefficients coefficients[] = {
+        kPresets[0],
+        kPresets[1],
+        {0.0f, 0.0f, 0.0f},
+        {-0.001f, 0.0005f, -0.5f}, // negative friction amplifies
+        {0.01f, -0.002f, 2.5f},
+        {1e30f, 1e30f, 0.1f},      // forces that overflow
+        {std::numeric_limits<float>::infinity(), 0.0f, 0.1f},
+        {0.0f, -std::numeric_limits<float>::infinity(), 0.1f},
+        {std::numeric_limits<float>::quiet_NaN(), 0.001f, 0.1f},
+    };
+    std::uint32_t seed = 1;
+    for (const Coefficients& k : coefficients) {
+        for (int n : {2, 7, 9, 16, 19, 33, 70}) {
+            ExpectSameSteps(Awkward(n, seed), k, 8, "awkward");
+            ++seed;
+        }
+    }
+}
+
+TEST_P(FastStep, CrowdedClustersMatch)
+{
+    // Everybody near one point: many pairs inside and around the no-force distance.
+    TestRandom rnd(99);
+    for (int n : {8, 24, 100}) {
+        std::vector<Particle> ps(static_cast<std::size_t>(n));
+        for (Particle& p : ps)
+            p = {5.0f + rnd.Uniform(-2e-5f, 2e-5f), 5.0f + rnd.Uniform(-2e-5f, 2e-5f), 0.0f, 0.0f, 0.0f};
+        ExpectSameSteps(ps, kPresets[0], 5, "cluster");
+        ExpectSameSteps(ps, kPresets[1], 5, "cluster");
+    }
+}
+
+TEST_P(FastStep, ThousandParticlesOverManySteps)
+{
+    ExpectSameSteps(Scattered(1000), kPresets[0], 30, "scattered");
+}
+
+// The golden runs: the window's start-up, then preset 0, from a fresh generator.
+std::map<int, std::vector<Particle>> ReadGolden(const std::string& file)
+{
+    std::map<int, std::vector<Particle>> frames;
+    std::ifstream in(std::string(DRIFTMOTE_GOLDEN_DIR) + "/" + file);
+    std::string line;
+    std::getline(in, line); // header
+    while (std::getline(in, line)) {
+        int frame = 0, index = 0;
+        Particle p{};
+        if (std::sscanf(line.c_str(), "%d,%d,%f,%f,%f,%f", &frame, &index, &p.x, &p.y, &p.vx, &p.vy) == 6)
+            frames[frame].push_back(p);
+    }
+    return frames;
+}
+
+TEST_P(FastStep, GoldenStartupRunMatches)
+{
+    const auto frames = ReadGolden("startup.csv");
+    ASSERT_FALSE(frames.empty()) << "golden file missing";
+    PortableRandRestart();
+    ParticleSystem ps;
+    ps.SetCount(3);
+    ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+    ps.SetCount(67);
+    ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+    ps.m_fAttraction = kPresets[0].attraction;
+    ps.m_fRepulsion = kPresets[0].repulsion;
+    ps.m_fFriction = kPresets[0].friction;
+    for (int frame = 0; frame <= frames.rbegin()->first; ++frame) {
+        const auto found = frames.find(frame);
+        if (found != frames.end()) {
+            ASSERT_EQ(found->second.size(), 67u);
+            ASSERT_TRUE(SameParticles(found->second.data(), ps.m_pCur, 67)) << "frame " << frame;
+        }
+        ps.Step();
+    }
+}
+
+std::vector<KernelAndThreads> AllKernels()
+{
+    std::vector<KernelAndThreads> all;
+    for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512})
+        for (int threads : {1, 2})
+            all.push_back({k, threads});
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernels, FastStep, ::testing::ValuesIn(AllKernels()), Name);
+
+TEST(FastStepChoice, EnvironmentNamesTheStartKernel)
+{
+    // ctest runs this once per kernel name with DRIFTMOTE_KERNEL set; a name the
+    // CPU cannot run, or no name, falls back to the fastest supported kernel.
+    const char* wanted = std::getenv("DRIFTMOTE_KERNEL");
+    StepKernel best = StepKernel::Plain;
+    for (StepKernel k : {StepKernel::Avx2, StepKernel::Avx512})
+        if (KernelSupported(k))
+            best = k;
+    std::string expected = KernelName(best);
+    for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512})
+        if (wanted != nullptr && std::strcmp(wanted, KernelName(k)) == 0 && KernelSupported(k))
+            expected = KernelName(k);
+    EXPECT_EQ(ActiveKernelName(), expected);
+}
+
+TEST(FastStepChoice, UnsupportedKernelIsRefusedAndThreadCountIsReported)
+{
+    const StepKernel saved = ActiveStepKernel();
+    for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512}) {
+        EXPECT_EQ(SetStepKernel(k), KernelSupported(k));
+        if (!KernelSupported(k)) {
+            EXPECT_EQ(ActiveStepKernel(), saved);
+        }
+        SetStepKernel(saved);
+    }
+    EXPECT_TRUE(KernelSupported(StepKernel::Plain));
+
+    // Small counts stay on one thread unless a test asks for more.
+    const int savedThreads = StepThreadSetting();
+    SetStepThreads(0);
+    const std::vector<Particle> start = Scattered(20);
+    ParticleSystem ps;
+    ps.SetCount(20);
+    std::copy(start.begin(), start.end(), ps.m_pCur);
+    ps.m_fAttraction = kPresets[0].attraction;
+    ps.m_fRepulsion = kPresets[0].repulsion;
+    ps.m_fFriction = kPresets[0].friction;
+    ps.Step();
+    EXPECT_EQ(ActiveStepThreads(), 1);
+    SetStepThreads(savedThreads);
+}
+
+} // namespace
