@@ -7,7 +7,6 @@
 
 #include <climits>
 #include <cmath>
-#include <limits>
 #include <utility>
 #include <vector>
 
@@ -63,15 +62,6 @@ TEST(PointerMath, FirstIndexStrictlyInsideTheRadiusWins)
     const double d = std::sqrt(3.0 * 3.0 + 4.0 * 4.0);
     EXPECT_EQ(PickParticle(&q, 1, 0.0f, 0.0f, d), -1);
     EXPECT_EQ(PickParticle(&q, 1, 0.0f, 0.0f, std::nextafter(d, 10.0)), 0);
-}
-
-TEST(PointerMath, NotANumberIsNeverAHit)
-{
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const std::vector<Particle> ps = {At(nan, 5.0f), At(5.0f, 5.0f)};
-    EXPECT_EQ(PickParticle(ps.data(), 2, 5.0f, 5.0f, 0.3), 1);
-    EXPECT_EQ(PickParticle(ps.data(), 2, nan, 5.0f, 0.3), -1);
-    EXPECT_EQ(PickParticle(ps.data(), 2, 5.0f, 5.0f, std::nan("")), -1);
 }
 
 TEST(PointerMath, DegenerateCanvasSizesPickNothing)
