@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -48,8 +49,7 @@ private slots:
 
     void aboutBoxTextsIconsAndDefaultButton();
     void creditButtonOpensTheBoxAndIdleFramesPauseUntilRad();
-    void rightClickMenuListsTheCommandsAndOpensAbout();
-    void altSpaceOpensTheWindowMenu();
+    void rightClickAndAltSpaceOpenTheWindowMenu();
     void windowCommandsPassOnAndMaskedAboutOpensTheBox();
     void escapeAndCloseBoxEndWithExitCodeZeroAfterDeletingTheDialog();
 
@@ -133,54 +133,47 @@ void TestSwarmApp::creditButtonOpensTheBoxAndIdleFramesPauseUntilRad()
     QVERIFY(m_dlg->m_particles.m_pCur != before); // frames resume
 }
 
-void TestSwarmApp::rightClickMenuListsTheCommandsAndOpensAbout()
+void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenu()
 {
-    bool gaveUp = false, aboutOpened = false;
-    QStringList texts;
-    QList<uint> ids;
-    QList<bool> enabled;
-    QList<bool> separators;
-    WhenShown(OpenMenu, [&](QWidget* w) {
-        for (QAction* action : static_cast<QMenu*>(w)->actions()) {
-            texts << action->text();
-            ids << action->data().toUInt();
-            enabled << action->isEnabled();
-            separators << action->isSeparator();
-        }
-        // A is the About entry's access key.
-        QTest::keyClick(w, Qt::Key_A);
-    }, &gaveUp);
-    WhenShown(OpenAboutBox, [&](QWidget* box) {
-        aboutOpened = true;
-        QTest::mouseClick(RadButton(box), Qt::LeftButton);
-    }, &gaveUp);
-
-    // Over the canvas, which lets the pointer through to the dialog.
-    QTest::mouseClick(m_dlg->windowHandle(), Qt::RightButton, {}, DialogPointOfPixel(*m_dlg, 50, 60));
-
-    QVERIFY(!gaveUp);
-    const QStringList expected = {"&Restore", "Mi&nimize", "Ma&ximize", "&Close", "", "&About Driftmote..."};
-    QCOMPARE(texts, expected);
-    QCOMPARE(separators, (QList<bool>{false, false, false, false, true, false}));
-    QCOMPARE(ids, (QList<uint>{SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, 0, IDM_ABOUTBOX}));
-    QCOMPARE(ids.last(), 16u);
-    // A window in its normal state cannot be restored.
-    QCOMPARE(enabled, (QList<bool>{false, true, true, true, true, true}));
-    QVERIFY(aboutOpened);
-}
-
-void TestSwarmApp::altSpaceOpensTheWindowMenu()
-{
-    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
-    bool gaveUp = false, opened = false;
-    WhenShown(OpenMenu, [&](QWidget* w) {
-        opened = true;
-        QTest::keyClick(w, Qt::Key_Escape);
-    }, &gaveUp);
-    QTest::keyClick(m_dlg.get(), Qt::Key_Space, Qt::AltModifier);
-    QVERIFY(!gaveUp);
-    QVERIFY(opened);
-    QVERIFY(!QApplication::activeModalWidget());
+    // A right click over the canvas, which lets the pointer through to the dialog,
+    // and Alt+Space open the same menu.
+    const std::function<void()> openers[] = {
+        [&] { QTest::mouseClick(m_dlg->windowHandle(), Qt::RightButton, {}, DialogPointOfPixel(*m_dlg, 50, 60)); },
+        [&] { QTest::keyClick(m_dlg.get(), Qt::Key_Space, Qt::AltModifier); },
+    };
+    for (const std::function<void()>& open : openers) {
+        m_dlg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+        bool gaveUp = false, aboutOpened = false;
+        QStringList texts;
+        QList<uint> ids;
+        QList<bool> enabled, separators;
+        WhenShown(OpenMenu, [&](QWidget* w) {
+            for (QAction* action : static_cast<QMenu*>(w)->actions()) {
+                texts << action->text();
+                ids << action->data().toUInt();
+                enabled << action->isEnabled();
+                separators << action->isSeparator();
+            }
+            // A is the About entry's access key.
+            QTest::keyClick(w, Qt::Key_A);
+        }, &gaveUp);
+        WhenShown(OpenAboutBox, [&](QWidget* box) {
+            aboutOpened = true;
+            QTest::mouseClick(RadButton(box), Qt::LeftButton);
+        }, &gaveUp);
+        open();
+        QVERIFY(!gaveUp);
+        const QStringList expected = {"&Restore", "Mi&nimize", "Ma&ximize", "&Close", "", "&About Driftmote..."};
+        QCOMPARE(texts, expected);
+        QCOMPARE(separators, (QList<bool>{false, false, false, false, true, false}));
+        QCOMPARE(ids, (QList<uint>{SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, 0, IDM_ABOUTBOX}));
+        QCOMPARE(ids.last(), 16u);
+        // A window in its normal state cannot be restored.
+        QCOMPARE(enabled, (QList<bool>{false, true, true, true, true, true}));
+        QVERIFY(aboutOpened);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
 }
 
 void TestSwarmApp::windowCommandsPassOnAndMaskedAboutOpensTheBox()

@@ -2,7 +2,6 @@
 // confirmation, presets, frames, drawing, resizing, and hover, grab, hold and fling
 // through the pointer handlers and the toolkit's delivery of the pointer.
 
-#include "DialogTemplate.h"
 #include "GuiTestHelpers.h"
 #include "RandomUnit.h"
 #include "SwarmParams.h"
@@ -84,11 +83,9 @@ class TestSwarmDlg : public QObject {
 private slots:
     void init();
     void cleanup();
-    void controlsStandAtTheirTemplatePlaces();
     void startValues();
     void presetsWrapAndRescatterEvenWhenTextsAreUnchanged();
-    void largeCountAsksFirst();
-    void realConfirmationBoxIsAnsweredNo();
+    void largeCountAsksFirstAlsoInARealBox();
     void badTextsLeaveRunningWindow_data();
     void badTextsLeaveRunningWindow();
     void unallocatableCountIsReported();
@@ -97,9 +94,7 @@ private slots:
     void emptySystemDrawsOnlyTheFramedGreyArea();
     void resizeRebuildsBufferAndMovesControls();
     void enterKeepsWindowAndEscapeHidesIt();
-    void workedExampleThroughTheCanvas();
-    void lowestIndexInRangeIsHoveredAndGrabbed();
-    void pressBeforeAnyMoveGrabsNothing();
+    void pointerMapsThroughTheCanvasAndGrabsTheLowestIndexInRange();
     void hoverFollowsTheDragAndAMissedReleaseEndsIt();
     void stillPointerRestsAndFlingLeavesWithHalfTheMovement();
     void releaseAnywhereEndsTheDrag();
@@ -141,38 +136,6 @@ void TestSwarmDlg::init()
 void TestSwarmDlg::cleanup()
 {
     m_dlg.reset();
-}
-
-void TestSwarmDlg::controlsStandAtTheirTemplatePlaces()
-{
-    QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Driftmote"));
-    QVERIFY(m_dlg->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    QVERIFY(m_dlg->minimumSize() != m_dlg->maximumSize()); // resizable
-    QVERIFY(!m_dlg->windowIcon().isNull());
-
-    const DialogBaseUnits units = BaseUnitsOf(m_dlg->font());
-    QCOMPARE(m_dlg->size(), MapDialogRect(units, 0, 0, 344, 288).size());
-    for (const DialogItem& item : kSwarmDialogItems) {
-        QWidget* w = GetDlgItem(m_dlg.get(), item.id);
-        QVERIFY2(w, item.name);
-        QCOMPARE(w->geometry(), MapDialogRect(units, item.x, item.y, item.cx, item.cy));
-        if (auto* b = qobject_cast<QPushButton*>(w))
-            QCOMPARE(b->text(), QString::fromUtf8(item.caption));
-    }
-    QVERIFY(Button(IDC_PLAY_NICE)->isCheckable() && !Button(IDC_PRESET_NEXT)->isCheckable());
-    QVERIFY(m_dlg->m_canvas->testAttribute(Qt::WA_TransparentForMouseEvents));
-    QVERIFY(m_dlg->hasMouseTracking());
-
-    // Tab order is template order: the toggle at the bottom follows the count.
-    const int expected[] = {IDC_NUM, IDC_PLAY_NICE, IDC_ATTRACTION, IDC_REPULSION,
-                            IDC_FRICTION, IDC_CREDIT, IDC_PRESET_PREV, IDC_PRESET_NEXT};
-    QWidget* w = m_dlg->m_editNum;
-    for (int id : expected) {
-        while (!(w->focusPolicy() & Qt::TabFocus))
-            w = w->nextInFocusChain();
-        QCOMPARE(w, GetDlgItem(m_dlg.get(), id));
-        w = w->nextInFocusChain();
-    }
 }
 
 void TestSwarmDlg::startValues()
@@ -239,7 +202,7 @@ void TestSwarmDlg::presetsWrapAndRescatterEvenWhenTextsAreUnchanged()
     QCOMPARE(m_dlg->m_particles.m_fFriction, 0.023f);
 }
 
-void TestSwarmDlg::largeCountAsksFirst()
+void TestSwarmDlg::largeCountAsksFirstAlsoInARealBox()
 {
     m_dlg->m_editNum->setText(QStringLiteral("350"));
     QVERIFY(m_boxes.shown.empty());
@@ -260,15 +223,8 @@ void TestSwarmDlg::largeCountAsksFirst()
     QCOMPARE(m_dlg->m_particles.m_nCount, 350);
     QVERIFY(PortableRandState() != randomBefore);
 
-    m_boxes.answer = QMessageBox::Yes;
-    m_dlg->m_editNum->setText(QStringLiteral("351"));
-    QCOMPARE(m_boxes.shown.size(), size_t(2));
-    QCOMPARE(m_dlg->m_particles.m_nCount, 351);
-    QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("351"));
-}
-
-void TestSwarmDlg::realConfirmationBoxIsAnsweredNo()
-{
+    // The box as the program runs it, answered No with its button.
+    const auto logged = m_dlg->m_runMessageBox;
     m_dlg->m_runMessageBox = [](QMessageBox& box) { return box.exec(); };
     m_dlg->show();
     QMessageBox* seen = nullptr;
@@ -279,8 +235,15 @@ void TestSwarmDlg::realConfirmationBoxIsAnsweredNo()
     });
     m_dlg->m_editNum->setText(QStringLiteral("400"));
     QVERIFY(seen);
-    QCOMPARE(m_dlg->m_particles.m_nCount, 67);
-    QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("67"));
+    QCOMPARE(m_dlg->m_particles.m_nCount, 350);
+    QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("350"));
+
+    m_dlg->m_runMessageBox = logged;
+    m_boxes.answer = QMessageBox::Yes;
+    m_dlg->m_editNum->setText(QStringLiteral("351"));
+    QCOMPARE(m_boxes.shown.size(), size_t(2));
+    QCOMPARE(m_dlg->m_particles.m_nCount, 351);
+    QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("351"));
 }
 
 void TestSwarmDlg::badTextsLeaveRunningWindow_data()
@@ -441,43 +404,9 @@ void TestSwarmDlg::enterKeepsWindowAndEscapeHidesIt()
     QVERIFY(!m_dlg->isVisible());
 }
 
-void TestSwarmDlg::workedExampleThroughTheCanvas()
+void TestSwarmDlg::pointerMapsThroughTheCanvasAndGrabsTheLowestIndexInRange()
 {
-    QVERIFY(ShowForPointer());
-    PlaceParticles(*m_dlg, {{5.0f, 5.0f}});
-    // A plain move over the canvas, no button: the canvas passes it to the dialog.
-    QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 200, 150));
-    VERIFY_SAME_FLOAT(m_dlg->m_fMouseX, 5.0632911f);
-    VERIFY_SAME_FLOAT(m_dlg->m_fMouseY, 4.9152541f);
-    QCOMPARE(m_dlg->m_nHover, 0);
-
-    // The centre of the particle's drawn disc is well inside the pick radius.
-    QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 199, 149));
-    VERIFY_SAME_FLOAT(m_dlg->m_fMouseX, 5.0379744f);
-    VERIFY_SAME_FLOAT(m_dlg->m_fMouseY, 4.9491525f);
-    QCOMPARE(m_dlg->m_nHover, 0);
-
-    // Twelve pixels to the right is outside the radius of 11 pixels' worth.
-    QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 211, 149));
-    QCOMPARE(m_dlg->m_nHover, -1);
-}
-
-void TestSwarmDlg::lowestIndexInRangeIsHoveredAndGrabbed()
-{
-    QVERIFY(ShowForPointer());
-    // Index 3 is closest to the pointer, 1 and 2 are also in range, 0 is not.
-    PlaceParticles(*m_dlg, {{1.0f, 1.0f}, {5.15f, 5.0f}, {5.0f, 4.97f}, {5.06f, 4.92f}});
-    MoveTo(DialogPointOfPixel(*m_dlg, 200, 150));
-    QCOMPARE(m_dlg->m_nHover, 1);
-    Press();
-    QCOMPARE(m_dlg->m_nDrag, 1);
-    VERIFY_SAME_FLOAT(m_dlg->m_fGrabDX, static_cast<float>(static_cast<double>(5.0632911f) - 5.15f));
-    VERIFY_SAME_FLOAT(m_dlg->m_fGrabDY, static_cast<float>(static_cast<double>(4.9152541f) - 5.0f));
-}
-
-void TestSwarmDlg::pressBeforeAnyMoveGrabsNothing()
-{
-    // A fresh dialog has seen no move; a particle sits right under the press.
+    // A fresh dialog has seen no move: a press on a particle grabs nothing.
     QVERIFY(ShowForPointer());
     QCOMPARE(m_dlg->m_nHover, -1);
     const QPoint p = DialogPointOfPixel(*m_dlg, 200, 150);
@@ -487,6 +416,30 @@ void TestSwarmDlg::pressBeforeAnyMoveGrabsNothing()
                       Qt::NoModifier);
     QApplication::sendEvent(m_dlg.get(), &press);
     QCOMPARE(m_dlg->m_nDrag, -1);
+
+    // The worked example: a plain move over the canvas, no button, reaches the dialog.
+    PlaceParticles(*m_dlg, {{5.0f, 5.0f}});
+    QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 200, 150));
+    VERIFY_SAME_FLOAT(m_dlg->m_fMouseX, 5.0632911f);
+    VERIFY_SAME_FLOAT(m_dlg->m_fMouseY, 4.9152541f);
+    QCOMPARE(m_dlg->m_nHover, 0);
+    // The centre of the particle's drawn disc is well inside the pick radius.
+    QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 199, 149));
+    VERIFY_SAME_FLOAT(m_dlg->m_fMouseX, 5.0379744f);
+    VERIFY_SAME_FLOAT(m_dlg->m_fMouseY, 4.9491525f);
+    QCOMPARE(m_dlg->m_nHover, 0);
+    // Twelve pixels to the right is outside the radius of 11 pixels' worth.
+    QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 211, 149));
+    QCOMPARE(m_dlg->m_nHover, -1);
+
+    // Index 3 is closest to the pointer, 1 and 2 are also in range, 0 is not.
+    PlaceParticles(*m_dlg, {{1.0f, 1.0f}, {5.15f, 5.0f}, {5.0f, 4.97f}, {5.06f, 4.92f}});
+    MoveTo(DialogPointOfPixel(*m_dlg, 200, 150));
+    QCOMPARE(m_dlg->m_nHover, 1);
+    Press();
+    QCOMPARE(m_dlg->m_nDrag, 1);
+    VERIFY_SAME_FLOAT(m_dlg->m_fGrabDX, static_cast<float>(static_cast<double>(5.0632911f) - 5.15f));
+    VERIFY_SAME_FLOAT(m_dlg->m_fGrabDY, static_cast<float>(static_cast<double>(4.9152541f) - 5.0f));
 }
 
 void TestSwarmDlg::hoverFollowsTheDragAndAMissedReleaseEndsIt()
