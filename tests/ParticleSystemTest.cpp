@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -18,48 +19,24 @@ bool IsEmpty(const ParticleSystem& ps)
     return ps.m_nCount == 0 && !ps.m_pBufA && !ps.m_pBufB && !ps.m_pCur && !ps.m_pNext;
 }
 
-TEST(ParticleStore, EmptyStoreDrawsNothingAndStepKeepsItEmpty)
+TEST(ParticleStore, EmptyAndUnallocatableCountsLeaveAnEmptyStoreThatScatterAndStepKeep)
 {
     ParticleSystem ps;
     EXPECT_TRUE(IsEmpty(ps));
-    for (int count : {0, -5}) {
-        EXPECT_TRUE(ps.SetCount(count));
+    // Counts without room fail and say so; 0 and below are simply no particles.
+    const struct {
+        int count;
+        bool fits;
+    } rows[] = {{0, true}, {-5, true}, {2000000000, false}, {INT_MAX, false}};
+    for (const auto& [count, fits] : rows) {
+        ASSERT_TRUE(ps.SetCount(5));
+        EXPECT_EQ(ps.SetCount(count), fits) << count;
+        EXPECT_TRUE(IsEmpty(ps)) << count;
         const std::uint32_t before = PortableRandState();
         ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
         ps.Step();
-        EXPECT_TRUE(IsEmpty(ps));
-        EXPECT_EQ(PortableRandState(), before);
-    }
-}
-
-TEST(ParticleStore, StepSwapsTheViewsAndSetCountResetsThem)
-{
-    ParticleSystem ps;
-    ASSERT_TRUE(ps.SetCount(3));
-    ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
-    ps.Step();
-    EXPECT_EQ(ps.m_pCur, ps.m_pBufB);
-    EXPECT_EQ(ps.m_pNext, ps.m_pBufA);
-    ps.Step();
-    EXPECT_EQ(ps.m_pCur, ps.m_pBufA);
-    ps.Step();
-    ASSERT_TRUE(ps.SetCount(3));
-    EXPECT_EQ(ps.m_nCount, 3);
-    EXPECT_EQ(ps.m_pCur, ps.m_pBufA);
-    EXPECT_EQ(ps.m_pNext, ps.m_pBufB);
-    EXPECT_NE(ps.m_pBufA, ps.m_pBufB);
-}
-
-TEST(ParticleStore, CountsWithoutRoomLeaveTheStoreEmptyAndSaySo)
-{
-    ParticleSystem ps;
-    ASSERT_TRUE(ps.SetCount(5));
-    for (int count : {2000000000, INT_MAX}) {
-        EXPECT_FALSE(ps.SetCount(count));
-        EXPECT_TRUE(IsEmpty(ps));
-        ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
-        ps.Step();
-        EXPECT_TRUE(IsEmpty(ps));
+        EXPECT_TRUE(IsEmpty(ps)) << count;
+        EXPECT_EQ(PortableRandState(), before) << count;
     }
 }
 
@@ -131,61 +108,44 @@ TEST(Scatter, CrowdedParticlesTakeTheirThousandthCandidate)
     EXPECT_EQ(ps.m_pCur[39].y, static_cast<float>(5.0 + dy));
 }
 
-// One particle with the given state, stepped once; a lone particle feels no force.
-Particle StepAlone(Particle p, float friction)
+TEST(Step, LoneParticleFeelsOnlyFrictionTheClampAndTheWalls)
 {
-    ParticleSystem ps;
-    ps.SetCount(1);
-    ps.m_pCur[0] = p;
-    ps.m_fAttraction = 1.0f;
-    ps.m_fRepulsion = 1.0f;
-    ps.m_fFriction = friction;
-    ps.Step();
-    return ps.m_pCur[0];
-}
-
-TEST(Step, LoneParticleFeelsOnlyFrictionAndTheClamp)
-{
-    Particle n = StepAlone({5.0f, 5.0f, 0.2f, -0.1f, 0.0f}, 0.0f);
-    EXPECT_EQ(n.vx, 0.2f);
-    EXPECT_EQ(n.vy, -0.1f);
-    EXPECT_EQ(n.x, static_cast<float>(5.0 + 0.2f)); // moved by this frame's velocity
-    EXPECT_EQ(n.y, static_cast<float>(5.0 - 0.1f));
-
-    n = StepAlone({5.0f, 5.0f, 0.2f, -0.1f, 0.0f}, 1.0f);
-    EXPECT_EQ(n.vx, 0.0f);
-    EXPECT_EQ(n.x, 5.0f);
-
-    n = StepAlone({5.0f, 5.0f, 0.2f, 0.1f, 0.0f}, -1.0f); // friction below 0 amplifies
-    EXPECT_EQ(n.vx, 0.4f);
-    EXPECT_EQ(n.vy, 0.2f);
-
-    n = StepAlone({5.0f, 5.0f, 0.2f, 0.0f, 0.0f}, 4.0f); // -0.6 leaves as about -0.06
-    EXPECT_NEAR(n.vx, -0.06, 1e-7);
-
-    EXPECT_EQ(StepAlone({5.0f, 5.0f, 0.5f, 0.0f, 0.0f}, 0.0f).vx, 0.5f);
-    EXPECT_NEAR(StepAlone({5.0f, 5.0f, 0.50001f, 0.0f, 0.0f}, 0.0f).vx, 0.050001, 1e-8);
-}
-
-TEST(Step, WallsHoldTheParticleOnTheWallAndFlipItsVelocity)
-{
-    Particle n = StepAlone({9.9f, 5.0f, 0.3f, 0.0f, 0.0f}, 0.0f);
-    EXPECT_EQ(n.x, 10.0f);
-    EXPECT_EQ(n.vx, -0.3f);
-
-    n = StepAlone({9.5f, 5.0f, 0.5f, 0.0f, 0.0f}, 0.0f); // lands exactly on 10
-    EXPECT_EQ(n.x, 10.0f);
-    EXPECT_EQ(n.vx, 0.5f);
-
-    n = StepAlone({9.9f, 0.1f, 0.3f, -0.3f, 0.0f}, 0.0f); // through the corner
-    EXPECT_EQ(n.x, 10.0f);
-    EXPECT_EQ(n.y, 0.0f);
-    EXPECT_EQ(n.vx, -0.3f);
-    EXPECT_EQ(n.vy, 0.3f);
-
-    n = StepAlone({std::numeric_limits<float>::quiet_NaN(), 5.0f, 0.1f, 0.0f, 0.0f}, 0.0f);
-    EXPECT_EQ(n.x, 0.0f);
-    EXPECT_EQ(n.vx, -0.1f);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        Particle before;
+        float friction;
+        Particle after;
+        double vxTolerance; // 0: exact
+    } rows[] = {
+        // Moved by this frame's velocity.
+        {{5.0f, 5.0f, 0.2f, -0.1f, 0.0f}, 0.0f, {static_cast<float>(5.0 + 0.2f), static_cast<float>(5.0 - 0.1f), 0.2f, -0.1f, 0.0f}, 0},
+        {{5.0f, 5.0f, 0.2f, -0.1f, 0.0f}, 1.0f, {5.0f, 5.0f, 0.0f, 0.0f, 0.0f}, 0},
+        {{5.0f, 5.0f, 0.2f, 0.1f, 0.0f}, -1.0f, {5.4000001f, 5.19999981f, 0.4f, 0.2f, 0.0f}, 0}, // friction below 0 amplifies
+        {{5.0f, 5.0f, 0.2f, 0.0f, 0.0f}, 4.0f, {4.94000006f, 5.0f, -0.06f, 0.0f, 0.0f}, 1e-7}, // -0.6 leaves as about -0.06
+        {{5.0f, 5.0f, 0.5f, 0.0f, 0.0f}, 0.0f, {5.5f, 5.0f, 0.5f, 0.0f, 0.0f}, 0},
+        {{5.0f, 5.0f, 0.50001f, 0.0f, 0.0f}, 0.0f, {5.05000114f, 5.0f, 0.050001f, 0.0f, 0.0f}, 1e-8},
+        // Walls hold the particle on the wall and flip its velocity.
+        {{9.9f, 5.0f, 0.3f, 0.0f, 0.0f}, 0.0f, {10.0f, 5.0f, -0.3f, 0.0f, 0.0f}, 0},
+        {{9.5f, 5.0f, 0.5f, 0.0f, 0.0f}, 0.0f, {10.0f, 5.0f, 0.5f, 0.0f, 0.0f}, 0}, // lands exactly on 10
+        {{9.9f, 0.1f, 0.3f, -0.3f, 0.0f}, 0.0f, {10.0f, 0.0f, -0.3f, 0.3f, 0.0f}, 0}, // through the corner
+        {{nan, 5.0f, 0.1f, 0.0f, 0.0f}, 0.0f, {0.0f, 5.0f, -0.1f, 0.0f, 0.0f}, 0},
+    };
+    for (const auto& row : rows) {
+        // A lone particle feels no force, whatever the coefficients.
+        ParticleSystem ps;
+        ASSERT_TRUE(ps.SetCount(1));
+        ps.m_pCur[0] = row.before;
+        ps.m_fAttraction = 1.0f;
+        ps.m_fRepulsion = 1.0f;
+        ps.m_fFriction = row.friction;
+        ps.Step();
+        const Particle& n = ps.m_pCur[0];
+        const std::string from = testing::PrintToString(row.before.x) + ", vx " + testing::PrintToString(row.before.vx);
+        EXPECT_EQ(n.x, row.after.x) << from;
+        EXPECT_EQ(n.y, row.after.y) << from;
+        EXPECT_NEAR(n.vx, row.after.vx, row.vxTolerance) << from;
+        EXPECT_EQ(n.vy, row.after.vy) << from;
+    }
 }
 
 // Two particles at rest on the line y = 5 at x0 and x1; returns the first one's new vx.

@@ -7,7 +7,6 @@
 
 #include <climits>
 #include <cmath>
-#include <limits>
 #include <utility>
 #include <vector>
 
@@ -65,15 +64,6 @@ TEST(PointerMath, FirstIndexStrictlyInsideTheRadiusWins)
     EXPECT_EQ(PickParticle(&q, 1, 0.0f, 0.0f, std::nextafter(d, 10.0)), 0);
 }
 
-TEST(PointerMath, NotANumberIsNeverAHit)
-{
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const std::vector<Particle> ps = {At(nan, 5.0f), At(5.0f, 5.0f)};
-    EXPECT_EQ(PickParticle(ps.data(), 2, 5.0f, 5.0f, 0.3), 1);
-    EXPECT_EQ(PickParticle(ps.data(), 2, nan, 5.0f, 0.3), -1);
-    EXPECT_EQ(PickParticle(ps.data(), 2, 5.0f, 5.0f, std::nan("")), -1);
-}
-
 TEST(PointerMath, DegenerateCanvasSizesPickNothing)
 {
     const Particle p = At(0.0f, 10.0f); // where pixel (0, 0) maps on a sound canvas
@@ -112,10 +102,23 @@ TEST(PointerMath, DegenerateCanvasSizesPickNothing)
     EXPECT_TRUE(std::isfinite(y));
 }
 
-TEST(PointerMath, HoldRoundsTheVerticalMovementBeforeHalvingIt)
+TEST(PointerMath, HoldRestsUnderAStillPointerAndFlingsWithHalfTheMove)
 {
-    // The same numbers on both axes: the step left the particle at 0.1 with velocity
-    // 0.1, and the pointer holds it at 0.0001.
+    // Held at (3, 4); the step then moved it by its velocity (0.2, -0.1).
+    Particle still{3.2f, 3.9f, 0.2f, -0.1f, 0.0f};
+    HoldDragged(still, 3.5f, 4.5f, 0.5f, 0.5f);
+    EXPECT_EQ(still.x, 3.0f);
+    EXPECT_EQ(still.y, 4.0f);
+    EXPECT_TRUE(std::fabs(still.vx) < 1e-6f && std::fabs(still.vy) < 1e-6f);
+
+    // At rest at (1, 1) while the pointer moves by (0.5, -0.25).
+    Particle flung = At(1.0f, 1.0f);
+    HoldDragged(flung, 1.5f, 0.75f, 0.0f, 0.0f);
+    EXPECT_EQ(flung.vx, 0.25f);
+    EXPECT_EQ(flung.vy, -0.125f);
+
+    // The same numbers on both axes: the vertical movement is rounded to single
+    // before it is halved, the horizontal one is not.
     Particle p{0.1f, 0.1f, 0.1f, 0.1f, 0.0f};
     HoldDragged(p, 0.0001f, 0.0001f, 0.0f, 0.0f);
     EXPECT_EQ(p.x, 0.0001f);

@@ -52,14 +52,4 @@ TEST(EditText, CoefficientReadsAPointWhateverTheLocale)
     EXPECT_EQ(one, 1.0f);
 }
 
-TEST(Presets, StepsWrapAndUnknownIndexesUseRowZero)
-{
-    EXPECT_EQ(WrapPreset(-1), 4);
-    EXPECT_EQ(WrapPreset(5), 0);
-    EXPECT_EQ(WrapPreset(3), 3);
-    EXPECT_EQ(&PresetRow(4), &kPresets[4]);
-    EXPECT_EQ(&PresetRow(7), &kPresets[0]);
-    EXPECT_EQ(&PresetRow(-2), &kPresets[0]);
-}
-
 } // namespace

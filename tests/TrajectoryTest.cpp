@@ -1,13 +1,11 @@
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
-#include "StateRows.h"
 #include "SwarmParams.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstdint>
-#include <set>
 
 namespace {
 
@@ -27,38 +25,6 @@ void StartLikeTheWindow(ParticleSystem& particles)
     PortableRandRestart();
     ASSERT_TRUE(ResizeAndScatter(particles, 3));
     TypePreset(particles, 0);
-}
-
-// Steps through the frames that the golden file lists and collects those states.
-std::vector<StateRow> Trajectory(ParticleSystem& particles, const std::vector<StateRow>& golden)
-{
-    std::set<long long> frames;
-    for (const StateRow& row : golden)
-        frames.insert(row.frame);
-    std::vector<StateRow> rows;
-    for (long long frame = 0; frame <= *frames.rbegin(); particles.Step(), ++frame)
-        if (frames.count(frame)) {
-            const std::vector<StateRow> state = RowsOf(particles, frame);
-            rows.insert(rows.end(), state.begin(), state.end());
-        }
-    return rows;
-}
-
-TEST(Trajectory, StartupMatchesTheGoldenRunBitForBit)
-{
-    ParticleSystem particles;
-    StartLikeTheWindow(particles);
-    const std::vector<StateRow> golden = ReadGolden("startup.csv");
-    EXPECT_TRUE(SameBits(Trajectory(particles, golden), golden));
-}
-
-TEST(Trajectory, PresetOneMatchesTheGoldenRunBitForBit)
-{
-    ParticleSystem particles;
-    StartLikeTheWindow(particles);
-    TypePreset(particles, 1);
-    const std::vector<StateRow> golden = ReadGolden("preset1.csv");
-    EXPECT_TRUE(SameBits(Trajectory(particles, golden), golden));
 }
 
 // FNV-1a over the bits of x, y, vx and vy of every current particle.

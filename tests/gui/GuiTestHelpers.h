@@ -1,7 +1,8 @@
 #pragma once
 
 // Helpers shared by the window tests: a main dialog on screen with a known canvas
-// and particles, and a way to act on a menu or modal box from inside its own loop.
+// and particles, frames sent as paint requests, and a way to act on a menu or
+// modal box from inside its own loop.
 
 #include "CSwarmDlg.h"
 #include "Resource.h"
@@ -9,33 +10,30 @@
 #include "TemplateBuilder.h"
 
 #include <QApplication>
-#include <QPointer>
+#include <QPaintEvent>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <utility>
 
-// Creates and shows a main dialog, as the application does.
-inline std::unique_ptr<CSwarmDlg> ShowMainDialog()
+// Shows the dialog as the application does; false if it never gets on screen.
+inline bool ShowOnScreen(CSwarmDlg& dlg)
 {
-    auto dlg = std::make_unique<CSwarmDlg>(nullptr);
-    dlg->Create();
-    dlg->showNormal();
-    dlg->activateWindow();
-    if (!QTest::qWaitForWindowExposed(dlg.get()))
-        return nullptr;
-    return dlg;
+    dlg.showNormal();
+    dlg.activateWindow();
+    return QTest::qWaitForWindowExposed(&dlg);
 }
 
-// Gives the canvas a client area of width x height pixels.
+// Gives the canvas a client area of width x height pixels; the next frame rebuilds
+// the back buffer at that size.
 inline void SetCanvasClientSize(CSwarmDlg& dlg, int width, int height)
 {
     const int frame = dlg.m_canvas->frameWidth();
     dlg.m_canvas->resize(width + 2 * frame, height + 2 * frame);
+    dlg.m_bResized = true;
     QCoreApplication::processEvents();
 }
 
@@ -54,11 +52,15 @@ inline void PlaceParticles(CSwarmDlg& dlg, std::initializer_list<std::pair<float
     int i = 0;
     for (const auto& [x, y] : positions)
         ps.m_pCur[i++] = Particle{x, y, 0.0f, 0.0f, 0.0f};
-    ps.m_fAttraction = 0.0f;
-    ps.m_fRepulsion = 0.0f;
-    ps.m_fFriction = 0.0f;
-    dlg.m_nHover = -1;
-    dlg.m_nDrag = -1;
+    ps.m_fAttraction = ps.m_fRepulsion = ps.m_fFriction = 0.0f;
+    dlg.m_nHover = dlg.m_nDrag = -1;
+}
+
+// A paint request as the window system sends it.
+inline void SendPaint(QWidget* w)
+{
+    QPaintEvent paint(w->rect());
+    QCoreApplication::sendEvent(w, &paint);
 }
 
 // Calls `act` with the first visible widget that `find` returns, polling from

@@ -1,126 +1,244 @@
-// The application object: frames from idle time, the pause while a modal box is
-// open, and the way out through Escape or the close box.
+// The application object and what it opens over the main dialog: frames from idle
+// time and their pause while the About box is open, the About box, the window menu
+// and the routing of window commands, and the way out through Escape or the close box.
 
+#include "CAboutDlg.h"
 #include "CSwarmApp.h"
-#include "CSwarmDlg.h"
+#include "GuiTestHelpers.h"
+#include "WindowMenu.h"
 
-#include <QMessageBox>
-#include <QPaintEvent>
+#include <QLabel>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
+#include <QRegularExpression>
 
-#include <cstring>
+#include <functional>
 #include <vector>
 
 namespace {
 
-std::vector<float> Positions(const ParticleSystem& ps)
+CSwarmApp& App()
 {
-    std::vector<float> v;
-    for (int i = 0; i < ps.m_nCount; ++i) {
-        v.push_back(ps.m_pCur[i].x);
-        v.push_back(ps.m_pCur[i].y);
-    }
-    return v;
+    return *static_cast<CSwarmApp*>(qApp);
+}
+
+QWidget* OpenAboutBox()
+{
+    return dynamic_cast<CAboutDlg*>(QApplication::activeModalWidget());
+}
+
+QWidget* OpenMenu()
+{
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+QPushButton* RadButton(QWidget* box)
+{
+    return box->findChild<QPushButton*>();
 }
 
 } // namespace
 
 class TestSwarmApp : public QObject {
     Q_OBJECT
-public:
-    explicit TestSwarmApp(CSwarmApp& app)
-        : m_app(app)
-    {
-    }
 
 private slots:
-    void idleRunsOneFramePerCall();
-    void modalBoxStopsIdleFramesButNotPaints();
-    void escapeEndsWithExitCodeZeroAfterDeletingTheDialog();
-    void closeBoxEndsTheSameWay();
+    void init();
+    void cleanup();
+
+    void aboutBoxTextsIconsAndDefaultButton();
+    void creditButtonOpensTheBoxAndIdleFramesPauseUntilRad();
+    void rightClickAndAltSpaceOpenTheWindowMenu();
+    void windowCommandsPassOnAndMaskedAboutOpensTheBox();
+    void escapeAndCloseBoxEndWithExitCodeZeroAfterDeletingTheDialog();
 
 private:
-    CSwarmApp& m_app;
-    // Runs the event loop until frames have moved the particles, then lets
-    // `leave` end it; returns the exit code of the whole run.
-    int RunUntilMovedThen(void (*leave)(CSwarmDlg*), QPointer<CSwarmDlg>& dialog);
+    std::unique_ptr<CSwarmDlg> m_dlg;
 };
 
-void TestSwarmApp::idleRunsOneFramePerCall()
+void TestSwarmApp::init()
 {
-    QVERIFY(m_app.InitInstance());
-    CSwarmDlg* dlg = m_app.m_pMainDlg;
-    QVERIFY(dlg->isVisible());
-    dlg->m_btnPlayNice->setChecked(false);
-    const std::vector<float> before = Positions(dlg->m_particles);
-    m_app.OnIdle(0);
-    QVERIFY(Positions(dlg->m_particles) != before);
-    m_app.ExitInstance(0);
+    m_dlg = std::make_unique<CSwarmDlg>(nullptr);
+    m_dlg->Create();
+    QVERIFY(ShowOnScreen(*m_dlg));
+    App().m_pMainDlg = m_dlg.get();
 }
 
-void TestSwarmApp::modalBoxStopsIdleFramesButNotPaints()
+void TestSwarmApp::cleanup()
 {
-    QVERIFY(m_app.InitInstance());
-    CSwarmDlg* dlg = m_app.m_pMainDlg;
-    {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Watch out"), QStringLiteral("?"),
-                        QMessageBox::Yes | QMessageBox::No, dlg);
-        box.open();
-        QVERIFY(QApplication::activeModalWidget() == &box);
-        const std::vector<float> before = Positions(dlg->m_particles);
-        QVERIFY(m_app.OnIdle(0));
-        QCOMPARE(Positions(dlg->m_particles), before);
-        // A paint request from the window system still makes a frame.
-        QPaintEvent paint(dlg->rect());
-        QCoreApplication::sendEvent(dlg, &paint);
-        QVERIFY(Positions(dlg->m_particles) != before);
+    App().m_pMainDlg = nullptr; // the test owns the dialog
+    m_dlg.reset();
+}
+
+void TestSwarmApp::aboutBoxTextsIconsAndDefaultButton()
+{
+    CAboutDlg box(m_dlg.get());
+    QCOMPARE(box.windowTitle(), QStringLiteral("About Driftmote"));
+    QCOMPARE(box.parentWidget(), m_dlg.get());
+
+    QStringList texts;
+    int icons = 0;
+    for (QLabel* label : box.findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (!label->pixmap().isNull()) {
+            ++icons;
+            continue;
+        }
+        texts << label->text();
+        // Every text shows whole within its place: nothing wraps out of sight.
+        QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->text()));
     }
-    m_app.ExitInstance(0);
+    QCOMPARE(icons, 3);
+    QCOMPARE(texts.size(), 4);
+    QCOMPARE(texts[0], QStringLiteral("I was thinking about cheerios, obviously. The motion of the particles in this "
+                                      "program is entirely modelled with force effects, without any model of "
+                                      "'surfaces'*."));
+    QCOMPARE(texts[1], QStringLiteral("* Lie. The walls are modelled as surfaces."));
+    QVERIFY(texts[2].startsWith(QStringLiteral("Quenly Vostrake 20030818")));
+    QVERIFY(texts[2].contains(QRegularExpression(QStringLiteral("[\\w.]+@example\\.org"))));
+    QCOMPARE(texts[3], QStringLiteral("As of this writing, there's a \"Far\" attractive force and a \"Near\" repulsive "
+                                      "force. (1/r^4 and 1/r^6, respectively)."));
+
+    QPushButton* rad = RadButton(&box);
+    QCOMPARE(rad->text(), QStringLiteral("Rad"));
+    QVERIFY(rad->isDefault());
+    QVERIFY(!box.isVisible()); // the modal run shows it
 }
 
-int TestSwarmApp::RunUntilMovedThen(void (*leave)(CSwarmDlg*), QPointer<CSwarmDlg>& dialog)
+void TestSwarmApp::creditButtonOpensTheBoxAndIdleFramesPauseUntilRad()
 {
-    m_app.InitInstance();
-    dialog = m_app.m_pMainDlg;
-    const std::vector<float> start = Positions(dialog->m_particles);
-    QTimer poll;
-    poll.setInterval(0);
-    connect(&poll, &QTimer::timeout, &poll, [&] {
-        if (Positions(dialog->m_particles) == start)
-            return;
-        poll.stop();
-        leave(dialog);
-    });
-    poll.start();
-    const int code = m_app.exec();
-    return m_app.ExitInstance(code);
+    const Particle* before = m_dlg->m_particles.m_pCur;
+    App().OnIdle(0);
+    QVERIFY(m_dlg->m_particles.m_pCur != before); // a frame swaps the arrays
+
+    bool gaveUp = false, opened = false, pausedWhileOpen = false, paintSteps = false;
+    WhenShown(OpenAboutBox, [&](QWidget* box) {
+        opened = box->parentWidget() == m_dlg.get() && box->isModal();
+        const Particle* cur = m_dlg->m_particles.m_pCur;
+        pausedWhileOpen = App().OnIdle(0) && App().OnIdle(0) && App().OnIdle(0) && m_dlg->m_particles.m_pCur == cur;
+        // A paint request from the window system still makes a frame.
+        SendPaint(m_dlg.get());
+        paintSteps = m_dlg->m_particles.m_pCur != cur;
+        QTest::mouseClick(RadButton(box), Qt::LeftButton);
+    }, &gaveUp);
+    QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(m_dlg.get(), IDC_CREDIT)), Qt::LeftButton);
+
+    QVERIFY(!gaveUp);
+    QVERIFY(opened);
+    QVERIFY(pausedWhileOpen);
+    QVERIFY(paintSteps);
+    QVERIFY(!QApplication::activeModalWidget());
+    before = m_dlg->m_particles.m_pCur;
+    App().OnIdle(0);
+    QVERIFY(m_dlg->m_particles.m_pCur != before); // frames resume
 }
 
-void TestSwarmApp::escapeEndsWithExitCodeZeroAfterDeletingTheDialog()
+void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenu()
 {
-    QPointer<CSwarmDlg> dialog;
-    const int code = RunUntilMovedThen([](CSwarmDlg* d) { QTest::keyClick(d, Qt::Key_Escape); }, dialog);
-    QCOMPARE(code, 0);
-    QVERIFY(dialog.isNull());
-    QVERIFY(m_app.m_pMainDlg == nullptr);
+    // A right click over the canvas, which lets the pointer through to the dialog,
+    // and Alt+Space open the same menu.
+    const std::function<void()> openers[] = {
+        [&] { QTest::mouseClick(m_dlg->windowHandle(), Qt::RightButton, {}, DialogPointOfPixel(*m_dlg, 50, 60)); },
+        [&] { QTest::keyClick(m_dlg.get(), Qt::Key_Space, Qt::AltModifier); },
+    };
+    for (const std::function<void()>& open : openers) {
+        m_dlg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+        bool gaveUp = false, aboutOpened = false;
+        QStringList texts;
+        QList<uint> ids;
+        QList<bool> enabled, separators;
+        WhenShown(OpenMenu, [&](QWidget* w) {
+            for (QAction* action : static_cast<QMenu*>(w)->actions()) {
+                texts << action->text();
+                ids << action->data().toUInt();
+                enabled << action->isEnabled();
+                separators << action->isSeparator();
+            }
+            // A is the About entry's access key.
+            QTest::keyClick(w, Qt::Key_A);
+        }, &gaveUp);
+        WhenShown(OpenAboutBox, [&](QWidget* box) {
+            aboutOpened = true;
+            QTest::mouseClick(RadButton(box), Qt::LeftButton);
+        }, &gaveUp);
+        open();
+        QVERIFY(!gaveUp);
+        const QStringList expected = {"&Restore", "Mi&nimize", "Ma&ximize", "&Close", "", "&About Driftmote..."};
+        QCOMPARE(texts, expected);
+        QCOMPARE(separators, (QList<bool>{false, false, false, false, true, false}));
+        QCOMPARE(ids, (QList<uint>{SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, 0, IDM_ABOUTBOX}));
+        QCOMPARE(ids.last(), 16u);
+        // A window in its normal state cannot be restored.
+        QCOMPARE(enabled, (QList<bool>{false, true, true, true, true, true}));
+        QVERIFY(aboutOpened);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
 }
 
-void TestSwarmApp::closeBoxEndsTheSameWay()
+void TestSwarmApp::windowCommandsPassOnAndMaskedAboutOpensTheBox()
 {
-    QPointer<CSwarmDlg> dialog;
-    const int code = RunUntilMovedThen([](CSwarmDlg* d) { d->close(); }, dialog);
-    QCOMPARE(code, 0);
-    QVERIFY(dialog.isNull());
+    m_dlg->OnSysCommand(SC_MAXIMIZE | 2, 0);
+    QTRY_VERIFY(m_dlg->isMaximized());
+    m_dlg->OnSysCommand(SC_RESTORE, 0);
+    QTRY_VERIFY(!m_dlg->isMaximized());
+    m_dlg->OnSysCommand(SC_MINIMIZE, 0);
+    QTRY_VERIFY(m_dlg->isMinimized());
+    m_dlg->OnSysCommand(SC_RESTORE, 0);
+    QTRY_VERIFY(!m_dlg->isMinimized());
+
+    // Commands the dialog does not know change nothing and open nothing.
+    m_dlg->OnSysCommand(0x0020, 0);
+    QVERIFY(m_dlg->isVisible());
+    QVERIFY(!QApplication::activeModalWidget());
+
+    bool gaveUp = false, opened = false;
+    WhenShown(OpenAboutBox, [&](QWidget* box) {
+        opened = true;
+        QTest::keyClick(box, Qt::Key_Return); // Enter presses the default button
+    }, &gaveUp);
+    m_dlg->OnSysCommand(IDM_ABOUTBOX | 0xF, 0);
+    QVERIFY(!gaveUp);
+    QVERIFY(opened);
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
+void TestSwarmApp::escapeAndCloseBoxEndWithExitCodeZeroAfterDeletingTheDialog()
+{
+    cleanup(); // the application makes its own dialog here
+    for (void (*leave)(CSwarmDlg*) : {+[](CSwarmDlg* d) { QTest::keyClick(d, Qt::Key_Escape); },
+                                      +[](CSwarmDlg* d) { d->close(); }}) {
+        // Runs the event loop until frames have moved the particles, then leaves.
+        App().InitInstance();
+        QPointer<CSwarmDlg> dialog = App().m_pMainDlg;
+        const auto positions = [&] {
+            std::vector<float> xy;
+            for (int i = 0; i < dialog->m_particles.m_nCount; ++i)
+                xy.insert(xy.end(), {dialog->m_particles.m_pCur[i].x, dialog->m_particles.m_pCur[i].y});
+            return xy;
+        };
+        const std::vector<float> start = positions();
+        QTimer poll;
+        poll.setInterval(0);
+        connect(&poll, &QTimer::timeout, &poll, [&] {
+            if (positions() == start)
+                return;
+            poll.stop();
+            leave(dialog);
+        });
+        poll.start();
+        QCOMPARE(App().ExitInstance(App().exec()), 0);
+        QVERIFY(dialog.isNull());
+        QVERIFY(App().m_pMainDlg == nullptr);
+    }
+}
+
+// The frames are driven through the program's own application object.
 int main(int argc, char** argv)
 {
     CSwarmApp app(argc, argv);
-    TestSwarmApp test(app);
-    return QTest::qExec(&test, argc, argv);
+    TestSwarmApp tests;
+    return QTest::qExec(&tests, argc, argv);
 }
 
 #include "tst_swarmapp.moc"

@@ -1,25 +1,22 @@
 // The main dialog on the offscreen platform: its controls, the edit handlers, the
-// confirmation, presets, frames, drawing and resizing.
+// confirmation, presets, frames, drawing, resizing, and hover, grab, hold and fling
+// through the pointer handlers and the toolkit's delivery of the pointer.
 
-#include "CSwarmDlg.h"
-#include "DialogTemplate.h"
+#include "GuiTestHelpers.h"
 #include "RandomUnit.h"
-#include "SwarmCanvas.h"
 #include "SwarmParams.h"
-#include "TemplateBuilder.h"
 
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QMessageBox>
-#include <QPaintEvent>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -48,12 +45,8 @@ std::vector<Particle> Snapshot(const ParticleSystem& ps)
 // Bit for bit, leaving out the field that nothing writes.
 bool SameBits(const std::vector<Particle>& a, const std::vector<Particle>& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::memcmp(&a[i], &b[i], 4 * sizeof(float)) != 0)
-            return false;
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const Particle& p, const Particle& q) { return std::memcmp(&p, &q, 4 * sizeof(float)) == 0; });
 }
 
 // The particles after one step of a copy of the system.
@@ -69,10 +62,18 @@ std::vector<Particle> SteppedOnce(const ParticleSystem& ps)
     return Snapshot(copy);
 }
 
-void SendPaint(QWidget* w)
+QByteArray Show(float value)
 {
-    QPaintEvent paint(w->rect());
-    QCoreApplication::sendEvent(w, &paint);
+    return QByteArray::number(value, 'g', 9);
+}
+
+// Exact float comparison with both values in the message.
+#define VERIFY_SAME_FLOAT(actual, expected) QVERIFY2((actual) == (expected), Show(actual) + " != " + Show(expected))
+
+// Canvas pixel of world (x, y) under the pointer scale of a 400 by 300 canvas.
+QPoint PixelOfWorld(float x, float y)
+{
+    return QPoint(static_cast<int>(std::lround(x * 39.5)), static_cast<int>(std::lround((10.0 - y) * 29.5)));
 }
 
 } // namespace
@@ -82,34 +83,41 @@ class TestSwarmDlg : public QObject {
 private slots:
     void init();
     void cleanup();
-    void controlsStandAtTheirTemplatePlaces();
     void startValues();
-    void presetsWrapAround();
-    void presetRescattersEvenWhenTextsAreUnchanged();
-    void largeCountAsksFirst();
-    void realConfirmationBoxIsAnsweredNo();
-    void countChangeClearsIndexes();
+    void presetsWrapAndRescatterEvenWhenTextsAreUnchanged();
+    void largeCountAsksFirstAlsoInARealBox();
     void badTextsLeaveRunningWindow_data();
     void badTextsLeaveRunningWindow();
     void unallocatableCountIsReported();
-    void onePaintRequestIsOneStep();
-    void noStepWhileMinimised();
+    void onePaintRequestIsOneStepAndNoneWhileMinimised();
     void workedExampleAndHighlightInBackBuffer();
     void emptySystemDrawsOnlyTheFramedGreyArea();
     void resizeRebuildsBufferAndMovesControls();
     void enterKeepsWindowAndEscapeHidesIt();
+    void pointerMapsThroughTheCanvasAndGrabsTheLowestIndexInRange();
+    void hoverFollowsTheDragAndAMissedReleaseEndsIt();
+    void stillPointerRestsAndFlingLeavesWithHalfTheMovement();
+    void releaseAnywhereEndsTheDrag();
+    void countChangeMidDragDropsBothIndexes();
 
 private:
     std::unique_ptr<CSwarmDlg> m_dlg;
     BoxLog m_boxes;
     QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(GetDlgItem(m_dlg.get(), id)); }
     QPushButton* Button(int id) const { return qobject_cast<QPushButton*>(GetDlgItem(m_dlg.get(), id)); }
-    void SetCanvasClient(int w, int h)
+    // The pointer tests' start: on screen, with a canvas of 400 by 300.
+    bool ShowForPointer()
     {
-        const int frame = 2 * m_dlg->m_canvas->frameWidth();
-        m_dlg->m_canvas->resize(w + frame, h + frame);
-        m_dlg->m_bResized = true;
+        const bool shown = ShowOnScreen(*m_dlg);
+        SetCanvasClientSize(*m_dlg, 400, 300);
+        return shown;
     }
+    QWindow* Window() { return m_dlg->windowHandle(); }
+    QPoint At(float x, float y) { return DialogPointOfPixel(*m_dlg, PixelOfWorld(x, y).x(), PixelOfWorld(x, y).y()); }
+    void MoveTo(const QPoint& p) { m_dlg->OnMouseMove(Qt::NoButton, p); }
+    void DragTo(const QPoint& p) { m_dlg->OnMouseMove(Qt::LeftButton, p); }
+    void Press() { m_dlg->OnLButtonDown(Qt::LeftButton, QPoint()); }
+    void Release() { m_dlg->OnLButtonUp(Qt::NoButton, QPoint()); }
 };
 
 void TestSwarmDlg::init()
@@ -128,38 +136,6 @@ void TestSwarmDlg::init()
 void TestSwarmDlg::cleanup()
 {
     m_dlg.reset();
-}
-
-void TestSwarmDlg::controlsStandAtTheirTemplatePlaces()
-{
-    QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Driftmote"));
-    QVERIFY(m_dlg->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    QVERIFY(m_dlg->minimumSize() != m_dlg->maximumSize()); // resizable
-    QVERIFY(!m_dlg->windowIcon().isNull());
-
-    const DialogBaseUnits units = BaseUnitsOf(m_dlg->font());
-    QCOMPARE(m_dlg->size(), MapDialogRect(units, 0, 0, 344, 288).size());
-    for (const DialogItem& item : kSwarmDialogItems) {
-        QWidget* w = GetDlgItem(m_dlg.get(), item.id);
-        QVERIFY2(w, item.name);
-        QCOMPARE(w->geometry(), MapDialogRect(units, item.x, item.y, item.cx, item.cy));
-        if (auto* b = qobject_cast<QPushButton*>(w))
-            QCOMPARE(b->text(), QString::fromUtf8(item.caption));
-    }
-    QVERIFY(Button(IDC_PLAY_NICE)->isCheckable() && !Button(IDC_PRESET_NEXT)->isCheckable());
-    QVERIFY(m_dlg->m_canvas->testAttribute(Qt::WA_TransparentForMouseEvents));
-    QVERIFY(m_dlg->hasMouseTracking());
-
-    // Tab order is template order: the toggle at the bottom follows the count.
-    const int expected[] = {IDC_NUM, IDC_PLAY_NICE, IDC_ATTRACTION, IDC_REPULSION,
-                            IDC_FRICTION, IDC_CREDIT, IDC_PRESET_PREV, IDC_PRESET_NEXT};
-    QWidget* w = m_dlg->m_editNum;
-    for (int id : expected) {
-        while (!(w->focusPolicy() & Qt::TabFocus))
-            w = w->nextInFocusChain();
-        QCOMPARE(w, GetDlgItem(m_dlg.get(), id));
-        w = w->nextInFocusChain();
-    }
 }
 
 void TestSwarmDlg::startValues()
@@ -188,7 +164,7 @@ void TestSwarmDlg::startValues()
     QVERIFY(SameBits(Snapshot(m_dlg->m_particles), Snapshot(expected)));
 }
 
-void TestSwarmDlg::presetsWrapAround()
+void TestSwarmDlg::presetsWrapAndRescatterEvenWhenTextsAreUnchanged()
 {
     Button(IDC_PRESET_PREV)->click();
     QCOMPARE(m_dlg->m_nPreset, 4);
@@ -203,18 +179,16 @@ void TestSwarmDlg::presetsWrapAround()
     QCOMPARE(m_dlg->m_particles.m_fAttraction, -0.04f);
     QCOMPARE(m_dlg->m_particles.m_fRepulsion, -0.01f);
     QCOMPARE(m_dlg->m_particles.m_fFriction, 0.3f);
-}
 
-void TestSwarmDlg::presetRescattersEvenWhenTextsAreUnchanged()
-{
+    // Preset 4 forward wraps to 0; with preset 0's texts already in the boxes, every
+    // handler still runs: the count rescatters and the coefficients come back.
+    Button(IDC_PRESET_PREV)->click();
     for (int i = 0; i < 5; ++i)
         m_dlg->StepAndDrag();
     m_dlg->m_particles.m_fAttraction = 1.0f;
     m_dlg->m_particles.m_fRepulsion = 1.0f;
     m_dlg->m_particles.m_fFriction = 1.0f;
     const std::uint32_t randomBefore = PortableRandState();
-
-    // Preset 4 forward wraps to 0, whose texts are already in the boxes.
     m_dlg->m_nPreset = 4;
     Button(IDC_PRESET_NEXT)->click();
     QCOMPARE(m_dlg->m_nPreset, 0);
@@ -228,7 +202,7 @@ void TestSwarmDlg::presetRescattersEvenWhenTextsAreUnchanged()
     QCOMPARE(m_dlg->m_particles.m_fFriction, 0.023f);
 }
 
-void TestSwarmDlg::largeCountAsksFirst()
+void TestSwarmDlg::largeCountAsksFirstAlsoInARealBox()
 {
     m_dlg->m_editNum->setText(QStringLiteral("350"));
     QVERIFY(m_boxes.shown.empty());
@@ -249,15 +223,8 @@ void TestSwarmDlg::largeCountAsksFirst()
     QCOMPARE(m_dlg->m_particles.m_nCount, 350);
     QVERIFY(PortableRandState() != randomBefore);
 
-    m_boxes.answer = QMessageBox::Yes;
-    m_dlg->m_editNum->setText(QStringLiteral("351"));
-    QCOMPARE(m_boxes.shown.size(), size_t(2));
-    QCOMPARE(m_dlg->m_particles.m_nCount, 351);
-    QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("351"));
-}
-
-void TestSwarmDlg::realConfirmationBoxIsAnsweredNo()
-{
+    // The box as the program runs it, answered No with its button.
+    const auto logged = m_dlg->m_runMessageBox;
     m_dlg->m_runMessageBox = [](QMessageBox& box) { return box.exec(); };
     m_dlg->show();
     QMessageBox* seen = nullptr;
@@ -268,19 +235,15 @@ void TestSwarmDlg::realConfirmationBoxIsAnsweredNo()
     });
     m_dlg->m_editNum->setText(QStringLiteral("400"));
     QVERIFY(seen);
-    QCOMPARE(m_dlg->m_particles.m_nCount, 67);
-    QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("67"));
-}
+    QCOMPARE(m_dlg->m_particles.m_nCount, 350);
+    QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("350"));
 
-void TestSwarmDlg::countChangeClearsIndexes()
-{
-    m_dlg->m_nHover = 66;
-    m_dlg->m_nDrag = 66;
-    m_dlg->m_editNum->setText(QStringLiteral("5"));
-    QCOMPARE(m_dlg->m_nHover, -1);
-    QCOMPARE(m_dlg->m_nDrag, -1);
-    m_dlg->StepAndDrag();
-    m_dlg->Render();
+    m_dlg->m_runMessageBox = logged;
+    m_boxes.answer = QMessageBox::Yes;
+    m_dlg->m_editNum->setText(QStringLiteral("351"));
+    QCOMPARE(m_boxes.shown.size(), size_t(2));
+    QCOMPARE(m_dlg->m_particles.m_nCount, 351);
+    QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("351"));
 }
 
 void TestSwarmDlg::badTextsLeaveRunningWindow_data()
@@ -338,11 +301,10 @@ void TestSwarmDlg::unallocatableCountIsReported()
     QCOMPARE(m_dlg->m_particles.m_nCount, 12);
 }
 
-void TestSwarmDlg::onePaintRequestIsOneStep()
+void TestSwarmDlg::onePaintRequestIsOneStepAndNoneWhileMinimised()
 {
     m_dlg->m_btnPlayNice->setChecked(false);
-    m_dlg->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+    QVERIFY(ShowOnScreen(*m_dlg));
     QCoreApplication::processEvents();
     const std::vector<Particle> expected = SteppedOnce(m_dlg->m_particles);
     SendPaint(m_dlg.get());
@@ -350,12 +312,7 @@ void TestSwarmDlg::onePaintRequestIsOneStep()
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     QVERIFY(SameBits(Snapshot(m_dlg->m_particles), expected));
-}
 
-void TestSwarmDlg::noStepWhileMinimised()
-{
-    m_dlg->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
     m_dlg->showMinimized();
     QVERIFY(m_dlg->isMinimized());
     const std::vector<Particle> before = Snapshot(m_dlg->m_particles);
@@ -369,7 +326,7 @@ void TestSwarmDlg::noStepWhileMinimised()
 
 void TestSwarmDlg::workedExampleAndHighlightInBackBuffer()
 {
-    SetCanvasClient(400, 300);
+    SetCanvasClientSize(*m_dlg, 400, 300);
     ParticleSystem& ps = m_dlg->m_particles;
     ps.SetCount(4);
     const float places[4][2] = {{5, 5}, {2.5f, 7.5f}, {10, 10}, {0, 0}};
@@ -399,7 +356,7 @@ void TestSwarmDlg::workedExampleAndHighlightInBackBuffer()
 
 void TestSwarmDlg::emptySystemDrawsOnlyTheFramedGreyArea()
 {
-    SetCanvasClient(120, 90);
+    SetCanvasClientSize(*m_dlg, 120, 90);
     m_dlg->m_particles.SetCount(0);
     m_dlg->Render();
     const QImage& b = m_dlg->m_backBuffer;
@@ -413,8 +370,7 @@ void TestSwarmDlg::emptySystemDrawsOnlyTheFramedGreyArea()
 
 void TestSwarmDlg::resizeRebuildsBufferAndMovesControls()
 {
-    m_dlg->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+    QVERIFY(ShowOnScreen(*m_dlg));
     SendPaint(m_dlg.get());
     const QSize client = m_dlg->m_canvas->ClientSize();
     QCOMPARE(m_dlg->m_backBuffer.size(), client);
@@ -437,8 +393,7 @@ void TestSwarmDlg::resizeRebuildsBufferAndMovesControls()
 
 void TestSwarmDlg::enterKeepsWindowAndEscapeHidesIt()
 {
-    m_dlg->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+    QVERIFY(ShowOnScreen(*m_dlg));
     const bool playNice = m_dlg->m_btnPlayNice->isChecked();
     QTest::keyClick(m_dlg->m_editNum, Qt::Key_Return);
     QTest::keyClick(Edit(IDC_FRICTION), Qt::Key_Enter);
@@ -447,6 +402,165 @@ void TestSwarmDlg::enterKeepsWindowAndEscapeHidesIt()
     QCOMPARE(m_dlg->m_nPreset, 0);
     QTest::keyClick(m_dlg->m_editNum, Qt::Key_Escape);
     QVERIFY(!m_dlg->isVisible());
+}
+
+void TestSwarmDlg::pointerMapsThroughTheCanvasAndGrabsTheLowestIndexInRange()
+{
+    // A fresh dialog has seen no move: a press on a particle grabs nothing.
+    QVERIFY(ShowForPointer());
+    QCOMPARE(m_dlg->m_nHover, -1);
+    const QPoint p = DialogPointOfPixel(*m_dlg, 200, 150);
+    m_dlg->m_particles.m_pCur[0].x = 5.0632911f;
+    m_dlg->m_particles.m_pCur[0].y = 4.9152541f;
+    QMouseEvent press(QEvent::MouseButtonPress, p, m_dlg->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(m_dlg.get(), &press);
+    QCOMPARE(m_dlg->m_nDrag, -1);
+
+    // The worked example: a plain move over the canvas, no button, reaches the dialog.
+    PlaceParticles(*m_dlg, {{5.0f, 5.0f}});
+    QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 200, 150));
+    VERIFY_SAME_FLOAT(m_dlg->m_fMouseX, 5.0632911f);
+    VERIFY_SAME_FLOAT(m_dlg->m_fMouseY, 4.9152541f);
+    QCOMPARE(m_dlg->m_nHover, 0);
+    // The centre of the particle's drawn disc is well inside the pick radius.
+    QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 199, 149));
+    VERIFY_SAME_FLOAT(m_dlg->m_fMouseX, 5.0379744f);
+    VERIFY_SAME_FLOAT(m_dlg->m_fMouseY, 4.9491525f);
+    QCOMPARE(m_dlg->m_nHover, 0);
+    // Twelve pixels to the right is outside the radius of 11 pixels' worth.
+    QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 211, 149));
+    QCOMPARE(m_dlg->m_nHover, -1);
+
+    // Index 3 is closest to the pointer, 1 and 2 are also in range, 0 is not.
+    PlaceParticles(*m_dlg, {{1.0f, 1.0f}, {5.15f, 5.0f}, {5.0f, 4.97f}, {5.06f, 4.92f}});
+    MoveTo(DialogPointOfPixel(*m_dlg, 200, 150));
+    QCOMPARE(m_dlg->m_nHover, 1);
+    Press();
+    QCOMPARE(m_dlg->m_nDrag, 1);
+    VERIFY_SAME_FLOAT(m_dlg->m_fGrabDX, static_cast<float>(static_cast<double>(5.0632911f) - 5.15f));
+    VERIFY_SAME_FLOAT(m_dlg->m_fGrabDY, static_cast<float>(static_cast<double>(4.9152541f) - 5.0f));
+}
+
+void TestSwarmDlg::hoverFollowsTheDragAndAMissedReleaseEndsIt()
+{
+    QVERIFY(ShowForPointer());
+    PlaceParticles(*m_dlg, {{2.0f, 2.0f}, {5.0f, 5.0f}});
+    MoveTo(At(2.0f, 2.0f));
+    QCOMPARE(m_dlg->m_nHover, 0);
+    Press();
+    QCOMPARE(m_dlg->m_nDrag, 0);
+    // Over particle 1 and over empty space the highlight stays on the dragged one.
+    DragTo(At(5.0f, 5.0f));
+    QCOMPARE(m_dlg->m_nHover, 0);
+    DragTo(At(8.0f, 8.0f));
+    QCOMPARE(m_dlg->m_nHover, 0);
+    // After the release the highlight stays until the pointer moves.
+    Release();
+    QCOMPARE(m_dlg->m_nDrag, -1);
+    QCOMPARE(m_dlg->m_nHover, 0);
+    MoveTo(At(5.0f, 5.0f));
+    QCOMPARE(m_dlg->m_nHover, 1);
+
+    // A release that went elsewhere: the next move reports the button up.
+    Press();
+    DragTo(At(4.0f, 4.0f));
+    QCOMPARE(m_dlg->m_nDrag, 1);
+    MoveTo(At(2.0f, 2.0f));
+    QCOMPARE(m_dlg->m_nDrag, -1);
+    QCOMPARE(m_dlg->m_nHover, 0);
+}
+
+void TestSwarmDlg::stillPointerRestsAndFlingLeavesWithHalfTheMovement()
+{
+    QVERIFY(ShowForPointer());
+    // Particle 1 drifts; holding particle 0 must not stop the simulation around it.
+    PlaceParticles(*m_dlg, {{5.0f, 5.0f}, {2.0f, 8.0f}});
+    m_dlg->m_particles.m_pCur[1].vx = 0.01f;
+    m_dlg->m_particles.m_pCur[0].vx = 0.05f; // moving when grabbed
+    MoveTo(At(5.0f, 5.0f));
+    Press();
+    QCOMPARE(m_dlg->m_nDrag, 0);
+    for (int frame = 0; frame < 4; ++frame) {
+        m_dlg->StepAndDrag();
+        const Particle& p = m_dlg->m_particles.m_pCur[0];
+        QCOMPARE(p.x, 5.0f); // no jump to the pointer: held at its grab offset
+        QCOMPARE(p.y, 5.0f);
+        QVERIFY2(std::fabs(p.vx) < 1e-6f && std::fabs(p.vy) < 1e-6f, Show(p.vx) + " " + Show(p.vy));
+    }
+    QVERIFY(m_dlg->m_particles.m_pCur[1].x > 2.03f);
+
+    // One frame of movement, then the release: half the movement stays as velocity.
+    const float x0 = m_dlg->m_fMouseX, y0 = m_dlg->m_fMouseY;
+    DragTo(At(5.2f, 5.1f));
+    const double dx = static_cast<double>(m_dlg->m_fMouseX) - x0;
+    const double dy = static_cast<double>(m_dlg->m_fMouseY) - y0;
+    m_dlg->StepAndDrag();
+    Release();
+    const Particle flung = m_dlg->m_particles.m_pCur[0];
+    QVERIFY2(std::fabs(flung.vx - dx / 2) < 1e-6, Show(flung.vx));
+    QVERIFY2(std::fabs(flung.vy - dy / 2) < 1e-6, Show(flung.vy));
+    m_dlg->StepAndDrag();
+    const Particle next = m_dlg->m_particles.m_pCur[0];
+    QCOMPARE(next.vx, flung.vx);
+    QVERIFY(std::fabs(next.x - (flung.x + flung.vx)) < 1e-6f);
+    QVERIFY(std::fabs(next.y - (flung.y + flung.vy)) < 1e-6f);
+}
+
+void TestSwarmDlg::releaseAnywhereEndsTheDrag()
+{
+    // Above and left of the window, and over the button right of the canvas: the
+    // moves still come to the dialog and the particle is held at the mapped point,
+    // outside the box; the release there ends the drag and clicks nothing.
+    QVERIFY(ShowForPointer());
+    QPushButton* next = Button(IDC_PRESET_NEXT);
+    const QPoint overNext = next->mapTo(m_dlg.get(), next->rect().center());
+    for (const QPoint& where : {QPoint(-40, -30), overNext}) {
+        PlaceParticles(*m_dlg, {{5.0f, 5.0f}});
+        QTest::mouseMove(Window(), At(5.0f, 5.0f));
+        QTest::mousePress(Window(), Qt::LeftButton, {}, At(5.0f, 5.0f));
+        QCOMPARE(m_dlg->m_nDrag, 0);
+        QTest::mouseMove(Window(), where);
+        QCOMPARE(m_dlg->m_nDrag, 0);
+        m_dlg->StepAndDrag();
+        const Particle& held = m_dlg->m_particles.m_pCur[0];
+        if (where == overNext) {
+            QVERIFY(m_dlg->m_fMouseX > 10.0f);
+            QVERIFY(held.x > 10.0f);
+        } else {
+            QVERIFY(m_dlg->m_fMouseX < 0.0f && m_dlg->m_fMouseY > 10.0f);
+            QVERIFY(held.x < 0.0f && held.y > 10.0f);
+        }
+        QTest::mouseRelease(Window(), Qt::LeftButton, {}, where);
+        QCOMPARE(m_dlg->m_nDrag, -1);
+        QCOMPARE(m_dlg->m_nPreset, 0);
+        QCOMPARE(m_dlg->m_particles.m_nCount, 1);
+    }
+}
+
+void TestSwarmDlg::countChangeMidDragDropsBothIndexes()
+{
+    QVERIFY(ShowForPointer());
+    for (const char* count : {"2", "5"}) {
+        PlaceParticles(*m_dlg, {{2.0f, 2.0f}, {5.0f, 5.0f}, {8.0f, 8.0f}});
+        MoveTo(At(8.0f, 8.0f));
+        Press();
+        QCOMPARE(m_dlg->m_nDrag, 2);
+        m_dlg->m_editNum->setText(QString::fromLatin1(count));
+        QCOMPARE(m_dlg->m_particles.m_nCount, QString::fromLatin1(count).toInt());
+        QCOMPARE(m_dlg->m_nDrag, -1);
+        QCOMPARE(m_dlg->m_nHover, -1);
+        // The button is still down: frames and moves go on, and no particle is
+        // held at the pointer any more.
+        m_dlg->StepAndDrag();
+        DragTo(At(1.0f, 9.0f));
+        QCOMPARE(m_dlg->m_nHover, -1);
+        m_dlg->StepAndDrag();
+        const float heldX = static_cast<float>(static_cast<double>(m_dlg->m_fMouseX) - m_dlg->m_fGrabDX);
+        for (int i = 0; i < m_dlg->m_particles.m_nCount; ++i)
+            QVERIFY(m_dlg->m_particles.m_pCur[i].x != heldX);
+        Release();
+    }
 }
 
 QTEST_MAIN(TestSwarmDlg)
