@@ -156,6 +156,21 @@ void TestSwarmDlg::startValues()
     QCOMPARE(m_dlg->m_nDotSize, 11);
     QVERIFY(m_boxes.shown.empty());
 
+    QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Driftmote"));
+    QVERIFY(m_dlg->windowFlags().testFlags(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    QVERIFY(m_dlg->minimumSize() != m_dlg->maximumSize()); // resizable
+    QCOMPARE(Button(IDC_PLAY_NICE)->text(), QStringLiteral("Play\nNice"));
+    QVERIFY(Button(IDC_PLAY_NICE)->isCheckable() && !Button(IDC_PRESET_NEXT)->isCheckable());
+    // Tab order is template order: the toggle at the bottom follows the count.
+    QWidget* w = m_dlg->m_editNum;
+    for (int id : {IDC_NUM, IDC_PLAY_NICE, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION, IDC_CREDIT,
+                   IDC_PRESET_PREV, IDC_PRESET_NEXT, IDC_NUM}) {
+        while (!(w->focusPolicy() & Qt::TabFocus))
+            w = w->nextInFocusChain();
+        QCOMPARE(w, GetDlgItem(m_dlg.get(), id));
+        w = w->nextInFocusChain();
+    }
+
     // The first picture comes from a scatter of 67 that follows a scatter of 3.
     PortableRandRestart();
     ParticleSystem expected;
