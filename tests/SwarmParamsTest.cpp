@@ -5,6 +5,7 @@
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -36,15 +37,28 @@ TEST(EditText, CoefficientReadsTheLeadingNumberAsAFloat)
     EXPECT_TRUE(std::isnan(CoefficientFromText("nan")));
 }
 
+// A locale whose decimal separator is a comma: an installed one, or else one built
+// from the C library's locale sources into a folder of the test's own.
+const char* SetCommaLocale()
+{
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+        if (const char* set = std::setlocale(LC_NUMERIC, name))
+            return set;
+    const std::string folder = testing::TempDir() + "driftmote-locales";
+    const std::string build = "mkdir -p '" + folder + "' && localedef -i de_DE -f UTF-8 '" + folder +
+                              "/de_DE.UTF-8' >/dev/null 2>&1";
+    if (std::system(build.c_str()) == -1)
+        return nullptr;
+    setenv("LOCPATH", folder.c_str(), 1);
+    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+}
+
 TEST(EditText, CoefficientReadsAPointWhateverTheLocale)
 {
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-    const char* comma = nullptr;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "ru_RU.UTF-8"})
-        if ((comma = std::setlocale(LC_NUMERIC, name)))
-            break;
-    if (!comma)
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    if (!SetCommaLocale())
+        GTEST_SKIP() << "no locale with a decimal comma could be installed or built";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     const float half = CoefficientFromText("0.5");
     const float one = CoefficientFromText("1,5");
     std::setlocale(LC_NUMERIC, saved.c_str());
