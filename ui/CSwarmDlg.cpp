@@ -135,27 +135,17 @@ void CSwarmDlg::SetEditText(QLineEdit* edit, const QString& text)
 {
     // The edit signals a change only when the text differs; the handler must run either way.
     if (edit->text() == text)
-        RunChangeHandler(edit);
+        emit edit->textChanged(text);
     else
         edit->setText(text);
-}
-
-void CSwarmDlg::RunChangeHandler(QLineEdit* edit)
-{
-    if (edit == m_editNum)
-        OnChangeNum();
-    else if (edit == Edit(IDC_ATTRACTION))
-        OnChangeAttraction();
-    else if (edit == Edit(IDC_REPULSION))
-        OnChangeRepulsion();
-    else if (edit == Edit(IDC_FRICTION))
-        OnChangeFriction();
 }
 
 void CSwarmDlg::OnChangeNum()
 {
     const int count = CountFromText(EditText(m_editNum));
-    if (count <= kConfirmCountAbove || ConfirmLargeCount())
+    // The count already in use is not asked about again: declining a larger one puts
+    // it back in the box, and asking then would leave no way to say No.
+    if (count <= kConfirmCountAbove || count == m_particles.m_nCount || ConfirmLargeCount())
         SetParticleCount(count);
     else
         SetEditText(m_editNum, QString::number(m_particles.m_nCount));
@@ -239,8 +229,12 @@ void CSwarmDlg::OnCancel()
     QDialog::reject();
 }
 
-void CSwarmDlg::paintEvent(QPaintEvent*)
+void CSwarmDlg::paintEvent(QPaintEvent* event)
 {
+    // The toolkit also repaints the dialog beneath a control that redraws itself
+    // (a blinking caret, a hovered button); that is not a frame.
+    if ((event->region() - childrenRegion()).isEmpty())
+        return;
     OnPaint();
 }
 
@@ -276,12 +270,10 @@ void CSwarmDlg::Render()
     const int w0 = client.width();
     const int h0 = client.height();
     if (m_backBuffer.isNull() || m_bResized) {
-        const qreal ratio = m_canvas->devicePixelRatioF();
+        // One buffer pixel per canvas pixel; on a scaled screen the toolkit enlarges it.
         m_backBuffer = QImage(); // the old buffer goes before the new one is made
-        if (w0 > 0 && h0 > 0) {
-            m_backBuffer = QImage(qRound(w0 * ratio), qRound(h0 * ratio), QImage::Format_RGB32);
-            m_backBuffer.setDevicePixelRatio(ratio);
-        }
+        if (w0 > 0 && h0 > 0)
+            m_backBuffer = QImage(w0, h0, QImage::Format_RGB32);
         m_bResized = false;
     }
     if (m_backBuffer.isNull()) {

@@ -98,7 +98,6 @@ private:
     QLineEdit* Edit(int id) const;
     // Sets an edit's text and runs its change handler once, also for an unchanged text.
     void SetEditText(QLineEdit* edit, const QString& text);
-    void RunChangeHandler(QLineEdit* edit);
     void SetParticleCount(int count);
     bool ConfirmLargeCount();
 

@@ -259,6 +259,14 @@ void TestSwarmDlg::largeCountAsksFirstAlsoInARealBox()
     QCOMPARE(m_boxes.shown.size(), size_t(2));
     QCOMPARE(m_dlg->m_particles.m_nCount, 351);
     QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("351"));
+
+    // Declining a larger count puts back one already above 350, which is not asked
+    // about again: a single No is enough.
+    m_boxes.answer = QMessageBox::No;
+    m_dlg->m_editNum->setText(QStringLiteral("3511"));
+    QCOMPARE(m_boxes.shown.size(), size_t(3));
+    QCOMPARE(m_dlg->m_particles.m_nCount, 351);
+    QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("351"));
 }
 
 void TestSwarmDlg::badTextsLeaveRunningWindow_data()
@@ -326,6 +334,10 @@ void TestSwarmDlg::onePaintRequestIsOneStepAndNoneWhileMinimised()
     // Showing the new picture must not come back as another frame.
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
+    QVERIFY(SameBits(Snapshot(m_dlg->m_particles), expected));
+    // The dialog repainted only beneath a control (a blinking caret) is no frame.
+    QPaintEvent beneathEdit(m_dlg->m_editNum->geometry());
+    QApplication::sendEvent(m_dlg.get(), &beneathEdit);
     QVERIFY(SameBits(Snapshot(m_dlg->m_particles), expected));
 
     m_dlg->showMinimized();
