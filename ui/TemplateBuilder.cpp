@@ -26,15 +26,14 @@ QWidget* MakeStatic(const DialogItem& item, QWidget* parent)
     if (kind == SS_GRAYRECT)
         return new SwarmCanvas(parent);
     auto* label = new QLabel(parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     if (kind == SS_ICON) {
         label->setPixmap(LoadAppIcon().pixmap(32, 32));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     } else {
+        label->setTextFormat(Qt::PlainText);
         label->setText(Caption(item));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(true);
     }
-    label->setTextFormat(Qt::PlainText);
     return label;
 }
 
