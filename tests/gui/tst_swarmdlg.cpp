@@ -153,7 +153,6 @@ void TestSwarmDlg::startValues()
     QCOMPARE(m_dlg->m_nPreset, 0);
     QCOMPARE(m_dlg->m_nHover, -1);
     QCOMPARE(m_dlg->m_nDrag, -1);
-    QCOMPARE(m_dlg->m_nDotSize, 11);
     QVERIFY(m_boxes.shown.empty());
 
     QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Driftmote"));
