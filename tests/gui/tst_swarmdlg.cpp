@@ -173,8 +173,7 @@ void TestSwarmDlg::startValues()
     // The first picture comes from a scatter of 67 that follows a scatter of 3.
     PortableRandRestart();
     ParticleSystem expected;
-    ResizeAndScatter(expected, 3);
-    ResizeAndScatter(expected, 67);
+    StartLikeTheWindow(expected);
     QVERIFY(SameBits(Snapshot(m_dlg->m_particles), Snapshot(expected)));
 }
 
