@@ -23,7 +23,6 @@ public:
     // Deletes the dialog; returns the exit code the event loop ended with.
     int ExitInstance(int exitCode);
 
-    // InitInstance, the event loop, ExitInstance.
     int Run();
 
     CSwarmDlg* m_pMainDlg = nullptr; // owned

@@ -1,22 +1,21 @@
 #include "FastStep.h"
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
+#include "SwarmParams.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
-// A store scattered as the window does it, with preset 0's coefficients.
+// The window's start from a fresh random source, then `count` typed into the Num box.
 void Prepare(ParticleSystem& ps, int count)
 {
     PortableRandRestart();
-    ps.SetCount(count);
-    ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
-    ps.m_fAttraction = 0.00009f;
-    ps.m_fRepulsion = 0.00002f;
-    ps.m_fFriction = 0.023f;
+    StartLikeTheWindow(ps);
+    ApplyText(ps, ParamBox::Num, std::to_string(count));
 }
 
 // Steps per second of wall-clock time (the benchmarks run with UseRealTime, so
@@ -43,12 +42,12 @@ void BM_FastStep(benchmark::State& state)
 {
     const StepKernel kernels[] = {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512};
     const StepKernel kernel = kernels[state.range(1)];
-    if (!SetStepKernel(kernel)) {
+    ParticleSystem ps;
+    if (!SetStepKernel(ps.m_stepSettings, kernel)) {
         state.SkipWithError("kernel not supported by this CPU");
         return;
     }
-    SetStepThreads(static_cast<int>(state.range(2)));
-    ParticleSystem ps;
+    ps.m_stepSettings.threads = static_cast<int>(state.range(2));
     Prepare(ps, static_cast<int>(state.range(0)));
     for (auto _ : state) {
         ps.Step();
@@ -57,9 +56,8 @@ void BM_FastStep(benchmark::State& state)
     ReportSteps(state);
     // Counts below kFastStepFrom always run the literal loop on one thread.
     const bool literal = state.range(0) < kFastStepFrom;
-    state.SetLabel(std::string(literal ? "plain" : ActiveKernelName()) +
-                   " threads=" + std::to_string(literal ? 1 : ActiveStepThreads()));
-    SetStepThreads(0);
+    state.SetLabel(std::string(literal ? "plain" : KernelName(ps.m_stepSettings.kernel)) +
+                   " threads=" + std::to_string(ThreadsOfLastStep(ps.m_pScratch)));
 }
 
 void StepArgs(benchmark::internal::Benchmark* b)

@@ -8,18 +8,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 namespace {
 
-// The window's start (three particles, then preset 0) with `count` particles
-// instead of 67.
-void StartLikeTheWindow(ParticleSystem& particles, int count)
+// The window's start from a fresh random source, then `count` typed into the Num box.
+void StartWithCount(ParticleSystem& particles, int count)
 {
     PortableRandRestart();
-    ResizeAndScatter(particles, 3);
-    ResizeAndScatter(particles, count);
-    particles.m_fAttraction = CoefficientFromText(kPresets[0].attraction);
-    particles.m_fRepulsion = CoefficientFromText(kPresets[0].repulsion);
-    particles.m_fFriction = CoefficientFromText(kPresets[0].friction);
+    StartLikeTheWindow(particles);
+    ApplyText(particles, ParamBox::Num, std::to_string(count));
 }
 
 // Items are pair evaluations, count * (count - 1) per step; "steps" is per second.
@@ -28,7 +26,7 @@ void BM_Step(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
     ParticleSystem particles;
-    StartLikeTheWindow(particles, count);
+    StartWithCount(particles, count);
     for (auto _ : state) {
         (particles.*StepFunction)();
         benchmark::DoNotOptimize(particles.m_pCur);

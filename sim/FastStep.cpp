@@ -1,15 +1,12 @@
 #include "FastStep.h"
 
-#include "ParticleSystem.h"
+#include "ParticleRules.h"
 #include "StepKernels.h"
 #include "WorkerPool.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <new>
 
@@ -63,48 +60,7 @@ private:
     int m_way = 0;
 };
 
-ThreadChoice g_threadChoice;
-
 constexpr std::size_t kAlign = 64;
-
-StepKernel BestKernel()
-{
-    if (KernelSupported(StepKernel::Avx512))
-        return StepKernel::Avx512;
-    if (KernelSupported(StepKernel::Avx2))
-        return StepKernel::Avx2;
-    return StepKernel::Plain;
-}
-
-// The start-up choice: the environment's, if it names a kernel this CPU runs.
-StepKernel KernelFromEnvironment()
-{
-    const StepKernel best = BestKernel();
-    const char* name = std::getenv("DRIFTMOTE_KERNEL");
-    if (name == nullptr || *name == '\0')
-        return best;
-    for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512}) {
-        if (std::strcmp(name, KernelName(k)) == 0) {
-            if (KernelSupported(k))
-                return k;
-            std::fprintf(stderr, "driftmote: DRIFTMOTE_KERNEL=%s: this CPU cannot run that kernel; using %s\n",
-                         name, KernelName(best));
-            return best;
-        }
-    }
-    std::fprintf(stderr, "driftmote: DRIFTMOTE_KERNEL=%s is not one of plain, avx2, avx512; using %s\n", name,
-                 KernelName(best));
-    return best;
-}
-
-StepKernel& CurrentKernel()
-{
-    static StepKernel kernel = KernelFromEnvironment();
-    return kernel;
-}
-
-int g_threadSetting = 0;
-int g_lastThreads = 1;
 
 int BlockWidth(StepKernel kernel)
 {
@@ -114,7 +70,7 @@ int BlockWidth(StepKernel kernel)
 struct Context {
     PairSumJob job;
     StepKernel kernel;
-    const ParticleSystem* ps;
+    const StepFrame* frame;
     double frictionFactor;
 };
 
@@ -123,18 +79,22 @@ struct Context {
 void FinishParticles(void* context, int first, int end)
 {
     const Context& c = *static_cast<const Context*>(context);
-    const int count = c.ps->m_nCount;
-    for (int i = first; i < end && i < count; ++i)
-        FinishParticle(c.ps->m_pCur[i], c.ps->m_pNext[i], c.job.fx[i], c.job.fy[i], c.frictionFactor);
+    const StepFrame& f = *c.frame;
+    for (int i = first; i < end && i < f.count; ++i)
+        FinishParticle(f.cur[i], f.next[i], c.job.fx[i], c.job.fy[i], c.frictionFactor);
 }
 
 void RunRows(void* context, int)
 {
+#ifdef DRIFTMOTE_X86_KERNELS
     const Context& c = *static_cast<const Context*>(context);
     if (c.kernel == StepKernel::Avx512)
         PairSumRowsAvx512(c.job);
     else
         PairSumRowsAvx2(c.job);
+#else
+    (void)context; // no vector kernel is supported, so no step comes here
+#endif
 }
 
 std::size_t Aligned(std::size_t bytes)
@@ -156,67 +116,13 @@ struct StepScratch {
     BandState bands[kMaxBands];
     alignas(64) int finishedBands;
     unsigned char* memory;
+    ThreadChoice threadChoice;
+    int lastThreads = 1;
 };
 
-const char* KernelName(StepKernel kernel)
+int ThreadsOfLastStep(const StepScratch* scratch)
 {
-    switch (kernel) {
-    case StepKernel::Avx2:
-        return "avx2";
-    case StepKernel::Avx512:
-        return "avx512";
-    case StepKernel::Plain:
-        break;
-    }
-    return "plain";
-}
-
-bool KernelSupported(StepKernel kernel)
-{
-    __builtin_cpu_init();
-    switch (kernel) {
-    case StepKernel::Avx2:
-        return __builtin_cpu_supports("avx2");
-    case StepKernel::Avx512:
-        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-               __builtin_cpu_supports("avx512vl");
-    case StepKernel::Plain:
-        break;
-    }
-    return true;
-}
-
-StepKernel ActiveStepKernel()
-{
-    return CurrentKernel();
-}
-
-const char* ActiveKernelName()
-{
-    return KernelName(CurrentKernel());
-}
-
-bool SetStepKernel(StepKernel kernel)
-{
-    if (!KernelSupported(kernel))
-        return false;
-    CurrentKernel() = kernel;
-    return true;
-}
-
-void SetStepThreads(int threads)
-{
-    g_threadSetting = threads < 0 ? 0 : threads;
-}
-
-int StepThreadSetting()
-{
-    return g_threadSetting;
-}
-
-int ActiveStepThreads()
-{
-    return g_lastThreads;
+    return scratch == nullptr ? 1 : scratch->lastThreads;
 }
 
 StepScratch* NewStepScratch(int count)
@@ -261,62 +167,92 @@ void DeleteStepScratch(StepScratch* scratch)
     delete scratch;
 }
 
-bool StepFast(ParticleSystem& ps)
-{
-    const StepKernel kernel = CurrentKernel();
-    const int count = ps.m_nCount;
-    StepScratch* s = ps.m_pScratch;
-    if (kernel == StepKernel::Plain || count < kFastStepFrom || s == nullptr || s->capacity < count)
-        return false;
 
-    const int width = BlockWidth(kernel);
-    const int blocks = (count + width - 1) / width;
-    const int padded = blocks * width;
-    const Particle* cur = ps.m_pCur;
-    for (int i = 0; i < count; ++i) {
-        s->x[i] = cur[i].x;
-        s->y[i] = cur[i].y;
-        s->yd[i] = cur[i].y;
+namespace {
+
+// The kernel's columns: the positions of the current array, then padding up to
+// whole blocks at NaN, so that its distance to anything is not a number and all
+// its pairs are skipped; the column sums start at +0.
+void FillColumns(const StepFrame& frame, StepScratch& s, int padded)
+{
+    for (int i = 0; i < frame.count; ++i) {
+        s.x[i] = frame.cur[i].x;
+        s.y[i] = frame.cur[i].y;
+        s.yd[i] = frame.cur[i].y;
     }
-    // Padding lies at NaN, so its distance to anything is not a number and all
-    // its pairs are skipped.
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    for (int i = count; i < padded; ++i) {
-        s->x[i] = nan;
-        s->y[i] = nan;
-        s->yd[i] = nan;
+    for (int i = frame.count; i < padded; ++i) {
+        s.x[i] = nan;
+        s.y[i] = nan;
+        s.yd[i] = nan;
     }
     for (int i = 0; i < padded; ++i) {
-        s->colFx[i] = 0.0;
-        s->colFy[i] = 0.0f;
+        s.colFx[i] = 0.0;
+        s.colFy[i] = 0.0f;
     }
+}
 
-    const bool choosing = g_threadSetting == 0 && count >= kThreadsFrom && WorkerPool::Instance().MaxThreads() > 1;
-    int threads = choosing ? g_threadChoice.Choose(count, WorkerPool::Instance().MaxThreads()) : g_threadSetting;
+// The thread count of this step. `timed` tells whether the automatic choice
+// made it, so that the step's time goes back into that choice.
+int ChooseThreads(StepScratch& s, const StepSettings& settings, int count, int blocks, bool& timed)
+{
+    timed = settings.threads == 0 && count >= kThreadsFrom && WorkerPool::Instance().MaxThreads() > 1;
+    int threads = timed ? s.threadChoice.Choose(count, WorkerPool::Instance().MaxThreads()) : settings.threads;
     if (threads < 1 || blocks < 2)
         threads = 1;
     if (threads > 1)
         threads = std::min(threads, WorkerPool::Instance().MaxThreads());
-    const auto start = std::chrono::steady_clock::now();
+    return threads;
+}
 
-    // At most kMaxBands bands: squares large enough that claiming one costs
-    // little, and enough of them that both threads find work.
+// Splits the rows into bands and returns the blocks per band: at most kMaxBands
+// bands, squares large enough that claiming one costs little, and enough of
+// them that every thread finds work.
+int SplitBands(StepScratch& s, int blocks, int threads)
+{
     const int band = threads > 1 ? (blocks + kMaxBands - 1) / kMaxBands : blocks;
     const int bands = (blocks + band - 1) / band;
     for (int b = 0; b < bands; ++b)
-        s->bands[b] = {b, b};
-    s->finishedBands = 0;
+        s.bands[b] = {b, b};
+    s.finishedBands = 0;
+    return band;
+}
+
+} // namespace
+
+bool StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& settings)
+{
+    const StepKernel kernel = settings.kernel;
+    if (kernel == StepKernel::Plain || !KernelSupported(kernel) || frame.count < kFastStepFrom || s == nullptr ||
+        s->capacity < frame.count)
+        return false;
+    const int width = BlockWidth(kernel);
+    const int blocks = (frame.count + width - 1) / width;
+
+    // Copy the positions into the kernel's columns.
+    FillColumns(frame, *s, blocks * width);
+
+    // Choose the threads; the automatic choice times the step.
+    bool timed = false;
+    const int threads = ChooseThreads(*s, settings, frame.count, blocks, timed);
+    const auto start = std::chrono::steady_clock::now();
+
+    // Run the kernel over bands of rows; each band finishes its particles as
+    // soon as their sums are complete.
+    const int band = SplitBands(*s, blocks, threads);
     Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->bands, &s->finishedBands, blocks, band,
-                     static_cast<double>(ps.m_fAttraction), static_cast<double>(ps.m_fRepulsion), threads,
+                     static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), threads,
                      FinishParticles, nullptr},
-                    kernel, &ps, 1.0 - static_cast<double>(ps.m_fFriction)};
+                    kernel, &frame, 1.0 - static_cast<double>(frame.friction)};
     context.job.context = &context;
     if (threads > 1)
         WorkerPool::Instance().Run(threads, RunRows, &context);
     else
         RunRows(&context, 0);
-    g_lastThreads = threads;
-    if (choosing)
-        g_threadChoice.Record(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+
+    // Keep what ran, for the report and the next choice.
+    s->lastThreads = threads;
+    if (timed)
+        s->threadChoice.Record(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return true;
 }

@@ -1,7 +1,8 @@
 #include "ParticleSystem.h"
 
 #include "FastStep.h"
-#include "RandomUnit.h"
+#include "ParticleRules.h"
+#include "ScatterDraw.h"
 #include "ScatterGrid.h"
 
 #include <climits>
@@ -12,12 +13,6 @@
 
 namespace {
 
-// Pairs no farther apart than this (the single-precision value of 0.00001,
-// compared in double with the unrounded distance) exert no force.
-constexpr double kMinPairDistance = static_cast<double>(0.00001f);
-constexpr double kMaxSpeed = 0.5;
-constexpr double kClampFactor = static_cast<double>(0.1f);
-constexpr int kMaxCandidates = 1000;
 constexpr int kMaxArrayBytes = INT_MAX;
 
 void ReleaseArrays(ParticleSystem& ps)
@@ -82,15 +77,7 @@ void ParticleSystem::ScatterPlain(float centerX, float centerY, float radius, fl
     for (int i = 0; i < m_nCount; ++i) {
         Particle& p = m_pCur[i];
         for (int tries = 0; tries < kMaxCandidates;) {
-            // A displacement inside the disc: the first draw moves y, the second x.
-            float dy;
-            double dx;
-            do {
-                dy = static_cast<float>((RandomUnit() * rad) * 2.0 - rad);
-                dx = (RandomUnit() * rad) * 2.0 - rad;
-            } while (std::sqrt(dx * dx + static_cast<double>(dy) * dy) > rad);
-            p.x = static_cast<float>(cx + dx);
-            p.y = static_cast<float>(cy + dy);
+            DrawCandidate(p, cx, cy, rad);
 
             bool tooClose = false;
             for (int k = 0; k < i; ++k) {
@@ -106,16 +93,14 @@ void ParticleSystem::ScatterPlain(float centerX, float centerY, float radius, fl
                 break;
             // After 1000 candidates that were all too close, the last one stays.
         }
-        // The first velocity draw goes to vy, the second to vx.
-        p.vy = static_cast<float>((2.0 * RandomUnit() - 1.0) * speed);
-        p.vx = static_cast<float>((2.0 * RandomUnit() - 1.0) * speed);
+        DrawVelocity(p, speed);
     }
 }
 
 void ParticleSystem::Step()
 {
-    // Tiny counts go straight to the literal loop, which is fastest for them.
-    if (m_nCount < kFastStepFrom || !StepFast(*this)) {
+    const StepFrame frame{m_pCur, m_pNext, m_nCount, m_fAttraction, m_fRepulsion, m_fFriction};
+    if (!StepFast(frame, m_pScratch, m_stepSettings)) {
         StepPlain();
         return;
     }
@@ -124,65 +109,6 @@ void ParticleSystem::Step()
     Particle* const written = m_pNext;
     m_pNext = m_pCur;
     m_pCur = written;
-}
-
-void PairSums(const Particle* cur, int count, int i, double attraction, double repulsion,
-              double& fx, float& fy)
-{
-    const Particle& s = cur[i];
-    double sumX = 0.0; // held in double over the whole sum
-    float sumY = 0.0f; // rounded to single after every addition and subtraction
-    for (int j = 0; j < count; ++j) {
-        if (j == i)
-            continue;
-        const Particle& o = cur[j];
-        const float dx = static_cast<float>(static_cast<double>(o.x) - s.x);
-        const double dyd = static_cast<double>(o.y) - s.y;
-        const float dy = static_cast<float>(dyd);
-        // The y term multiplies the unrounded difference by its rounded value.
-        const double r = std::sqrt(dyd * dy + static_cast<double>(dx) * dx);
-        if (!(r > kMinPairDistance)) // also skips a distance that is not a number
-            continue;
-        const float rs = static_cast<float>(r);
-        const float r4 = static_cast<float>(((static_cast<double>(rs) * rs) * rs) * rs);
-        const double qa = attraction / r4;
-        const float ax = static_cast<float>(dx * qa);
-        const float ay = static_cast<float>(dy * qa);
-        sumX = sumX + ax;
-        sumY = static_cast<float>(static_cast<double>(sumY) + ay);
-        const double qr = repulsion / ((static_cast<double>(r4) * rs) * rs);
-        const float rx = static_cast<float>(qr * dx);
-        const float ry = static_cast<float>(qr * dy);
-        sumX = sumX - rx;
-        sumY = static_cast<float>(static_cast<double>(sumY) - ry);
-    }
-    fx = sumX;
-    fy = sumY;
-}
-
-void FinishParticle(const Particle& s, Particle& n, double fx, float fy, double frictionFactor)
-{
-    n.vx = static_cast<float>(fx + s.vx);
-    n.vy = static_cast<float>(static_cast<double>(fy) + s.vy);
-    n.vx = static_cast<float>(frictionFactor * n.vx);
-    n.vy = static_cast<float>(frictionFactor * n.vy);
-    // An infinite or NaN component (from an infinite or enormous coefficient) would
-    // keep the clamp below from ever ending, or leave the particle stuck on a wall
-    // with a velocity that is not a number; it becomes 0 instead.
-    if (!std::isfinite(n.vx))
-        n.vx = 0.0f;
-    if (!std::isfinite(n.vy))
-        n.vy = 0.0f;
-    // The clamp divides the speed by about ten per pass; it does not scale to 0.5.
-    while (std::sqrt(static_cast<double>(n.vx) * n.vx + static_cast<double>(n.vy) * n.vy) > kMaxSpeed) {
-        n.vx = static_cast<float>(n.vx * kClampFactor);
-        n.vy = static_cast<float>(n.vy * kClampFactor);
-    }
-    // The position moves by the new, damped and clamped velocity of this frame.
-    n.x = static_cast<float>(static_cast<double>(s.x) + n.vx);
-    n.y = static_cast<float>(static_cast<double>(s.y) + n.vy);
-    ParticleSystem::ReflectAxis(n.x, n.vx);
-    ParticleSystem::ReflectAxis(n.y, n.vy);
 }
 
 void ParticleSystem::StepPlain()
@@ -207,12 +133,5 @@ void ParticleSystem::StepPlain()
 
 void ParticleSystem::ReflectAxis(float& position, float& velocity)
 {
-    // 0 and 10 themselves are inside; the position is put on the wall, not mirrored.
-    if (!(position >= 0.0f)) {
-        position = 0.0f;
-        velocity = -velocity;
-    } else if (position > 10.0f) {
-        position = 10.0f;
-        velocity = -velocity;
-    }
+    ::ReflectAxis(position, velocity);
 }

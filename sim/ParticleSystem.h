@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Particle.h"
+#include "StepSettings.h"
 
 struct StepScratch;
 
@@ -28,6 +29,9 @@ public:
     // when they could not be allocated (Step then runs the literal loop).
     StepScratch* m_pScratch = nullptr;
 
+    // The kernel and thread count of this system's steps.
+    StepSettings m_stepSettings;
+
     ParticleSystem() = default;
     ~ParticleSystem();
     ParticleSystem(const ParticleSystem&) = delete;
@@ -47,12 +51,11 @@ public:
     void Scatter(float centerX, float centerY, float radius, float minSeparation, float maxSpeed);
 
     // One frame of motion: forces from the current array, the new state written to
-    // the next array, then the two arrays exchange roles. Runs the fastest kernel
-    // available (see FastStep.h), which gives the literal step's floats bit for bit.
+    // the next array, then the two arrays exchange roles. Runs the kernel of
+    // m_stepSettings (see FastStep.h), which gives the literal step's floats bit for bit.
     void Step();
 
-    // Wall rule of one axis: a coordinate below 0 (or not a number) is put on 0,
-    // one above 10 on 10, and the velocity component flips its sign.
+    // The wall rule of one axis (ParticleRules.h).
     static void ReflectAxis(float& position, float& velocity);
 
     // The literal implementations: every pair evaluated on its own, every
@@ -60,12 +63,3 @@ public:
     void StepPlain();
     void ScatterPlain(float centerX, float centerY, float radius, float minSeparation, float maxSpeed);
 };
-
-// Everything the simulation needs to advance particle i by one frame, given the
-// force sums over all other particles. Shared by every implementation of Step.
-void FinishParticle(const Particle& s, Particle& n, double fx, float fy, double frictionFactor);
-
-// The force sums on particle i from every other particle of `cur`, in ascending
-// index order, exactly as the step defines them.
-void PairSums(const Particle* cur, int count, int i, double attraction, double repulsion,
-              double& fx, float& fy);

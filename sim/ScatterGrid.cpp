@@ -1,6 +1,6 @@
 #include "ScatterGrid.h"
 
-#include "RandomUnit.h"
+#include "ScatterDraw.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +9,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int kMaxCandidates = 1000;
 
 // Cells are a sixteenth wider than the separation, so that two points whose
 // computed distance is below the separation always fall into the same or
@@ -198,8 +196,6 @@ bool ScatterWithGrid(Particle* particles, int count, float centerX, float center
     const double cx = centerX, cy = centerY, rad = radius, minSep = minSeparation, speed = maxSpeed;
     // A separation of 0 or less is never undercut, so no candidate is ever rejected.
     const bool separate = minSep > 0.0;
-    // Displacements whose squared length is above this lie outside the disc.
-    const double outside = std::nextafter(BelowThreshold(std::nextafter(rad, HUGE_VAL)), 0.0);
     // Both structures are built before the first draw: without the memory for
     // them, the literal scatter runs instead, from the same generator state.
     std::optional<Grid> grid;
@@ -214,15 +210,7 @@ bool ScatterWithGrid(Particle* particles, int count, float centerX, float center
     for (int i = 0; i < count; ++i) {
         Particle& p = particles[i];
         for (int tries = 0; tries < kMaxCandidates;) {
-            // A displacement inside the disc: the first draw moves y, the second x.
-            float dy;
-            double dx;
-            do {
-                dy = static_cast<float>((RandomUnit() * rad) * 2.0 - rad);
-                dx = (RandomUnit() * rad) * 2.0 - rad;
-            } while (dx * dx + static_cast<double>(dy) * dy > outside);
-            p.x = static_cast<float>(cx + dx);
-            p.y = static_cast<float>(cy + dy);
+            DrawCandidate(p, cx, cy, rad);
             ++tries;
             // A coordinate that overflowed to infinity is never close to anything:
             // its differences are infinite or not a number.
@@ -236,9 +224,7 @@ bool ScatterWithGrid(Particle* particles, int count, float centerX, float center
             grid->Insert(p.x, p.y, i);
             cover->Mark(p.x, p.y);
         }
-        // The first velocity draw goes to vy, the second to vx.
-        p.vy = static_cast<float>((2.0 * RandomUnit() - 1.0) * speed);
-        p.vx = static_cast<float>((2.0 * RandomUnit() - 1.0) * speed);
+        DrawVelocity(p, speed);
     }
     return true;
 }

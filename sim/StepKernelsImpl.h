@@ -11,14 +11,13 @@
 // precision, so rounding twice cannot differ from rounding once. No multiply is
 // fused with an addition.
 
+#include "CpuRelax.h"
+#include "ParticleRules.h"
 #include "StepKernels.h"
 
-#include <sched.h>
+#include <thread>
 
 namespace {
-
-// Pairs no farther apart than the single-precision value of 0.00001 exert no force.
-constexpr double kMinPairDistance = static_cast<double>(0.00001f);
 
 // K tiles side by side: the pairs of the W row particles (lanes) with the K * W
 // particles of K column blocks from firstBlock on. pa[c] and pr[c] receive, for
@@ -224,9 +223,9 @@ void PairSumRows(const PairSumJob& job)
                 }
                 if (b < 0) {
                     if (spins < 4000)
-                        __builtin_ia32_pause();
+                        CpuRelax();
                     else
-                        sched_yield(); // the other thread is not running: give it the core
+                        std::this_thread::yield(); // the other thread is not running: give it the core
                 }
             }
         }

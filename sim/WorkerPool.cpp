@@ -1,5 +1,7 @@
 #include "WorkerPool.h"
 
+#include "CpuRelax.h"
+
 #include <chrono>
 
 namespace {
@@ -83,7 +85,7 @@ void WorkerPool::HelperLoop(int thread)
         for (int k = 0; now == seen; ++k) {
             if ((k & 63) == 63 && std::chrono::steady_clock::now() > spinEnd)
                 break;
-            __builtin_ia32_pause();
+            CpuRelax();
             now = m_generation.load(std::memory_order_acquire);
         }
         Task task;

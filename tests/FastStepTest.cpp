@@ -2,6 +2,7 @@
 #include "FastStep.h"
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
+#include "SwarmParams.h"
 
 #include <cmath>
 #include <cstdio>
@@ -20,15 +21,12 @@ struct Coefficients {
     float attraction, repulsion, friction;
 };
 
-// The five presets' coefficients, as the window stores them.
-const Coefficients kPresets[] = {
-    {static_cast<float>(std::atof(".00009")), static_cast<float>(std::atof(".00002")), static_cast<float>(std::atof(".023"))},
-    {static_cast<float>(std::atof("-.04")), static_cast<float>(std::atof("-.01")), static_cast<float>(std::atof(".3"))},
-    {-2.0f, 0.0f, static_cast<float>(std::atof(".7"))},
-    {static_cast<float>(std::atof(".00001")), static_cast<float>(std::atof(".00001")), 0.0f},
-    {0.0f, static_cast<float>(std::atof(".0001")), 0.0f},
-};
-const int kPresetCounts[] = {67, 128, 32, 44, 111};
+// A preset's coefficients, as the window stores them.
+Coefficients PresetCoefficients(int preset)
+{
+    const PresetTexts& row = kPresets[preset];
+    return {CoefficientFromText(row.attraction), CoefficientFromText(row.repulsion), CoefficientFromText(row.friction)};
+}
 
 // A small deterministic source for test configurations, apart from the
 // simulation's own generator.
@@ -63,23 +61,19 @@ std::string Name(const ::testing::TestParamInfo<KernelAndThreads>& info)
     return std::string(KernelName(info.param.kernel)) + "_" + std::to_string(info.param.threads) + "thread";
 }
 
-// Every test here runs one kernel with a fixed thread count, and puts the
-// process-wide choice back afterwards.
+// Every test here steps with one kernel and a fixed thread count.
 class FastStep : public ::testing::TestWithParam<KernelAndThreads> {
 protected:
     void SetUp() override
     {
-        m_savedKernel = ActiveStepKernel();
-        m_savedThreads = StepThreadSetting();
         if (!KernelSupported(GetParam().kernel))
             GTEST_SKIP() << "this CPU cannot run the " << KernelName(GetParam().kernel) << " kernel";
-        ASSERT_TRUE(SetStepKernel(GetParam().kernel));
-        SetStepThreads(GetParam().threads);
     }
-    void TearDown() override
+
+    static void UseParam(ParticleSystem& ps)
     {
-        SetStepKernel(m_savedKernel);
-        SetStepThreads(m_savedThreads);
+        ASSERT_TRUE(SetStepKernel(ps.m_stepSettings, GetParam().kernel));
+        ps.m_stepSettings.threads = GetParam().threads;
     }
 
     // Steps a copy of `start` with the literal step and another with Step, and
@@ -88,6 +82,7 @@ protected:
     {
         const int count = static_cast<int>(start.size());
         ParticleSystem plain, fast;
+        UseParam(fast);
         ASSERT_TRUE(plain.SetCount(count));
         ASSERT_TRUE(fast.SetCount(count));
         for (ParticleSystem* ps : {&plain, &fast}) {
@@ -105,10 +100,6 @@ protected:
                 << " " << k.repulsion << " " << k.friction;
         }
     }
-
-private:
-    StepKernel m_savedKernel = StepKernel::Plain;
-    int m_savedThreads = 0;
 };
 
 std::vector<Particle> Scattered(int count)
@@ -122,8 +113,8 @@ std::vector<Particle> Scattered(int count)
 
 TEST_P(FastStep, PresetsMatchTheLiteralStep)
 {
-    for (int p = 0; p < 5; ++p)
-        ExpectSameSteps(Scattered(kPresetCounts[p]), kPresets[p], 60, "preset");
+    for (int p = 0; p < kPresetCount; ++p)
+        ExpectSameSteps(Scattered(CountFromText(kPresets[p].num)), PresetCoefficients(p), 60, "preset");
 }
 
 TEST_P(FastStep, EveryCountAroundLaneAndBlockBoundariesMatches)
@@ -136,7 +127,7 @@ TEST_P(FastStep, EveryCountAroundLaneAndBlockBoundariesMatches)
     for (int n : {23, 24, 25, 31, 32, 33, 39, 40, 41, 63, 64, 65, 127, 129})
         counts.push_back(n);
     for (int n : counts)
-        ExpectSameSteps(Scattered(n), kPresets[n % 5], 12, "scattered");
+        ExpectSameSteps(Scattered(n), PresetCoefficients(n % kPresetCount), 12, "scattered");
 }
 
 // Random configurations with the awkward cases mixed in: particles on top of
@@ -197,8 +188,8 @@ std::vector<Particle> Awkward(int count, std::uint32_t seed)
 TEST_P(FastStep, AwkwardConfigurationsMatch)
 {
     const Coefficients coefficients[] = {
-        kPresets[0],
-        kPresets[1],
+        PresetCoefficients(0),
+        PresetCoefficients(1),
         {0.0f, 0.0f, 0.0f},
         {-0.001f, 0.0005f, -0.5f}, // negative friction amplifies
         {0.01f, -0.002f, 2.5f},
@@ -224,14 +215,14 @@ TEST_P(FastStep, CrowdedClustersMatch)
         std::vector<Particle> ps(static_cast<std::size_t>(n));
         for (Particle& p : ps)
             p = {5.0f + rnd.Uniform(-2e-5f, 2e-5f), 5.0f + rnd.Uniform(-2e-5f, 2e-5f), 0.0f, 0.0f, 0.0f};
-        ExpectSameSteps(ps, kPresets[0], 5, "cluster");
-        ExpectSameSteps(ps, kPresets[1], 5, "cluster");
+        ExpectSameSteps(ps, PresetCoefficients(0), 5, "cluster");
+        ExpectSameSteps(ps, PresetCoefficients(1), 5, "cluster");
     }
 }
 
 TEST_P(FastStep, ThousandParticlesOverManySteps)
 {
-    ExpectSameSteps(Scattered(1000), kPresets[0], 30, "scattered");
+    ExpectSameSteps(Scattered(1000), PresetCoefficients(0), 30, "scattered");
 }
 
 // The golden runs: the window's start-up, then preset 0, from a fresh generator.
@@ -256,13 +247,8 @@ TEST_P(FastStep, GoldenStartupRunMatches)
     ASSERT_FALSE(frames.empty()) << "golden file missing";
     PortableRandRestart();
     ParticleSystem ps;
-    ps.SetCount(3);
-    ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
-    ps.SetCount(67);
-    ps.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
-    ps.m_fAttraction = kPresets[0].attraction;
-    ps.m_fRepulsion = kPresets[0].repulsion;
-    ps.m_fFriction = kPresets[0].friction;
+    UseParam(ps);
+    ASSERT_TRUE(StartLikeTheWindow(ps));
     for (int frame = 0; frame <= frames.rbegin()->first; ++frame) {
         const auto found = frames.find(frame);
         if (found != frames.end()) {
@@ -297,34 +283,30 @@ TEST(FastStepChoice, EnvironmentNamesTheStartKernel)
     for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512})
         if (wanted != nullptr && std::strcmp(wanted, KernelName(k)) == 0 && KernelSupported(k))
             expected = KernelName(k);
-    EXPECT_EQ(ActiveKernelName(), expected);
+    EXPECT_EQ(KernelName(ParticleSystem().m_stepSettings.kernel), expected);
 }
 
 TEST(FastStepChoice, UnsupportedKernelIsRefusedAndThreadCountIsReported)
 {
-    const StepKernel saved = ActiveStepKernel();
     for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512}) {
-        EXPECT_EQ(SetStepKernel(k), KernelSupported(k));
-        if (!KernelSupported(k)) {
-            EXPECT_EQ(ActiveStepKernel(), saved);
-        }
-        SetStepKernel(saved);
+        StepSettings settings;
+        const StepKernel before = settings.kernel;
+        EXPECT_EQ(SetStepKernel(settings, k), KernelSupported(k));
+        EXPECT_EQ(settings.kernel, KernelSupported(k) ? k : before);
     }
     EXPECT_TRUE(KernelSupported(StepKernel::Plain));
 
     // Small counts stay on one thread unless a test asks for more.
-    const int savedThreads = StepThreadSetting();
-    SetStepThreads(0);
     const std::vector<Particle> start = Scattered(20);
     ParticleSystem ps;
     ps.SetCount(20);
     std::copy(start.begin(), start.end(), ps.m_pCur);
-    ps.m_fAttraction = kPresets[0].attraction;
-    ps.m_fRepulsion = kPresets[0].repulsion;
-    ps.m_fFriction = kPresets[0].friction;
+    const Coefficients k = PresetCoefficients(0);
+    ps.m_fAttraction = k.attraction;
+    ps.m_fRepulsion = k.repulsion;
+    ps.m_fFriction = k.friction;
     ps.Step();
-    EXPECT_EQ(ActiveStepThreads(), 1);
-    SetStepThreads(savedThreads);
+    EXPECT_EQ(ThreadsOfLastStep(ps.m_pScratch), 1);
 }
 
 } // namespace

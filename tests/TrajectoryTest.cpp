@@ -9,24 +9,6 @@
 
 namespace {
 
-// Types a preset's four texts into the boxes, as the window's handlers take them.
-void TypePreset(ParticleSystem& particles, int preset)
-{
-    const PresetTexts& row = PresetRow(preset);
-    ASSERT_TRUE(ResizeAndScatter(particles, CountFromText(row.num)));
-    particles.m_fAttraction = CoefficientFromText(row.attraction);
-    particles.m_fRepulsion = CoefficientFromText(row.repulsion);
-    particles.m_fFriction = CoefficientFromText(row.friction);
-}
-
-// The window's start from a fresh random source: three particles, then preset 0.
-void StartLikeTheWindow(ParticleSystem& particles)
-{
-    PortableRandRestart();
-    ASSERT_TRUE(ResizeAndScatter(particles, 3));
-    TypePreset(particles, 0);
-}
-
 // FNV-1a over the bits of x, y, vx and vy of every current particle.
 std::uint64_t StateHash(const ParticleSystem& particles)
 {
@@ -54,12 +36,14 @@ TEST(Trajectory, LongerRunsOfEveryPresetKeepTheirRecordedHash)
         0x858da234a96c2cb5u,
     };
     for (int preset = 0; preset < kPresetCount; ++preset) {
+        PortableRandRestart();
         ParticleSystem particles;
-        StartLikeTheWindow(particles);
-        TypePreset(particles, preset);
+        ASSERT_TRUE(StartLikeTheWindow(particles));
+        ASSERT_TRUE(ApplyTexts(particles, PresetRow(preset)));
         for (int frame = 0; frame < 300; ++frame)
             particles.Step();
-        EXPECT_EQ(StateHash(particles), recorded[preset]) << "preset " << preset;
+        const std::uint64_t hash = StateHash(particles);
+        EXPECT_EQ(hash, recorded[preset]) << "preset " << preset << ": 0x" << std::hex << hash;
     }
 }
 

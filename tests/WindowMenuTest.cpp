@@ -22,15 +22,17 @@ TEST(WindowMenu, RoutingMasksTheLowFourBits)
 
 TEST(WindowMenu, CommandsGreyedByWindowState)
 {
-    // Restore only when minimised or maximised, Minimize and Maximize not in their
-    // own state; Close and About always.
-    for (const bool minimized : {false, true})
-        for (const bool maximized : {false, true}) {
-            const bool normal = !minimized && !maximized;
-            EXPECT_EQ(IsWindowCommandEnabled(SC_RESTORE, minimized, maximized), !normal);
-            EXPECT_EQ(IsWindowCommandEnabled(SC_MINIMIZE, minimized, maximized), !minimized);
-            EXPECT_EQ(IsWindowCommandEnabled(SC_MAXIMIZE, minimized, maximized), !maximized);
-            EXPECT_TRUE(IsWindowCommandEnabled(SC_CLOSE, minimized, maximized));
-            EXPECT_TRUE(IsWindowCommandEnabled(IDM_ABOUTBOX, minimized, maximized));
-        }
+    const unsigned commands[] = {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, IDM_ABOUTBOX};
+    const struct {
+        bool minimized, maximized;
+        bool enabled[5]; // in the order of `commands`
+    } rows[] = {
+        {false, false, {false, true, true, true, true}},
+        {true, false, {true, false, true, true, true}},
+        {false, true, {true, true, false, true, true}},
+    };
+    for (const auto& r : rows)
+        for (int c = 0; c < 5; ++c)
+            EXPECT_EQ(IsWindowCommandEnabled(commands[c], r.minimized, r.maximized), r.enabled[c])
+                << "command " << commands[c] << ", minimized " << r.minimized << ", maximized " << r.maximized;
 }

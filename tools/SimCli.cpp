@@ -49,10 +49,8 @@ constexpr const char* kHelp =
     "  driftmote-sim --num 1000 --frames 50 --bench\n";
 
 // What the window's boxes would be given: one edit of one box.
-enum class Box { Num, Attraction, Repulsion, Friction };
-
 struct BoxEdit {
-    Box box;
+    ParamBox box;
     std::string text;
 };
 
@@ -100,32 +98,24 @@ std::vector<long long> FrameList(std::string_view text)
     return frames;
 }
 
-// Selecting a preset types its four texts, the count first, so the particles
-// are rescattered even when the count stays the same.
-void AddPreset(Options& options, int preset)
-{
-    const PresetTexts& row = PresetRow(preset);
-    options.edits.push_back({Box::Num, row.num});
-    options.edits.push_back({Box::Attraction, row.attraction});
-    options.edits.push_back({Box::Repulsion, row.repulsion});
-    options.edits.push_back({Box::Friction, row.friction});
-}
-
 void ApplyValueOption(Options& options, std::string_view name, const std::string& value)
 {
     if (name == "--num")
-        options.edits.push_back({Box::Num, value});
+        options.edits.push_back({ParamBox::Num, value});
     else if (name == "--attraction")
-        options.edits.push_back({Box::Attraction, value});
+        options.edits.push_back({ParamBox::Attraction, value});
     else if (name == "--repulsion")
-        options.edits.push_back({Box::Repulsion, value});
+        options.edits.push_back({ParamBox::Repulsion, value});
     else if (name == "--friction")
-        options.edits.push_back({Box::Friction, value});
+        options.edits.push_back({ParamBox::Friction, value});
     else if (name == "--preset") {
         const std::optional<long long> preset = WholeNumber(value);
         if (!preset || *preset >= kPresetCount)
             throw UsageError{"--preset takes a number from 0 to 4, not '" + value + "'"};
-        AddPreset(options, static_cast<int>(*preset));
+        TypeRow(PresetRow(static_cast<int>(*preset)), [&options](ParamBox box, std::string_view text) {
+            options.edits.push_back({box, std::string(text)});
+            return true;
+        });
     } else if (name == "--frames") {
         const std::optional<long long> frames = WholeNumber(value);
         if (!frames)
@@ -195,28 +185,12 @@ std::optional<int> ParseArgs(const std::vector<std::string>& args, Options& opti
 
 // Types one text into one box, as the window's change handlers take it. Returns
 // false (after saying why) when the particles for a new count cannot be made.
-bool ApplyEdit(ParticleSystem& particles, const BoxEdit& edit, std::ostream& err)
+bool ApplyEdit(ParticleSystem& particles, ParamBox box, std::string_view text, std::ostream& err)
 {
-    switch (edit.box) {
-    case Box::Num: {
-        const int count = CountFromText(edit.text);
-        if (!ResizeAndScatter(particles, count)) {
-            err << kProgram << ": cannot allocate the arrays for " << count << " particles\n";
-            return false;
-        }
-        break;
-    }
-    case Box::Attraction:
-        particles.m_fAttraction = CoefficientFromText(edit.text);
-        break;
-    case Box::Repulsion:
-        particles.m_fRepulsion = CoefficientFromText(edit.text);
-        break;
-    case Box::Friction:
-        particles.m_fFriction = CoefficientFromText(edit.text);
-        break;
-    }
-    return true;
+    if (ApplyText(particles, box, text))
+        return true;
+    err << kProgram << ": cannot allocate the arrays for " << CountFromText(text) << " particles\n";
+    return false;
 }
 
 // A float as %.9g, which reads back as the same float (-0 included). JSON has
@@ -254,9 +228,10 @@ void WriteState(std::ostream& out, long long frame, const ParticleSystem& partic
 }
 
 // Which step kernel ran and on how many threads, as of the last step.
-std::string KernelDescription()
+std::string KernelDescription(const ParticleSystem& particles)
 {
-    return std::string("kernel: ") + ActiveKernelName() + ", threads: " + std::to_string(ActiveStepThreads());
+    return std::string("kernel: ") + KernelName(particles.m_stepSettings.kernel) +
+           ", threads: " + std::to_string(ThreadsOfLastStep(particles.m_pScratch));
 }
 
 void RunBench(ParticleSystem& particles, long long frames, std::ostream& out)
@@ -271,7 +246,7 @@ void RunBench(ParticleSystem& particles, long long frames, std::ostream& out)
     std::snprintf(buffer, sizeof buffer,
                   "%s\nparticles: %d\nsteps: %lld\nseconds: %.6f\nsteps per second: %.6g\n"
                   "pair evaluations per second: %.6g\n",
-                  KernelDescription().c_str(), particles.m_nCount, frames, elapsed.count(),
+                  KernelDescription(particles).c_str(), particles.m_nCount, frames, elapsed.count(),
                   static_cast<double>(frames) / seconds, static_cast<double>(frames) * count * (count - 1) / seconds);
     out << buffer;
 }
@@ -299,9 +274,7 @@ void RunFrames(ParticleSystem& particles, const Options& options, std::ostream& 
 
 int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    // The window's start texts come before every option.
     Options options;
-    AddPreset(options, 0);
     try {
         if (const std::optional<int> status = ParseArgs(args, options, out))
             return out.flush() ? *status : 1;
@@ -311,14 +284,14 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return 2;
     }
 
-    // The window's start: three particles scattered before any text is typed.
     ParticleSystem particles;
-    if (!ResizeAndScatter(particles, 3)) {
-        err << kProgram << ": cannot allocate the arrays for 3 particles\n";
+    const TypeText type = [&particles, &err](ParamBox box, std::string_view text) {
+        return ApplyEdit(particles, box, text, err);
+    };
+    if (!StartLikeTheWindow(particles, type))
         return 1;
-    }
     for (const BoxEdit& edit : options.edits)
-        if (!ApplyEdit(particles, edit, err))
+        if (!type(edit.box, edit.text))
             return 1;
 
     if (options.bench)

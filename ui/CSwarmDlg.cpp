@@ -119,11 +119,8 @@ void CSwarmDlg::OnInitDialog()
     m_nDrag = -1;
     m_nDotSize = 11;
     m_nPreset = 0;
-    // These three particles are replaced at once below, but their scatter has
-    // already drawn from the random sequence, and the first picture depends on it.
-    ResizeAndScatter(m_particles, 3);
     m_btnPlayNice->setChecked(true);
-    ApplyPreset();
+    StartLikeTheWindow(m_particles, [this](ParamBox box, std::string_view text) { return TypeIntoBox(box, text); });
 }
 
 QLineEdit* CSwarmDlg::Edit(int id) const
@@ -201,11 +198,15 @@ void CSwarmDlg::OnPresetNext()
 void CSwarmDlg::ApplyPreset()
 {
     m_nPreset = WrapPreset(m_nPreset);
-    const PresetTexts& row = PresetRow(m_nPreset);
-    SetEditText(m_editNum, QString::fromUtf8(row.num));
-    SetEditText(Edit(IDC_ATTRACTION), QString::fromUtf8(row.attraction));
-    SetEditText(Edit(IDC_REPULSION), QString::fromUtf8(row.repulsion));
-    SetEditText(Edit(IDC_FRICTION), QString::fromUtf8(row.friction));
+    TypeRow(PresetRow(m_nPreset), [this](ParamBox box, std::string_view text) { return TypeIntoBox(box, text); });
+}
+
+bool CSwarmDlg::TypeIntoBox(ParamBox box, std::string_view text)
+{
+    static constexpr int kBoxIds[] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
+    SetEditText(Edit(kBoxIds[static_cast<int>(box)]),
+                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return true;
 }
 
 void CSwarmDlg::accept()

@@ -14,7 +14,9 @@
 #include <QImage>
 
 #include <functional>
+#include <string_view>
 
+enum class ParamBox;
 class QLineEdit;
 class QMessageBox;
 class QPushButton;
@@ -98,6 +100,8 @@ private:
     QLineEdit* Edit(int id) const;
     // Sets an edit's text and runs its change handler once, also for an unchanged text.
     void SetEditText(QLineEdit* edit, const QString& text);
+    // Types a text into the box's edit, whose change handler then takes it.
+    bool TypeIntoBox(ParamBox box, std::string_view text);
     void SetParticleCount(int count);
     bool ConfirmLargeCount();
 

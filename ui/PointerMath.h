@@ -39,7 +39,6 @@ int PickParticle(const Particle* particles, int count, float x, float y, double 
 // progress, otherwise the pick at (x, y).
 int HoverIndex(int drag, const Particle* particles, int count, float x, float y, double radius);
 
-// True when `index` addresses a particle of an array of `count`.
 inline bool IsParticleIndex(int index, int count)
 {
     return index >= 0 && index < count;

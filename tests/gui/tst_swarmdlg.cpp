@@ -153,7 +153,6 @@ void TestSwarmDlg::startValues()
     QCOMPARE(m_dlg->m_nPreset, 0);
     QCOMPARE(m_dlg->m_nHover, -1);
     QCOMPARE(m_dlg->m_nDrag, -1);
-    QCOMPARE(m_dlg->m_nDotSize, 11);
     QVERIFY(m_boxes.shown.empty());
 
     QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Driftmote"));
@@ -174,8 +173,7 @@ void TestSwarmDlg::startValues()
     // The first picture comes from a scatter of 67 that follows a scatter of 3.
     PortableRandRestart();
     ParticleSystem expected;
-    ResizeAndScatter(expected, 3);
-    ResizeAndScatter(expected, 67);
+    StartLikeTheWindow(expected);
     QVERIFY(SameBits(Snapshot(m_dlg->m_particles), Snapshot(expected)));
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
 // The window-free side of the main dialog's controls: how the edit-box texts
-// become simulation parameters, the start texts and the preset table. Shared by
-// the window and by the headless driftmote-sim.
+// become simulation parameters, the preset table and the window's start. Shared
+// by the window, the headless driftmote-sim, the tests and the benchmarks.
 
+#include <cstddef>
+#include <functional>
 #include <string_view>
 
 class ParticleSystem;
@@ -48,6 +50,32 @@ int WrapPreset(int preset);
 
 // The row for a preset index; any index other than 1 to 4 uses row 0.
 const PresetTexts& PresetRow(int preset);
+
+// The four boxes, in the order a row's texts are typed into them.
+enum class ParamBox { Num, Attraction, Repulsion, Friction };
+
+// Types one text into one box. The window routes it through its edit box, whose
+// change handler then runs; elsewhere ApplyText takes it. Returns false to stop.
+using TypeText = std::function<bool(ParamBox box, std::string_view text)>;
+
+// Types a row's four texts, the count first, so that a row always rescatters the
+// particles, even when its count is the one in use. Stops at the first refusal.
+bool TypeRow(const PresetTexts& row, const TypeText& type);
+
+// The window's start: three particles scattered, then preset 0's texts typed.
+// The three are replaced at once, but their scatter has already drawn from the
+// random sequence, so the first picture depends on it.
+bool StartLikeTheWindow(ParticleSystem& particles, const TypeText& type);
+
+// One text as the window's change handlers take it: a count resizes and
+// rescatters, a coefficient is stored. Returns false when the arrays for a new
+// count cannot be allocated (the store is then empty).
+bool ApplyText(ParticleSystem& particles, ParamBox box, std::string_view text);
+
+// TypeRow and StartLikeTheWindow with every text taken by ApplyText.
+TypeText ApplyInto(ParticleSystem& particles);
+bool ApplyTexts(ParticleSystem& particles, const PresetTexts& row);
+bool StartLikeTheWindow(ParticleSystem& particles);
 
 // Resizes the store to `count` particles and scatters them in the disc of radius 5
 // about the centre of the box, 0.3 apart, at rest. Returns false when the arrays

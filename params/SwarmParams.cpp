@@ -79,3 +79,47 @@ bool ResizeAndScatter(ParticleSystem& particles, int count)
     particles.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
     return allocated;
 }
+
+bool TypeRow(const PresetTexts& row, const TypeText& type)
+{
+    return type(ParamBox::Num, row.num) && type(ParamBox::Attraction, row.attraction) &&
+           type(ParamBox::Repulsion, row.repulsion) && type(ParamBox::Friction, row.friction);
+}
+
+bool StartLikeTheWindow(ParticleSystem& particles, const TypeText& type)
+{
+    return ResizeAndScatter(particles, 3) && TypeRow(kPresets[0], type);
+}
+
+bool ApplyText(ParticleSystem& particles, ParamBox box, std::string_view text)
+{
+    switch (box) {
+    case ParamBox::Num:
+        return ResizeAndScatter(particles, CountFromText(text));
+    case ParamBox::Attraction:
+        particles.m_fAttraction = CoefficientFromText(text);
+        break;
+    case ParamBox::Repulsion:
+        particles.m_fRepulsion = CoefficientFromText(text);
+        break;
+    case ParamBox::Friction:
+        particles.m_fFriction = CoefficientFromText(text);
+        break;
+    }
+    return true;
+}
+
+TypeText ApplyInto(ParticleSystem& particles)
+{
+    return [&particles](ParamBox box, std::string_view text) { return ApplyText(particles, box, text); };
+}
+
+bool ApplyTexts(ParticleSystem& particles, const PresetTexts& row)
+{
+    return TypeRow(row, ApplyInto(particles));
+}
+
+bool StartLikeTheWindow(ParticleSystem& particles)
+{
+    return StartLikeTheWindow(particles, ApplyInto(particles));
+}

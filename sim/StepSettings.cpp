@@ -1,0 +1,86 @@
+#include "StepSettings.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+StepKernel BestKernel()
+{
+    if (KernelSupported(StepKernel::Avx512))
+        return StepKernel::Avx512;
+    if (KernelSupported(StepKernel::Avx2))
+        return StepKernel::Avx2;
+    return StepKernel::Plain;
+}
+
+StepKernel KernelFromEnvironment()
+{
+    const StepKernel best = BestKernel();
+    const char* name = std::getenv("DRIFTMOTE_KERNEL");
+    if (name == nullptr || *name == '\0')
+        return best;
+    for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512}) {
+        if (std::strcmp(name, KernelName(k)) == 0) {
+            if (KernelSupported(k))
+                return k;
+            std::fprintf(stderr, "driftmote: DRIFTMOTE_KERNEL=%s: this CPU cannot run that kernel; using %s\n",
+                         name, KernelName(best));
+            return best;
+        }
+    }
+    std::fprintf(stderr, "driftmote: DRIFTMOTE_KERNEL=%s is not one of plain, avx2, avx512; using %s\n", name,
+                 KernelName(best));
+    return best;
+}
+
+} // namespace
+
+const char* KernelName(StepKernel kernel)
+{
+    switch (kernel) {
+    case StepKernel::Avx2:
+        return "avx2";
+    case StepKernel::Avx512:
+        return "avx512";
+    case StepKernel::Plain:
+        break;
+    }
+    return "plain";
+}
+
+bool KernelSupported(StepKernel kernel)
+{
+#ifdef DRIFTMOTE_X86_KERNELS
+    __builtin_cpu_init();
+    switch (kernel) {
+    case StepKernel::Avx2:
+        return __builtin_cpu_supports("avx2");
+    case StepKernel::Avx512:
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+               __builtin_cpu_supports("avx512vl");
+    case StepKernel::Plain:
+        break;
+    }
+    return true;
+#else
+    return kernel == StepKernel::Plain;
+#endif
+}
+
+StepKernel DefaultStepKernel()
+{
+    // Read once, so that the environment's message comes once per process.
+    static const StepKernel kernel = KernelFromEnvironment();
+    return kernel;
+}
+
+bool SetStepKernel(StepSettings& settings, StepKernel kernel)
+{
+    if (!KernelSupported(kernel))
+        return false;
+    settings.kernel = kernel;
+    return true;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+// How one ParticleSystem steps: which implementation computes the pair forces,
+// and on how many threads. Every kernel gives the same floats, bit for bit; they
+// differ only in speed and in the instructions they need.
+enum class StepKernel {
+    Plain,  // the literal loop, one pair at a time
+    Avx2,   // four particles per vector
+    Avx512, // eight particles per vector
+};
+
+// "plain", "avx2" or "avx512".
+const char* KernelName(StepKernel kernel);
+
+// Whether this CPU (and its operating system) can run the kernel. Only x86-64
+// builds carry the vector kernels; elsewhere only the plain one runs.
+bool KernelSupported(StepKernel kernel);
+
+// The kernel a new system starts with: the one the environment variable
+// DRIFTMOTE_KERNEL names (plain, avx2 or avx512), or else the fastest the CPU
+// supports. A name that is unknown or that the CPU cannot run is reported once
+// on stderr, and the fastest supported kernel is used instead.
+StepKernel DefaultStepKernel();
+
+struct StepSettings {
+    StepKernel kernel = DefaultStepKernel();
+    // 0 decides by itself: one thread below the count where a second one can pay
+    // off; above it, the step times runs with one thread and with all, keeps to
+    // the faster and tries the other now and then (whether a helper thread pays
+    // depends on what else the machine runs). 1 keeps every step on the calling
+    // thread; 2 or more use up to that many threads for any count with more than
+    // one block of particles (tests use this to exercise the hand-over between
+    // threads at small counts).
+    int threads = 0;
+};
+
+// Gives the settings `kernel`. Returns false and changes nothing when the CPU
+// cannot run it.
+bool SetStepKernel(StepSettings& settings, StepKernel kernel);
