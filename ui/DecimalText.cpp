@@ -19,9 +19,9 @@ std::size_t SkipDigits(std::string_view text, std::size_t i)
     return i;
 }
 
-// Where the unsigned number of `text` (digits, point, exponent) puts its leading
-// digit: above 0 for a magnitude of at least 1, at most 0 below it. Tells a number
-// too large for a double from one too small; a zero mantissa never gets here.
+// The decimal exponent of the leading digit of an unsigned number (digits, point,
+// exponent), plus one: above 0 for a number of at least 1, at most 0 below it.
+// Tells a number too large for a double from one too small.
 long long DecimalMagnitude(std::string_view number)
 {
     const std::size_t mantissaEnd = number.find_first_of("eE");
@@ -37,7 +37,7 @@ long long DecimalMagnitude(std::string_view number)
         const bool negative = exponent.front() == '-';
         if (exponent.front() == '+' || exponent.front() == '-')
             exponent.remove_prefix(1);
-        // Exponents past a million digits of magnitude all read alike.
+        // Exponents beyond a billion all read alike.
         long long value = 0;
         for (char c : exponent)
             value = std::min(value * 10 + (c - '0'), 1'000'000'000LL);
@@ -98,8 +98,8 @@ double DecimalFromText(std::string_view text)
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value,
                                            std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
-        // The value is left unspecified: past the largest double it is infinite,
-        // below the smallest one it is zero.
+        // The conversion leaves the value alone: past the largest double the
+        // number reads as infinity, below the smallest one as zero.
         value = DecimalMagnitude(number) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     } else if (ec != std::errc() || end != number.data() + number.size()) {
         return 0.0; // cannot happen for a scanned prefix

@@ -43,9 +43,9 @@ int CountFromText(std::string_view text)
 
 float CoefficientFromText(std::string_view text)
 {
-    // Rounded to double first, then stored as a float, as a double conversion
-    // followed by a float store always did. Beyond the float range the stored
-    // value becomes infinite.
+    // Two roundings, to double and then to float; rounding the text straight to
+    // float would differ where the double lands on a tie between two floats.
+    // Beyond the float range the stored value becomes infinite.
     return static_cast<float>(DecimalFromText(EditBuffer(text)));
 }
 
