@@ -1,11 +1,9 @@
 #include "SwarmParams.h"
 
+#include "DecimalText.h"
 #include "ParticleSystem.h"
 
 #include <climits>
-#include <clocale>
-#include <cstdlib>
-#include <locale.h>
 #include <string>
 
 namespace {
@@ -15,18 +13,13 @@ std::string EditBuffer(std::string_view text)
     return std::string(text.substr(0, kEditTextLimit));
 }
 
-bool IsCSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 } // namespace
 
 int CountFromText(std::string_view text)
 {
     const std::string buffer = EditBuffer(text);
     std::size_t i = 0;
-    while (i < buffer.size() && IsCSpace(buffer[i]))
+    while (i < buffer.size() && IsTextSpace(buffer[i]))
         ++i;
     bool negative = false;
     if (i < buffer.size() && (buffer[i] == '+' || buffer[i] == '-')) {
@@ -50,13 +43,10 @@ int CountFromText(std::string_view text)
 
 float CoefficientFromText(std::string_view text)
 {
-    // The toolkit sets the process locale from the environment; the boxes always
-    // read a point as the decimal separator.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    const std::string buffer = EditBuffer(text);
-    const double value = strtod_l(buffer.c_str(), nullptr, cLocale);
-    // Beyond the single-precision range the stored value becomes infinite.
-    return static_cast<float>(value);
+    // Two roundings, to double and then to float; rounding the text straight to
+    // float would differ where the double lands on a tie between two floats.
+    // Beyond the float range the stored value becomes infinite.
+    return static_cast<float>(DecimalFromText(EditBuffer(text)));
 }
 
 int WrapPreset(int preset)

@@ -17,13 +17,13 @@ inline constexpr int kConfirmCountAbove = 350;
 inline constexpr std::size_t kEditTextLimit = 30;
 
 // The count box: leading white space skipped, then the longest leading integer
-// (with an optional sign); text without one reads as 0. Values beyond the int
-// range saturate at its limits.
+// (with an optional sign, ASCII digits only); text without one reads as 0. Values
+// beyond the int range saturate at their limits.
 int CountFromText(std::string_view text);
 
-// A coefficient box: the longest leading number, read as the C library's atof reads
-// it in the "C" locale (whatever locale the process runs in), then rounded to
-// single precision. Text without a leading number reads as 0.
+// A coefficient box: the longest leading decimal number (no hexadecimal, infinity
+// or NaN spellings), correctly rounded to double whatever the locale, then rounded
+// to single precision. Text without a leading decimal number reads as 0.
 float CoefficientFromText(std::string_view text);
 
 // The texts of the four boxes, in the order they are set.

@@ -49,12 +49,12 @@ void FinishParticle(const Particle& s, Particle& n, double fx, float fy, double 
     n.vy = static_cast<float>(static_cast<double>(fy) + s.vy);
     n.vx = static_cast<float>(frictionFactor * n.vx);
     n.vy = static_cast<float>(frictionFactor * n.vy);
-    // An infinite or NaN component (from an infinite or enormous coefficient) would
-    // keep the clamp below from ever ending, or leave the particle stuck on a wall
-    // with a velocity that is not a number; it becomes 0 instead.
-    if (!std::isfinite(n.vx))
+    // An infinite component (from an infinite or enormous coefficient) would keep
+    // the clamp below from ever ending; it becomes 0 instead. A component that is
+    // not a number ends the clamp at once, and its coordinate goes onto the wall at 0.
+    if (std::isinf(n.vx))
         n.vx = 0.0f;
-    if (!std::isfinite(n.vy))
+    if (std::isinf(n.vy))
         n.vy = 0.0f;
     // The clamp divides the speed by about ten per pass; it does not scale to 0.5.
     while (std::sqrt(static_cast<double>(n.vx) * n.vx + static_cast<double>(n.vy) * n.vy) > kMaxSpeed) {

@@ -229,7 +229,9 @@ TEST_P(FastStep, ThousandParticlesOverManySteps)
 std::map<int, std::vector<Particle>> ReadGolden(const std::string& file)
 {
     std::map<int, std::vector<Particle>> frames;
-    std::ifstream in(std::string(DRIFTMOTE_GOLDEN_DIR) + "/" + file);
+    const std::string path = std::string(DRIFTMOTE_GOLDEN_DIR) + "/" + file;
+    std::ifstream in(path);
+    EXPECT_TRUE(in) << "cannot read the golden trajectory " << path;
     std::string line;
     std::getline(in, line); // header
     while (std::getline(in, line)) {
@@ -244,7 +246,7 @@ std::map<int, std::vector<Particle>> ReadGolden(const std::string& file)
 TEST_P(FastStep, GoldenStartupRunMatches)
 {
     const auto frames = ReadGolden("startup.csv");
-    ASSERT_FALSE(frames.empty()) << "golden file missing";
+    ASSERT_FALSE(frames.empty()) << "no frames in the golden trajectory startup.csv";
     PortableRandRestart();
     ParticleSystem ps;
     UseParam(ps);

@@ -122,7 +122,7 @@ std::string RunProgram(const std::vector<std::string>& args)
 {
     std::string command = DRIFTMOTE_SIM_PATH;
     for (const std::string& arg : args)
-        command += " " + arg;
+        command += " '" + arg + "'"; // no argument here holds a quote
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return {};
@@ -136,21 +136,40 @@ std::string RunProgram(const std::vector<std::string>& args)
 }
 
 // The golden files print every float with %.9g, as the tool does, which reads back
-// to the same float (-0 included): the same text is the same bits.
+// to the same float (-0 included): the same text is the same bits. Each was made
+// with these arguments by a separate implementation.
 TEST(SimCli, InProcessAndAsAProgramReproducesTheGoldenTrajectoriesBitForBit)
 {
     const std::pair<std::vector<std::string>, std::string> runs[] = {
         {{"--frames", "100", "--print", "0,1,2,10,100"}, "startup.csv"},
         {{"--preset", "1", "--frames", "10", "--print", "0,1,10"}, "preset1.csv"},
+        {{"--preset", "2", "--frames", "200", "--print", "0,1,200"}, "preset2.csv"},
+        {{"--preset", "3", "--frames", "200", "--print", "0,1,200"}, "preset3.csv"},
+        {{"--preset", "4", "--frames", "200", "--print", "0,1,200"}, "preset4.csv"},
+        {{"--num", "400", "--frames", "12", "--print", "0,12"}, "count400.csv"},
+        {{"--attraction", "3e38", "--repulsion", "3e38", "--frames", "3", "--print", "1,3"}, "nonfinite.csv"},
+        {{"--num", " 12abc", "--attraction", "0x10", "--repulsion", "+.5e-5x", "--friction", "nan", "--frames",
+          "20", "--print", "20"},
+         "texts.csv"},
     };
     for (const auto& [args, name] : runs) {
-        std::ifstream file(DRIFTMOTE_GOLDEN_DIR "/" + name);
-        ASSERT_TRUE(file) << "cannot read golden trajectory " << name;
+        const std::string path = DRIFTMOTE_GOLDEN_DIR "/" + name;
+        std::ifstream file(path);
+        ASSERT_TRUE(file) << "cannot read the golden trajectory " << path;
         std::ostringstream golden;
         golden << file.rdbuf();
         EXPECT_EQ(RunTool(args).out, golden.str()) << name;
         EXPECT_EQ(RunProgram(args), golden.str()) << name;
     }
+}
+
+// JSON lines have no word for a number that is not one.
+TEST(SimCli, JsonLinesWriteNullForAVelocityThatIsNotANumber)
+{
+    const std::string json =
+        RunTool({"--attraction", "3e38", "--repulsion", "3e38", "--frames", "1", "--format", "jsonl"}).out;
+    EXPECT_NE(json.find("\"vx\":null"), std::string::npos) << json;
+    EXPECT_EQ(json.find("nan"), std::string::npos) << json;
 }
 
 } // namespace

@@ -2,39 +2,104 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <climits>
 #include <clocale>
-#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace {
 
 TEST(EditText, CountReadsTheLeadingIntegerOfTheFirst30Characters)
 {
-    EXPECT_EQ(CountFromText("67"), 67);
-    EXPECT_EQ(CountFromText(" \t\n+42 particles"), 42);
-    EXPECT_EQ(CountFromText("-5"), -5);
-    EXPECT_EQ(CountFromText("12.9"), 12);
-    EXPECT_EQ(CountFromText("abc"), 0);
-    EXPECT_EQ(CountFromText("- 5"), 0);
-    EXPECT_EQ(CountFromText(""), 0);
-    EXPECT_EQ(CountFromText(std::string(29, ' ') + "12"), 1);
-    EXPECT_EQ(CountFromText("99999999999"), INT_MAX);
-    EXPECT_EQ(CountFromText("-99999999999"), INT_MIN);
-    EXPECT_EQ(CountFromText("2147483647"), INT_MAX);
-    EXPECT_EQ(CountFromText("-2147483648"), INT_MIN);
+    const struct {
+        std::string text;
+        int count;
+    } cases[] = {
+        {"67", 67},
+        {" \t\n+42 particles", 42},
+        {"-5", -5},
+        {"12.9", 12},
+        {"abc", 0},
+        {"- 5", 0},
+        {"", 0},
+        {std::string(29, ' ') + "12", 1},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"0x10", 0},
+        {"\xef\xbc\x91\xef\xbc\x92", 0}, // fullwidth digits one and two
+        {"\xd9\xa1\xd9\xa2", 0},         // Arabic-Indic digits one and two
+        {"\xc2\xa0" "12", 0},               // a no-break space is not white space
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CountFromText(c.text), c.count) << '"' << c.text << '"';
 }
 
-TEST(EditText, CoefficientReadsTheLeadingNumberAsAFloat)
+// Bits, not values: -0 and 0 differ here.
+std::uint32_t Bits(float value)
 {
-    EXPECT_EQ(CoefficientFromText(".00009"), 0.00009f);
-    EXPECT_EQ(CoefficientFromText("-.04x"), -0.04f);
-    EXPECT_EQ(CoefficientFromText("  2e-3"), 0.002f);
-    EXPECT_EQ(CoefficientFromText("abc"), 0.0f);
-    EXPECT_EQ(CoefficientFromText(std::string(29, ' ') + "25"), 2.0f);
-    EXPECT_EQ(CoefficientFromText("1e39"), INFINITY); // beyond the float range
-    EXPECT_TRUE(std::isnan(CoefficientFromText("nan")));
+    return std::bit_cast<std::uint32_t>(value);
+}
+
+TEST(EditText, CoefficientReadsTheLeadingDecimalNumberAsAFloat)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        std::string text;
+        float value;
+    } cases[] = {
+        {".00009", 0.00009f},
+        {"-.04x", -0.04f},
+        {"  2e-3", 0.002f},
+        {"\t\v\f\r\n+7", 7.0f},
+        {"5.", 5.0f},
+        {"abc", 0.0f},
+        {"", 0.0f},
+        {".", 0.0f},
+        {"-", 0.0f},
+        {"-abc", 0.0f},
+        {"-0", -0.0f},
+        {"-0.0e5", -0.0f},
+        {std::string(29, ' ') + "25", 2.0f},
+        // Decimal only: no other spelling counts, however the C library reads it.
+        {"0x10", 0.0f},
+        {"0x1p-3", 0.0f},
+        {"-0x10", -0.0f},
+        {"inf", 0.0f},
+        {"-infinity", 0.0f},
+        {"nan", 0.0f},
+        {"nan(123)", 0.0f},
+        {"1,5", 1.0f},
+        {"\xc2\xa0" "1", 0.0f},
+        // An exponent counts only with its digits.
+        {"1.5e", 1.5f},
+        {"1.5e+", 1.5f},
+        {"2E-x", 2.0f},
+        {".e5", 0.0f},
+        {"+.5e-5x", 5e-6f},
+        {"1e+1", 10.0f},
+        // Past the range: an infinity or a zero of the number's sign.
+        {"1e39", inf},
+        {"-1e39", -inf},
+        {"3.4028235e38", 3.4028235e38f},
+        {"1e400", inf},
+        {"-1e99999999999999999999999", -inf},
+        {"0.000000001e-310", 0.0f},
+        {"-1e-400", -0.0f},
+        {"0e99999999", 0.0f},
+        {"1e-310", 0.0f},
+        // Rounded to double first, then to float: 1 + 2^-24 + 2^-60 becomes the
+        // double 1 + 2^-24, a tie that rounds to the even float 1 (rounded
+        // straight to float it would be the next float up).
+        {"1.00000005960464477539062587", 1.0f},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Bits(CoefficientFromText(c.text)), Bits(c.value))
+            << '"' << c.text << "\" reads " << CoefficientFromText(c.text);
 }
 
 // A locale whose decimal separator is a comma: an installed one, or else one built

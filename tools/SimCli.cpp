@@ -193,13 +193,17 @@ bool ApplyEdit(ParticleSystem& particles, ParamBox box, std::string_view text, s
     return false;
 }
 
-// A float as %.9g, which reads back as the same float (-0 included). JSON has
-// no word for infinities or NaN; the step keeps every stored value finite, but
-// should one slip through it is written as null there.
+// A float as %.9g, which reads back as the same float (-0 included). A velocity
+// that is not a number is written as nan, whatever its sign bit. JSON has no word
+// for infinities or NaN: there it is written as null.
 void AppendFloat(std::string& line, float value, bool json)
 {
     if (json && !std::isfinite(value)) {
         line += "null";
+        return;
+    }
+    if (std::isnan(value)) {
+        line += "nan";
         return;
     }
     char buffer[32];
