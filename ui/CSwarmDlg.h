@@ -13,6 +13,7 @@
 #include <QIcon>
 #include <QImage>
 
+#include <chrono>
 #include <functional>
 
 class QLineEdit;
@@ -63,6 +64,10 @@ public:
     // pressed. Tests replace it to read and answer the boxes.
     std::function<int(QMessageBox&)> m_runMessageBox;
 
+    // The Play Nice pause at the end of a frame is taken through this; tests
+    // replace it to see when and for how long the frame pauses.
+    std::function<void(std::chrono::milliseconds)> m_sleep;
+
     ParticleSystem m_particles;
     QImage m_backBuffer;    // null until the first frame builds it
     bool m_bResized = false; // set by OnSize, cleared when the back buffer is rebuilt
@@ -88,6 +93,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void accept() override;
     void reject() override;
 
@@ -100,6 +106,7 @@ private:
     void SetEditText(QLineEdit* edit, const QString& text);
     void SetParticleCount(int count);
     bool ConfirmLargeCount();
+    void FocusCountWithTextSelected();
 
     WidgetLayoutWindows m_windows;
 };

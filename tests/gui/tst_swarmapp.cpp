@@ -86,7 +86,7 @@ void TestSwarmApp::aboutBoxTextsIconsAndDefaultButton()
         }
         texts << label->text();
         // Every text shows whole within its place: nothing wraps out of sight.
-        QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->text()));
+        QVERIFY2(TextFits(label), qPrintable(label->text()));
     }
     QCOMPARE(icons, 3);
     QCOMPARE(texts.size(), 4);
