@@ -18,6 +18,8 @@ CSwarmApp::CSwarmApp(int& argc, char** argv)
     setApplicationVersion(QStringLiteral(DRIFTMOTE_VERSION_STRING));
     m_idleTimer.setInterval(0);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] { OnIdle(0); });
+    // Sees the main dialog's window-state changes, to resume the frames.
+    installEventFilter(this);
 }
 
 CSwarmApp::~CSwarmApp()
@@ -36,9 +38,13 @@ bool CSwarmApp::InitInstance()
 
 bool CSwarmApp::OnIdle(long)
 {
-    // The timer also fires inside a modal box's own loop; there the frames stop,
-    // and the timer only looks now and then for the box to close.
-    if (!m_pMainDlg || activeModalWidget()) {
+    if (m_pMainDlg && m_pMainDlg->isMinimized()) {
+        WaitForWindow();
+        return true;
+    }
+    // The timer also fires inside a modal box's or a menu's own loop; there the
+    // frames stop, and the timer only looks now and then for it to close.
+    if (!m_pMainDlg || activeModalWidget() || activePopupWidget()) {
         if (m_idleTimer.interval() != kModalPollMs)
             m_idleTimer.setInterval(kModalPollMs);
         return true;
@@ -50,8 +56,32 @@ bool CSwarmApp::OnIdle(long)
     return true;
 }
 
+void CSwarmApp::WaitForWindow()
+{
+    // A minimised window shows no frames: instead of turning idly, the loop sleeps
+    // until the window's state changes.
+    m_idleTimer.stop();
+    m_bWaitingForWindow = true;
+}
+
+void CSwarmApp::ResumeAfterWindowCameBack()
+{
+    if (!m_bWaitingForWindow || !m_pMainDlg || m_pMainDlg->isMinimized())
+        return;
+    m_bWaitingForWindow = false;
+    m_idleTimer.start();
+}
+
+bool CSwarmApp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pMainDlg && event->type() == QEvent::WindowStateChange)
+        ResumeAfterWindowCameBack();
+    return QApplication::eventFilter(watched, event);
+}
+
 int CSwarmApp::ExitInstance(int exitCode)
 {
+    m_bWaitingForWindow = false;
     m_idleTimer.stop();
     delete m_pMainDlg;
     m_pMainDlg = nullptr;

@@ -16,8 +16,10 @@ public:
     // Creates and shows the main dialog and starts the frame loop.
     bool InitInstance();
 
-    // One idle turn: one frame, unless a modal box is open (then only the paint
-    // requests that the window system sends make frames). Asks to be called again.
+    // One idle turn: one frame, unless a modal box or a menu is open (then only
+    // the paint requests that the window system sends make frames) or the window
+    // is minimised (then the frame loop waits for it to come back). Asks to be
+    // called again.
     bool OnIdle(long count);
 
     // Deletes the dialog; returns the exit code the event loop ended with.
@@ -27,6 +29,16 @@ public:
 
     CSwarmDlg* m_pMainDlg = nullptr; // owned
 
+    // Zero interval: fires whenever the event queue is empty. Stopped while the
+    // main dialog is minimised.
+    QTimer m_idleTimer;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    QTimer m_idleTimer; // zero interval: fires whenever the event queue is empty
+    void WaitForWindow();
+    void ResumeAfterWindowCameBack();
+
+    bool m_bWaitingForWindow = false; // the idle timer was stopped for a minimised window
 };

@@ -4,6 +4,7 @@
 #include "CanvasMapping.h"
 #include "DialogTemplate.h"
 #include "DragRule.h"
+#include "EnterOnButton.h"
 #include "PointerMath.h"
 #include "SwarmCanvas.h"
 #include "SwarmParams.h"
@@ -12,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -63,6 +65,7 @@ std::string EditText(const QLineEdit* edit)
 CSwarmDlg::CSwarmDlg(QWidget* parent)
     : QDialog(parent)
     , m_runMessageBox([](QMessageBox& box) { return box.exec(); })
+    , m_sleep([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); })
 {
     m_layout.Init(256);
     m_hIcon = LoadAppIcon();
@@ -121,6 +124,15 @@ void CSwarmDlg::OnInitDialog()
     m_nPreset = 0;
     m_btnPlayNice->setChecked(true);
     StartLikeTheWindow(m_particles, [this](ParamBox box, std::string_view text) { return TypeIntoBox(box, text); });
+    FocusCountWithTextSelected();
+}
+
+void CSwarmDlg::FocusCountWithTextSelected()
+{
+    // The first edit box in the keyboard order starts with the focus and its text
+    // selected, so the first keystroke replaces the count instead of adding to it.
+    m_editNum->setFocus(Qt::TabFocusReason);
+    m_editNum->selectAll();
 }
 
 QLineEdit* CSwarmDlg::Edit(int id) const
@@ -224,6 +236,15 @@ void CSwarmDlg::OnOK()
     // Enter leaves the window as it is: only the focused control acts on it.
 }
 
+void CSwarmDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter clicks the focused push button; with the focus elsewhere it does nothing,
+    // as the dialog has no default button. Escape still ends in OnCancel.
+    if (IsEnterKey(*event) && ClickFocusedButton(focusWidget()))
+        return;
+    QDialog::keyPressEvent(event);
+}
+
 void CSwarmDlg::OnCancel()
 {
     QCoreApplication::exit(0);
@@ -254,7 +275,7 @@ void CSwarmDlg::OnPaint()
     StepAndDrag();
     Render();
     if (m_btnPlayNice->isChecked())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        m_sleep(std::chrono::milliseconds(1));
 }
 
 void CSwarmDlg::StepAndDrag()

@@ -13,6 +13,7 @@
 #include <QIcon>
 #include <QImage>
 
+#include <chrono>
 #include <functional>
 #include <string_view>
 
@@ -65,6 +66,10 @@ public:
     // pressed. Tests replace it to read and answer the boxes.
     std::function<int(QMessageBox&)> m_runMessageBox;
 
+    // The Play Nice pause at the end of a frame is taken through this; tests
+    // replace it to see when and for how long the frame pauses.
+    std::function<void(std::chrono::milliseconds)> m_sleep;
+
     ParticleSystem m_particles;
     QImage m_backBuffer;    // null until the first frame builds it
     bool m_bResized = false; // set by OnSize, cleared when the back buffer is rebuilt
@@ -90,6 +95,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void accept() override;
     void reject() override;
 
@@ -104,6 +110,7 @@ private:
     bool TypeIntoBox(ParamBox box, std::string_view text);
     void SetParticleCount(int count);
     bool ConfirmLargeCount();
+    void FocusCountWithTextSelected();
 
     WidgetLayoutWindows m_windows;
 };

@@ -10,7 +10,14 @@
 #include "TemplateBuilder.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPaintEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTest>
 #include <QTimer>
 
@@ -54,6 +61,63 @@ inline void PlaceParticles(CSwarmDlg& dlg, std::initializer_list<std::pair<float
         ps.m_pCur[i++] = Particle{x, y, 0.0f, 0.0f, 0.0f};
     ps.m_fAttraction = ps.m_fRepulsion = ps.m_fFriction = 0.0f;
     dlg.m_nHover = dlg.m_nDrag = -1;
+}
+
+// Where the ink of `text` lands when it is drawn into `space` with `flags`, as a
+// control draws its text, without cutting it off at the edges of `space`.
+inline QRect InkOfText(const QFont& font, const QRect& space, int flags, const QString& text)
+{
+    const int pad = 64;
+    QImage image(space.size() + QSize(2 * pad, 2 * pad), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(QPoint(pad, pad), space.size()), flags | Qt::TextDontClip, text);
+    painter.end();
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) != 0)
+                ink |= QRect(x, y, 1, 1);
+    return ink.translated(space.topLeft() - QPoint(pad, pad));
+}
+
+// Whether a control's text shows whole within the control: a label's text wrapped
+// at its width, a button's within the button's frame and an edit's within its
+// frame and margins. Only the ink counts: a line's empty room above and below its
+// letters may be cut off. Controls without text fit.
+inline bool TextFits(QWidget* control)
+{
+    QRect space;
+    int flags = 0;
+    QString text;
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        space = label->contentsRect();
+        flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        text = label->text();
+    } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        space = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        flags = Qt::AlignCenter | Qt::TextShowMnemonic;
+        text = button->text();
+    } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        QStyleOptionFrame option;
+        option.initFrom(edit);
+        option.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+        // The edit keeps two pixels on either side of its text and one above and below.
+        space = edit->style()
+                    ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
+                    .marginsRemoved(edit->textMargins())
+                    .adjusted(2, 1, -2, -1);
+        flags = Qt::AlignLeft | Qt::AlignVCenter;
+        text = edit->text();
+    }
+    if (text.isEmpty())
+        return true;
+    return space.contains(InkOfText(control->font(), space, flags, text));
 }
 
 // A paint request as the window system sends it.

@@ -1,5 +1,6 @@
 // The application object and what it opens over the main dialog: frames from idle
-// time and their pause while the About box is open, the About box, the window menu
+// time, their pause while the About box or the window menu is open and their rest
+// while the window is minimised, the About box, the window menu
 // and the routing of window commands, and the way out through Escape or the close box.
 
 #include "CAboutDlg.h"
@@ -48,7 +49,9 @@ private slots:
     void cleanup();
 
     void aboutBoxTextsIconsAndDefaultButton();
-    void creditButtonOpensTheBoxAndIdleFramesPauseUntilRad();
+    void idleFramesPauseWhileABoxOrTheWindowMenuIsOpen_data();
+    void idleFramesPauseWhileABoxOrTheWindowMenuIsOpen();
+    void minimisedWindowStopsTheFrameLoopUntilItComesBack();
     void rightClickAndAltSpaceOpenTheWindowMenu();
     void windowCommandsPassOnAndMaskedAboutOpensTheBox();
     void escapeAndCloseBoxEndWithExitCodeZeroAfterDeletingTheDialog();
@@ -86,7 +89,7 @@ void TestSwarmApp::aboutBoxTextsIconsAndDefaultButton()
         }
         texts << label->text();
         // Every text shows whole within its place: nothing wraps out of sight.
-        QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->text()));
+        QVERIFY2(TextFits(label), qPrintable(label->text()));
     }
     QCOMPARE(icons, 3);
     QCOMPARE(texts.size(), 4);
@@ -105,32 +108,80 @@ void TestSwarmApp::aboutBoxTextsIconsAndDefaultButton()
     QVERIFY(!box.isVisible()); // the modal run shows it
 }
 
-void TestSwarmApp::creditButtonOpensTheBoxAndIdleFramesPauseUntilRad()
+void TestSwarmApp::idleFramesPauseWhileABoxOrTheWindowMenuIsOpen_data()
 {
+    // What opens, how to find it once open, and how to close it.
+    QTest::addColumn<std::function<void(CSwarmDlg*)>>("open");
+    QTest::addColumn<std::function<QWidget*()>>("find");
+    QTest::addColumn<std::function<void(QWidget*)>>("close");
+    QTest::newRow("About box from the credit button")
+        << std::function<void(CSwarmDlg*)>([](CSwarmDlg* d) {
+               QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(d, IDC_CREDIT)), Qt::LeftButton);
+           })
+        << std::function<QWidget*()>(OpenAboutBox)
+        << std::function<void(QWidget*)>([](QWidget* box) { QTest::mouseClick(RadButton(box), Qt::LeftButton); });
+    QTest::newRow("window menu from a right click")
+        << std::function<void(CSwarmDlg*)>([](CSwarmDlg* d) {
+               QTest::mouseClick(d->windowHandle(), Qt::RightButton, {}, DialogPointOfPixel(*d, 50, 60));
+           })
+        << std::function<QWidget*()>(OpenMenu)
+        << std::function<void(QWidget*)>([](QWidget* menu) { QTest::keyClick(menu, Qt::Key_Escape); });
+}
+
+void TestSwarmApp::idleFramesPauseWhileABoxOrTheWindowMenuIsOpen()
+{
+    QFETCH(std::function<void(CSwarmDlg*)>, open);
+    QFETCH(std::function<QWidget*()>, find);
+    QFETCH(std::function<void(QWidget*)>, close);
+    m_dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
     const Particle* before = m_dlg->m_particles.m_pCur;
     App().OnIdle(0);
     QVERIFY(m_dlg->m_particles.m_pCur != before); // a frame swaps the arrays
 
-    bool gaveUp = false, opened = false, pausedWhileOpen = false, paintSteps = false;
-    WhenShown(OpenAboutBox, [&](QWidget* box) {
-        opened = box->parentWidget() == m_dlg.get() && box->isModal();
+    bool gaveUp = false, ownedByDialog = false, pausedWhileOpen = false, paintSteps = false;
+    WhenShown(find, [&](QWidget* w) {
+        ownedByDialog = w->parentWidget() == m_dlg.get();
         const Particle* cur = m_dlg->m_particles.m_pCur;
         pausedWhileOpen = App().OnIdle(0) && App().OnIdle(0) && App().OnIdle(0) && m_dlg->m_particles.m_pCur == cur;
         // A paint request from the window system still makes a frame.
         SendPaint(m_dlg.get());
         paintSteps = m_dlg->m_particles.m_pCur != cur;
-        QTest::mouseClick(RadButton(box), Qt::LeftButton);
+        close(w);
     }, &gaveUp);
-    QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(m_dlg.get(), IDC_CREDIT)), Qt::LeftButton);
+    open(m_dlg.get());
 
     QVERIFY(!gaveUp);
-    QVERIFY(opened);
+    QVERIFY(ownedByDialog);
     QVERIFY(pausedWhileOpen);
     QVERIFY(paintSteps);
     QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(!QApplication::activePopupWidget());
     before = m_dlg->m_particles.m_pCur;
     App().OnIdle(0);
     QVERIFY(m_dlg->m_particles.m_pCur != before); // frames resume
+}
+
+void TestSwarmApp::minimisedWindowStopsTheFrameLoopUntilItComesBack()
+{
+    cleanup(); // the application makes its own dialog and runs its own frame loop
+    App().InitInstance();
+    CSwarmDlg* dlg = App().m_pMainDlg;
+    QVERIFY(QTest::qWaitForWindowExposed(dlg));
+    QVERIFY(App().m_idleTimer.isActive());
+
+    dlg->showMinimized();
+    QTRY_VERIFY(!App().m_idleTimer.isActive());
+    const Particle* resting = dlg->m_particles.m_pCur;
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    QVERIFY(!App().m_idleTimer.isActive());
+    QVERIFY(dlg->m_particles.m_pCur == resting);
+
+    dlg->showNormal();
+    QTRY_VERIFY(App().m_idleTimer.isActive());
+    QTRY_VERIFY(dlg->m_particles.m_pCur != resting);
+    QCOMPARE(App().ExitInstance(0), 0);
 }
 
 void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenu()

@@ -2,6 +2,7 @@
 // confirmation, presets, frames, drawing, resizing, and hover, grab, hold and fling
 // through the pointer handlers and the toolkit's delivery of the pointer.
 
+#include "CAboutDlg.h"
 #include "GuiTestHelpers.h"
 #include "RandomUnit.h"
 #include "SwarmParams.h"
@@ -14,6 +15,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -84,16 +86,20 @@ private slots:
     void init();
     void cleanup();
     void startValues();
+    void firstKeystrokeReplacesTheCount();
     void presetsWrapAndRescatterEvenWhenTextsAreUnchanged();
     void largeCountAsksFirstAlsoInARealBox();
     void badTextsLeaveRunningWindow_data();
     void badTextsLeaveRunningWindow();
     void unallocatableCountIsReported();
+    void onePaintRequestIsOneStepAndNoneWhileMinimised_data();
     void onePaintRequestIsOneStepAndNoneWhileMinimised();
     void workedExampleAndHighlightInBackBuffer();
     void emptySystemDrawsOnlyTheFramedGreyArea();
     void resizeRebuildsBufferAndMovesControls();
-    void enterKeepsWindowAndEscapeHidesIt();
+    void textsFitTheirControlsAndNoControlsOverlap();
+    void enterClicksOnlyTheFocusedPushButton_data();
+    void enterClicksOnlyTheFocusedPushButton();
     void pointerMapsThroughTheCanvasAndGrabsTheLowestIndexInRange();
     void hoverFollowsTheDragAndAMissedReleaseEndsIt();
     void stillPointerRestsAndFlingLeavesWithHalfTheMovement();
@@ -175,6 +181,20 @@ void TestSwarmDlg::startValues()
     ParticleSystem expected;
     StartLikeTheWindow(expected);
     QVERIFY(SameBits(Snapshot(m_dlg->m_particles), Snapshot(expected)));
+}
+
+void TestSwarmDlg::firstKeystrokeReplacesTheCount()
+{
+    // Typed into the window as a user types: the keys go to whatever has the focus.
+    QVERIFY(ShowOnScreen(*m_dlg));
+    QCOMPARE(QApplication::focusWidget(), m_dlg->m_editNum);
+    QTest::keyClick(Window(), Qt::Key_5);
+    QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("5"));
+    QCOMPARE(m_dlg->m_particles.m_nCount, 5);
+    QTest::keyClick(Window(), Qt::Key_0);
+    QCOMPARE(m_dlg->m_editNum->text(), QStringLiteral("50"));
+    QCOMPARE(m_dlg->m_particles.m_nCount, 50);
+    QVERIFY(m_boxes.shown.empty());
 }
 
 void TestSwarmDlg::presetsWrapAndRescatterEvenWhenTextsAreUnchanged()
@@ -322,31 +342,53 @@ void TestSwarmDlg::unallocatableCountIsReported()
     QCOMPARE(m_dlg->m_particles.m_nCount, 12);
 }
 
+void TestSwarmDlg::onePaintRequestIsOneStepAndNoneWhileMinimised_data()
+{
+    QTest::addColumn<bool>("playNice");
+    QTest::newRow("Play Nice down") << true;
+    QTest::newRow("Play Nice up") << false;
+}
+
 void TestSwarmDlg::onePaintRequestIsOneStepAndNoneWhileMinimised()
 {
-    m_dlg->m_btnPlayNice->setChecked(false);
+    QFETCH(bool, playNice);
+    std::vector<std::chrono::milliseconds> pauses;
+    m_dlg->m_sleep = [&pauses](std::chrono::milliseconds pause) { pauses.push_back(pause); };
+    const std::vector<std::chrono::milliseconds> oneFramesPauses =
+        playNice ? std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(1)}
+                 : std::vector<std::chrono::milliseconds>{};
+    m_dlg->m_btnPlayNice->setChecked(playNice);
     QVERIFY(ShowOnScreen(*m_dlg));
     QCoreApplication::processEvents();
+    pauses.clear();
     const std::vector<Particle> expected = SteppedOnce(m_dlg->m_particles);
     SendPaint(m_dlg.get());
     // Showing the new picture must not come back as another frame.
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     QVERIFY(SameBits(Snapshot(m_dlg->m_particles), expected));
+    QCOMPARE(pauses, oneFramesPauses);
     // The dialog repainted only beneath a control (a blinking caret) is no frame.
     QPaintEvent beneathEdit(m_dlg->m_editNum->geometry());
     QApplication::sendEvent(m_dlg.get(), &beneathEdit);
     QVERIFY(SameBits(Snapshot(m_dlg->m_particles), expected));
+    QCOMPARE(pauses, oneFramesPauses);
 
+    // Minimised: neither a step nor a pause.
     m_dlg->showMinimized();
     QVERIFY(m_dlg->isMinimized());
+    pauses.clear();
     const std::vector<Particle> before = Snapshot(m_dlg->m_particles);
     SendPaint(m_dlg.get());
     SendPaint(m_dlg.get());
     QVERIFY(SameBits(Snapshot(m_dlg->m_particles), before));
+    QVERIFY(pauses.empty());
     m_dlg->showNormal();
+    QCoreApplication::processEvents();
+    pauses.clear();
     SendPaint(m_dlg.get());
     QVERIFY(!SameBits(Snapshot(m_dlg->m_particles), before));
+    QCOMPARE(pauses, oneFramesPauses);
 }
 
 void TestSwarmDlg::workedExampleAndHighlightInBackBuffer()
@@ -399,34 +441,103 @@ void TestSwarmDlg::resizeRebuildsBufferAndMovesControls()
     SendPaint(m_dlg.get());
     const QSize client = m_dlg->m_canvas->ClientSize();
     QCOMPARE(m_dlg->m_backBuffer.size(), client);
-    const QRect num = m_dlg->m_editNum->geometry();
-    const QRect toggle = m_dlg->m_btnPlayNice->geometry();
+    // Every control of the column on the right, each at its own place.
+    std::vector<std::pair<QWidget*, QRect>> column;
+    for (const DialogItem& item : kSwarmDialogItems)
+        if (item.id != IDC_CANVAS)
+            column.emplace_back(GetDlgItem(m_dlg.get(), item.id), GetDlgItem(m_dlg.get(), item.id)->geometry());
+    QCOMPARE(column.size(), size_t(13));
 
     m_dlg->resize(m_dlg->size() + QSize(40, 30));
     QTRY_COMPARE(m_dlg->m_canvas->ClientSize(), client + QSize(40, 30));
     QVERIFY(m_dlg->m_bResized);
-    QCOMPARE(m_dlg->m_editNum->geometry(), num.translated(40, 0));
-    QCOMPARE(m_dlg->m_btnPlayNice->geometry(), toggle.translated(40, 0));
+    for (const auto& [control, place] : column)
+        QVERIFY2(control->geometry() == place.translated(40, 0), qPrintable(control->objectName()));
     SendPaint(m_dlg.get());
     QCOMPARE(m_dlg->m_backBuffer.size(), client + QSize(40, 30));
     QVERIFY(!m_dlg->m_bResized);
 
     m_dlg->resize(m_dlg->size() - QSize(40, 30));
     QTRY_COMPARE(m_dlg->m_canvas->ClientSize(), client);
-    QCOMPARE(m_dlg->m_editNum->geometry(), num);
+    for (const auto& [control, place] : column)
+        QVERIFY2(control->geometry() == place, qPrintable(control->objectName()));
 }
 
-void TestSwarmDlg::enterKeepsWindowAndEscapeHidesIt()
+void TestSwarmDlg::textsFitTheirControlsAndNoControlsOverlap()
 {
+    // At the start size, with every preset's texts in the boxes.
     QVERIFY(ShowOnScreen(*m_dlg));
+    std::vector<QWidget*> controls;
+    for (const DialogItem& item : kSwarmDialogItems)
+        controls.push_back(GetDlgItem(m_dlg.get(), item.id));
+    for (int preset = 0; preset < kPresetCount; ++preset) {
+        for (QWidget* control : controls)
+            QVERIFY2(TextFits(control), qPrintable(QStringLiteral("%1 in preset %2").arg(control->objectName()).arg(preset)));
+        Button(IDC_PRESET_NEXT)->click();
+    }
+    for (size_t i = 0; i < controls.size(); ++i)
+        for (size_t j = i + 1; j < controls.size(); ++j)
+            QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
+                     qPrintable(controls[i]->objectName() + QStringLiteral(" overlaps ") + controls[j]->objectName()));
+}
+
+void TestSwarmDlg::enterClicksOnlyTheFocusedPushButton_data()
+{
+    QTest::addColumn<int>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("preset");  // after the key
+    QTest::addColumn<bool>("toggled"); // Play Nice changed
+    QTest::addColumn<bool>("about");   // the About box opened
+    QTest::addColumn<bool>("visible"); // the window is still there
+    const int keypad = Qt::KeypadModifier;
+    QTest::newRow("Return on <--") << IDC_PRESET_PREV << int(Qt::Key_Return) << 0 << 4 << false << false << true;
+    QTest::newRow("Return on -->") << IDC_PRESET_NEXT << int(Qt::Key_Return) << 0 << 1 << false << false << true;
+    QTest::newRow("keypad Enter on -->") << IDC_PRESET_NEXT << int(Qt::Key_Enter) << keypad << 1 << false << false
+                                         << true;
+    QTest::newRow("Ctrl+Return on -->") << IDC_PRESET_NEXT << int(Qt::Key_Return) << int(Qt::ControlModifier) << 0
+                                        << false << false << true;
+    QTest::newRow("Return on the credit") << IDC_CREDIT << int(Qt::Key_Return) << 0 << 0 << false << true << true;
+    QTest::newRow("Return on Play Nice") << IDC_PLAY_NICE << int(Qt::Key_Return) << 0 << 0 << false << false << true;
+    QTest::newRow("Space on Play Nice") << IDC_PLAY_NICE << int(Qt::Key_Space) << 0 << 0 << true << false << true;
+    QTest::newRow("Return in Num") << IDC_NUM << int(Qt::Key_Return) << 0 << 0 << false << false << true;
+    QTest::newRow("keypad Enter in Friction") << IDC_FRICTION << int(Qt::Key_Enter) << keypad << 0 << false << false
+                                              << true;
+    QTest::newRow("Escape on -->") << IDC_PRESET_NEXT << int(Qt::Key_Escape) << 0 << 0 << false << false << false;
+    QTest::newRow("Escape in Num") << IDC_NUM << int(Qt::Key_Escape) << 0 << 0 << false << false << false;
+}
+
+void TestSwarmDlg::enterClicksOnlyTheFocusedPushButton()
+{
+    QFETCH(int, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, preset);
+    QFETCH(bool, toggled);
+    QFETCH(bool, about);
+    QFETCH(bool, visible);
+    QVERIFY(ShowOnScreen(*m_dlg));
+    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+    GetDlgItem(m_dlg.get(), focus)->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), GetDlgItem(m_dlg.get(), focus));
     const bool playNice = m_dlg->m_btnPlayNice->isChecked();
-    QTest::keyClick(m_dlg->m_editNum, Qt::Key_Return);
-    QTest::keyClick(Edit(IDC_FRICTION), Qt::Key_Enter);
-    QVERIFY(m_dlg->isVisible());
-    QCOMPARE(m_dlg->m_btnPlayNice->isChecked(), playNice);
-    QCOMPARE(m_dlg->m_nPreset, 0);
-    QTest::keyClick(m_dlg->m_editNum, Qt::Key_Escape);
-    QVERIFY(!m_dlg->isVisible());
+
+    bool gaveUp = false, aboutOpened = false;
+    if (about)
+        WhenShown([] { return QApplication::activeModalWidget(); }, [&](QWidget* box) {
+            aboutOpened = dynamic_cast<CAboutDlg*>(box) != nullptr;
+            box->close();
+        }, &gaveUp);
+    QTest::keyClick(Window(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+
+    QVERIFY(!gaveUp);
+    QCOMPARE(aboutOpened, about);
+    QCOMPARE(m_dlg->m_nPreset, preset);
+    QCOMPARE(m_dlg->m_btnPlayNice->isChecked(), playNice != toggled);
+    QCOMPARE(m_dlg->isVisible(), visible);
+    // Enter makes no button the default, wherever the focus is.
+    for (const QPushButton* button : m_dlg->findChildren<QPushButton*>())
+        QVERIFY2(!button->isDefault(), qPrintable(button->objectName()));
 }
 
 void TestSwarmDlg::pointerMapsThroughTheCanvasAndGrabsTheLowestIndexInRange()
