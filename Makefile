@@ -2,7 +2,7 @@
 # Both install the Debian packages that are missing (with sudo when not root),
 # configure with CMake and build into build/.
 
-PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev locales
+PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev nlohmann-json3-dev locales
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 

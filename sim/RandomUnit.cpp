@@ -27,6 +27,11 @@ std::uint32_t PortableRandState()
     return g_next;
 }
 
+void SetPortableRandState(std::uint32_t state)
+{
+    g_next = state;
+}
+
 double RandomUnit()
 {
     // The reduction modulo 33333 never changes a value below 32768; it is kept

@@ -10,8 +10,10 @@ int PortableRand();
 // Puts the generator back to its start state. Only tests do this; the program never does.
 void PortableRandRestart();
 
-// The generator's state, for tests that check what a call consumed.
+// The generator's state, for tests that check what a call consumed and for
+// snapshots, which put it back with SetPortableRandState to continue the sequence.
 std::uint32_t PortableRandState();
+void SetPortableRandState(std::uint32_t state);
 
 // One uniform draw: the next generator value times the single-precision value
 // nearest 1/33333, formed in double. Results run from 0 up to about 0.9830198.

@@ -1,13 +1,13 @@
 #include "CSwarmDlg.h"
 
 #include "CAboutDlg.h"
-#include "CanvasMapping.h"
 #include "DialogTemplate.h"
 #include "DragRule.h"
 #include "EnterOnButton.h"
 #include "PointerMath.h"
 #include "SwarmCanvas.h"
 #include "SwarmParams.h"
+#include "SwarmRenderer.h"
 #include "TemplateBuilder.h"
 #include "WindowMenu.h"
 
@@ -28,8 +28,6 @@
 #include <thread>
 
 namespace {
-
-const QColor kLightGrey(192, 192, 192);
 
 // Anchors of the controls: the canvas stretches, the column on the right follows
 // the right edge.
@@ -303,31 +301,7 @@ void CSwarmDlg::Render()
         return;
     }
 
-    QPainter painter(&m_backBuffer);
-    painter.setBrush(kLightGrey);
-    painter.setPen(Qt::black);
-    painter.drawRect(0, 0, w0 - 1, h0 - 1);
-
-    const int dot = m_nDotSize;
-    const float sx = CanvasScale(client.width(), dot);
-    const float sy = CanvasScale(client.height(), dot);
-    const QRect visible(0, 0, w0, h0);
-    const Particle* particles = m_particles.m_pCur;
-    for (int i = 0; i < m_particles.m_nCount; ++i) {
-        if (i == m_nHover || i == m_nDrag) {
-            painter.setBrush(kLightGrey);
-            painter.setPen(Qt::white);
-        } else {
-            painter.setBrush(Qt::white);
-            painter.setPen(Qt::black);
-        }
-        const DiscPixel corner = DiscCorner(particles[i].x, particles[i].y, sx, sy);
-        // A disc covers dot by dot pixels; with its outline, the painter's box is one less.
-        const QRect box(corner.x, corner.y, dot, dot);
-        if (box.intersects(visible))
-            painter.drawEllipse(QRect(corner.x, corner.y, dot - 1, dot - 1));
-    }
-    painter.end();
+    RenderSwarm(m_backBuffer, m_particles.m_pCur, m_particles.m_nCount, m_nHover, m_nDrag, m_nDotSize);
     m_canvas->ShowBuffer(&m_backBuffer);
 }
 

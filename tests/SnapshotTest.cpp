@@ -1,0 +1,357 @@
+#include "ParticleSystem.h"
+#include "RandomUnit.h"
+#include "Snapshot.h"
+#include "SnapshotFile.h"
+#include "SnapshotState.h"
+#include "SwarmParams.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <string>
+#include <vector>
+
+static_assert(kSnapshotPresetCount == kPresetCount, "a snapshot holds any preset the window has");
+
+namespace {
+
+std::uint32_t Bits(float value)
+{
+    return std::bit_cast<std::uint32_t>(value);
+}
+
+const std::string kGood = R"({
+  "format": "driftmote-snapshot",
+  "version": 1,
+  "texts": {"num": "2", "attraction": ".1", "repulsion": "0", "friction": "x"},
+  "preset": 3,
+  "random_state": 7,
+  "count": 2,
+  "particles": [
+    [1.5, 2.5, 0.0, -0.0, 0.0],
+    [3.0, null, "inf", "-inf", 1e-45]
+  ]
+})";
+
+// The good document with its first `from` replaced by `to`.
+std::string GoodWith(const std::string& from, const std::string& to)
+{
+    std::string text = kGood;
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+Snapshot Sentinel()
+{
+    Snapshot s;
+    s.texts[kTextNum] = "sentinel";
+    s.preset = 2;
+    s.randomState = 99;
+    s.particles = {{9.0f, 8.0f, 7.0f, 6.0f, 5.0f}};
+    return s;
+}
+
+void ExpectSame(const Snapshot& a, const Snapshot& b)
+{
+    for (int t = 0; t < kSnapshotTextCount; ++t)
+        EXPECT_EQ(a.texts[t], b.texts[t]);
+    EXPECT_EQ(a.preset, b.preset);
+    EXPECT_EQ(a.randomState, b.randomState);
+    ASSERT_EQ(a.particles.size(), b.particles.size());
+    for (std::size_t i = 0; i < a.particles.size(); ++i) {
+        const Particle& p = a.particles[i];
+        const Particle& q = b.particles[i];
+        const float pv[] = {p.x, p.y, p.vx, p.vy, p.reserved};
+        const float qv[] = {q.x, q.y, q.vx, q.vy, q.reserved};
+        for (int k = 0; k < 5; ++k) {
+            if (std::isnan(pv[k]))
+                EXPECT_TRUE(std::isnan(qv[k])) << "particle " << i << " value " << k;
+            else
+                EXPECT_EQ(Bits(pv[k]), Bits(qv[k])) << "particle " << i << " value " << k;
+        }
+    }
+}
+
+TEST(SnapshotRead, TheGoodDocumentReads)
+{
+    Snapshot s;
+    std::string error;
+    ASSERT_TRUE(ReadSnapshot(kGood, s, error)) << error;
+    EXPECT_EQ(s.texts[kTextFriction], "x");
+    EXPECT_EQ(s.preset, 3);
+    EXPECT_EQ(s.randomState, 7u);
+    ASSERT_EQ(s.particles.size(), 2u);
+    EXPECT_EQ(Bits(s.particles[0].vy), 0x80000000u);
+    EXPECT_TRUE(std::isnan(s.particles[1].y));
+    EXPECT_EQ(s.particles[1].vx, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(s.particles[1].vy, -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(Bits(s.particles[1].reserved), 1u);
+}
+
+struct BadSnapshot {
+    const char* what;
+    std::string text;
+    const char* message; // a part of the message that says what is wrong
+};
+
+TEST(SnapshotRead, BadDocumentsAreRefusedWithTheirReasonAndChangeNothing)
+{
+    const BadSnapshot cases[] = {
+        {"empty", "", "not valid JSON"},
+        {"not JSON", "driftmote", "not valid JSON"},
+        {"cut short", kGood.substr(0, kGood.size() / 2), "not valid JSON"},
+        {"text after the object", kGood + "x", "not valid JSON"},
+        {"not an object", "[1, 2]", "not a JSON object"},
+        {"deeply nested", std::string(100000, '['), "not a JSON object"},
+        {"another format", GoodWith("driftmote-snapshot", "other"), "the format is \"other\""},
+        {"newer version", GoodWith("\"version\": 1", "\"version\": 2"), "version 2 is newer"},
+        {"version zero", GoodWith("\"version\": 1", "\"version\": 0"), "version 0 is unknown"},
+        {"version as text", GoodWith("\"version\": 1", "\"version\": \"1\""), "\"version\" is a string"},
+        {"missing field", GoodWith("\"random_state\": 7,", ""), "\"random_state\" is missing"},
+        {"unknown field", GoodWith("\"preset\"", "\"seed\": 1, \"preset\""), "unknown field \"seed\""},
+        {"repeated field", GoodWith("\"preset\": 3", "\"preset\": 3, \"preset\": 1"), "\"preset\" appears twice"},
+        {"preset as float", GoodWith("\"preset\": 3", "\"preset\": 3.0"), "\"preset\" is a number with"},
+        {"preset out of range", GoodWith("\"preset\": 3", "\"preset\": 5"), "preset 5 is not one of 0 to 4"},
+        {"negative generator state", GoodWith("\"random_state\": 7", "\"random_state\": -1"), "\"random_state\""},
+        {"generator state too wide", GoodWith("\"random_state\": 7", "\"random_state\": 4294967296"),
+         "above 4294967295"},
+        {"text missing", GoodWith(", \"friction\": \"x\"", ""), "text \"friction\" is missing"},
+        {"text as number", GoodWith("\"num\": \"2\"", "\"num\": 2"), "text \"num\" is an integer"},
+        {"texts as array", GoodWith("\"texts\": {", "\"texts\": [1], \"t\": {"), "\"texts\" is an array"},
+        {"count above the limit", GoodWith("\"count\": 2", "\"count\": 107374183"), "above the limit"},
+        {"negative count", GoodWith("\"count\": 2", "\"count\": -2"), "count -2 is negative"},
+        {"count larger than the array", GoodWith("\"count\": 2", "\"count\": 3"), "count is 3 but there are 2"},
+        {"count smaller than the array", GoodWith("\"count\": 2", "\"count\": 1"), "count is 1 but there are 2"},
+        {"particles as object", GoodWith("\"particles\": [", "\"particles\": {}, \"x\": ["), "\"particles\" is an object"},
+        {"particle not an array", GoodWith("[1.5, 2.5, 0.0, -0.0, 0.0]", "1.5"), "particle 0 is a number with"},
+        {"four values", GoodWith("[1.5, 2.5, 0.0, -0.0, 0.0]", "[1.5, 2.5, 0.0, -0.0]"), "has 4 values instead of 5"},
+        {"six values", GoodWith("[1.5, 2.5, 0.0, -0.0, 0.0]", "[1, 2, 3, 4, 5, 6]"), "has more than 5 values"},
+        {"value as text", GoodWith("\"inf\"", "\"1\""), "particle 1 holds the string \"1\""},
+        {"value as boolean", GoodWith("2.5", "true"), "particle 0 holds a boolean"},
+        {"nested value", GoodWith("2.5", "[[2.5]]"), "particle 0 holds an array"},
+        {"value beyond the float range", GoodWith("2.5", "1e39"), "1e39, which is outside the float range"},
+        {"value below the float range", GoodWith("2.5", "1e-50"), "outside the float range"},
+    };
+    for (const BadSnapshot& c : cases) {
+        SCOPED_TRACE(c.what);
+        Snapshot out = Sentinel();
+        std::string error;
+        EXPECT_FALSE(ReadSnapshot(c.text, out, error));
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        ExpectSame(out, Sentinel());
+    }
+}
+
+TEST(SnapshotRead, EveryWrittenFloatReadsBackToItsBits)
+{
+    // Every 65521st bit pattern (a prime step reaches all exponents and many
+    // mantissas), plus the values whose text is the hardest to get right.
+    std::vector<float> values = {-0.0f, 0.0f, std::numeric_limits<float>::denorm_min(),
+                                 -std::numeric_limits<float>::denorm_min(), std::numeric_limits<float>::min(),
+                                 std::numeric_limits<float>::min() / 3, std::numeric_limits<float>::max(),
+                                 -std::numeric_limits<float>::max(), std::numeric_limits<float>::infinity(),
+                                 -std::numeric_limits<float>::infinity(), 0.1f, 1.0f / 3, 16777217.0f};
+    for (std::uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 65521)
+        values.push_back(std::bit_cast<float>(static_cast<std::uint32_t>(bits)));
+    Snapshot written;
+    written.texts[kTextNum] = "\"quoted\\\" \xC3\xA9 \t tab";
+    written.texts[kTextFriction] = std::string("nul\0byte", 8);
+    written.preset = 4;
+    written.randomState = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        written.particles.push_back({values[i], values[(i + 1) % values.size()], values[(i + 2) % values.size()],
+                                     values[(i + 3) % values.size()], values[(i + 4) % values.size()]});
+    const std::string text = WriteSnapshot(written);
+    Snapshot read;
+    std::string error;
+    ASSERT_TRUE(ReadSnapshot(text, read, error)) << error;
+    ExpectSame(written, read);
+    EXPECT_EQ(WriteSnapshot(read), text);
+}
+
+TEST(SnapshotWrite, FloatsAreShortAndNaNIsNull)
+{
+    Snapshot s;
+    s.particles = {{0.1f, -0.0f, std::numeric_limits<float>::quiet_NaN(), 5.0f, 1e-45f}};
+    const std::string text = WriteSnapshot(s);
+    EXPECT_NE(text.find("[0.1, -0.0, null, 5.0, 1e-45]"), std::string::npos) << text;
+}
+
+TEST(SnapshotLimits, TheCountLimitIsTheStoresOwn)
+{
+    ParticleSystem particles;
+    EXPECT_FALSE(particles.SetCount(kMaxSnapshotCount + 1));
+}
+
+// The window's start, a run, then a preset that the texts bring in.
+void StartAndRun(ParticleSystem& particles, int preset, int frames)
+{
+    PortableRandRestart();
+    const PresetTexts& row = PresetRow(preset);
+    ASSERT_TRUE(ResizeAndScatter(particles, CountFromText(row.num)));
+    particles.m_fAttraction = CoefficientFromText(row.attraction);
+    particles.m_fRepulsion = CoefficientFromText(row.repulsion);
+    particles.m_fFriction = CoefficientFromText(row.friction);
+    for (int frame = 0; frame < frames; ++frame)
+        particles.Step();
+}
+
+// More frames, a rescatter of a new preset (which draws from the generator), more frames.
+void Continue(ParticleSystem& particles)
+{
+    for (int frame = 0; frame < 40; ++frame)
+        particles.Step();
+    const PresetTexts& row = PresetRow(1);
+    ASSERT_TRUE(ResizeAndScatter(particles, CountFromText(row.num)));
+    particles.m_fAttraction = CoefficientFromText(row.attraction);
+    particles.m_fRepulsion = CoefficientFromText(row.repulsion);
+    particles.m_fFriction = CoefficientFromText(row.friction);
+    for (int frame = 0; frame < 40; ++frame)
+        particles.Step();
+}
+
+std::vector<std::uint32_t> StateBits(const ParticleSystem& particles)
+{
+    std::vector<std::uint32_t> bits;
+    for (int i = 0; i < particles.m_nCount; ++i) {
+        const Particle& p = particles.m_pCur[i];
+        for (float value : {p.x, p.y, p.vx, p.vy})
+            bits.push_back(Bits(value));
+    }
+    bits.push_back(PortableRandState());
+    return bits;
+}
+
+TEST(SnapshotState, ASavedRunContinuesBitForBit)
+{
+    struct Case {
+        const char* what;
+        int preset;
+        bool nanVelocities;
+    };
+    const Case cases[] = {{"start preset", 0, false}, {"preset 2", 2, false}, {"NaN velocities", 3, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ParticleSystem original;
+        StartAndRun(original, c.preset, 60);
+        if (c.nanVelocities) {
+            original.m_pCur[1].vx = -std::numeric_limits<float>::quiet_NaN(); // as arithmetic makes it
+            original.m_pCur[5].vy = std::numeric_limits<float>::quiet_NaN();
+        }
+        Snapshot saved;
+        const PresetTexts& row = PresetRow(c.preset);
+        saved.texts[kTextNum] = row.num;
+        saved.texts[kTextAttraction] = row.attraction;
+        saved.texts[kTextRepulsion] = row.repulsion;
+        saved.texts[kTextFriction] = row.friction;
+        saved.preset = c.preset;
+        CaptureParticles(original, saved);
+        const std::string text = WriteSnapshot(saved);
+
+        Continue(original);
+        const std::vector<std::uint32_t> expected = StateBits(original);
+
+        // Another state entirely, and a generator elsewhere, before the load.
+        ParticleSystem loaded;
+        StartAndRun(loaded, 4, 5);
+        SetPortableRandState(12345);
+        Snapshot read;
+        std::string error;
+        ASSERT_TRUE(ReadSnapshot(text, read, error)) << error;
+        ASSERT_TRUE(ApplyParticles(read, loaded));
+        loaded.m_fAttraction = CoefficientFromText(read.texts[kTextAttraction]);
+        loaded.m_fRepulsion = CoefficientFromText(read.texts[kTextRepulsion]);
+        loaded.m_fFriction = CoefficientFromText(read.texts[kTextFriction]);
+        Continue(loaded);
+        EXPECT_EQ(StateBits(loaded), expected);
+    }
+}
+
+TEST(SnapshotState, AnEmptyStoreSavesAndLoads)
+{
+    ParticleSystem empty;
+    Snapshot saved;
+    CaptureParticles(empty, saved);
+    ParticleSystem loaded;
+    ASSERT_TRUE(loaded.SetCount(4));
+    ASSERT_TRUE(ApplyParticles(saved, loaded));
+    EXPECT_EQ(loaded.m_nCount, 0);
+}
+
+class SnapshotFiles : public ::testing::Test {
+protected:
+    std::filesystem::path m_dir;
+    void SetUp() override
+    {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("driftmote-snapshot-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    std::string Path(const char* name) const { return (m_dir / name).string(); }
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(SnapshotFiles, SavedFilesLoadAndFailedSavesKeepThePreviousFile)
+{
+    std::string error;
+    ASSERT_TRUE(SaveFileAtomically(Path("a.driftmote"), kGood, error)) << error;
+    ASSERT_TRUE(SaveFileAtomically(Path("a.driftmote"), kGood, error)) << error; // over an existing file
+    Snapshot s;
+    ASSERT_TRUE(LoadSnapshotFile(Path("a.driftmote"), s, error)) << error;
+    EXPECT_EQ(s.randomState, 7u);
+
+    // A save whose rename cannot happen leaves the folder as it was.
+    std::filesystem::create_directory(m_dir / "dir.driftmote");
+    std::filesystem::create_directory(m_dir / "dir.driftmote" / "inside");
+    EXPECT_FALSE(SaveFileAtomically(Path("dir.driftmote"), kGood, error));
+    EXPECT_NE(error.find(Path("dir.driftmote")), std::string::npos) << error;
+    EXPECT_FALSE(SaveFileAtomically(Path("missing/b.driftmote"), kGood, error));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.driftmote", "dir.driftmote"}));
+}
+
+TEST_F(SnapshotFiles, BadFilesAreRefusedWithTheirName)
+{
+    std::ofstream(Path("bad.driftmote")) << GoodWith("\"version\": 1", "\"version\": 9");
+    std::filesystem::create_directory(m_dir / "folder.driftmote");
+    // A sparse file one byte over the limit: refused by its size, never read.
+    { std::ofstream(Path("huge.driftmote")); }
+    std::filesystem::resize_file(m_dir / "huge.driftmote", kMaxSnapshotBytes + 1);
+    const struct {
+        const char* name;
+        const char* message;
+    } cases[] = {
+        {"bad.driftmote", "version 9 is newer"},
+        {"folder.driftmote", "not a regular file"},
+        {"huge.driftmote", "larger than a snapshot can be"},
+        {"absent.driftmote", "No such file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Snapshot out = Sentinel();
+        std::string error;
+        EXPECT_FALSE(LoadSnapshotFile(Path(c.name), out, error));
+        EXPECT_EQ(error.rfind(Path(c.name) + ": ", 0), 0u) << error;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        ExpectSame(out, Sentinel());
+    }
+}
+
+} // namespace
