@@ -2,6 +2,7 @@
 
 #include "DialogTemplate.h"
 #include "TemplateBuilder.h"
+#include "VersionBlock.h"
 
 #include <QPushButton>
 
@@ -11,4 +12,7 @@ CAboutDlg::CAboutDlg(QWidget* owner)
     BuildDialog(*this, kAboutBox);
     // "Rad" is the default button; Escape and the close box end the box too.
     connect(qobject_cast<QPushButton*>(GetDlgItem(this, IDOK)), &QPushButton::clicked, this, &QDialog::accept);
+    // The credit line names the author; pointing at it tells the licence.
+    if (auto* credit = findChild<QWidget*>(QStringLiteral("IDC_CREDIT_LINE")))
+        credit->setToolTip(QString::fromUtf8(kLegalNotice));
 }
