@@ -1,6 +1,7 @@
 #include "FastStep.h"
 #include "RandomUnit.h"
 #include "SimCli.h"
+#include "Version.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ TEST(SimCli, CountWithoutRoomFailsTheRunNamingTheCount)
 TEST(SimCli, HelpAndVersionEndTheRunAtOnce)
 {
     EXPECT_EQ(RunTool({"--frames", "3", "-h"}).out.rfind("Usage: driftmote-sim", 0), 0u);
-    EXPECT_EQ(RunTool({"--version", "--bogus"}).out, "driftmote-sim 1.0.0.1\n");
+    EXPECT_EQ(RunTool({"--version", "--bogus"}).out, std::string("driftmote-sim ") + DRIFTMOTE_VERSION_STRING + "\n");
 }
 
 // The frames of a CSV state table, from the rows of particle 0.
