@@ -76,6 +76,8 @@ StepKernel BestKernel()
     return StepKernel::Plain;
 }
 
+const char* g_programName = "driftmote";
+
 // The start-up choice: the environment's, if it names a kernel this CPU runs.
 StepKernel KernelFromEnvironment()
 {
@@ -87,13 +89,13 @@ StepKernel KernelFromEnvironment()
         if (std::strcmp(name, KernelName(k)) == 0) {
             if (KernelSupported(k))
                 return k;
-            std::fprintf(stderr, "driftmote: DRIFTMOTE_KERNEL=%s: this CPU cannot run that kernel; using %s\n",
-                         name, KernelName(best));
+            std::fprintf(stderr, "%s: DRIFTMOTE_KERNEL=%s: this CPU cannot run that kernel; using %s\n",
+                         g_programName, name, KernelName(best));
             return best;
         }
     }
-    std::fprintf(stderr, "driftmote: DRIFTMOTE_KERNEL=%s is not one of plain, avx2, avx512; using %s\n", name,
-                 KernelName(best));
+    std::fprintf(stderr, "%s: DRIFTMOTE_KERNEL=%s is not one of plain, avx2, avx512; using %s\n",
+                 g_programName, name, KernelName(best));
     return best;
 }
 
@@ -131,10 +133,14 @@ void FinishParticles(void* context, int first, int end)
 void RunRows(void* context, int)
 {
     const Context& c = *static_cast<const Context*>(context);
+#if DRIFTMOTE_X86_KERNELS
     if (c.kernel == StepKernel::Avx512)
         PairSumRowsAvx512(c.job);
     else
         PairSumRowsAvx2(c.job);
+#else
+    (void)c; // never reached: no vector kernel is ever supported here
+#endif
 }
 
 std::size_t Aligned(std::size_t bytes)
@@ -173,6 +179,7 @@ const char* KernelName(StepKernel kernel)
 
 bool KernelSupported(StepKernel kernel)
 {
+#if DRIFTMOTE_X86_KERNELS
     __builtin_cpu_init();
     switch (kernel) {
     case StepKernel::Avx2:
@@ -184,6 +191,15 @@ bool KernelSupported(StepKernel kernel)
         break;
     }
     return true;
+#else
+    // Without the x86-64 kernels only the plain step exists.
+    return kernel == StepKernel::Plain;
+#endif
+}
+
+void SetSimProgramName(const char* name)
+{
+    g_programName = name;
 }
 
 StepKernel ActiveStepKernel()

@@ -24,6 +24,10 @@ bool KernelSupported(StepKernel kernel);
 StepKernel ActiveStepKernel();
 const char* ActiveKernelName();
 
+// The program name that complaint starts with: "driftmote" unless the program
+// sets its own before the kernel is first chosen. `name` must outlive the run.
+void SetSimProgramName(const char* name);
+
 // Makes Step use `kernel`. Returns false and changes nothing when the CPU cannot
 // run it.
 bool SetStepKernel(StepKernel kernel);
