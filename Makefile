@@ -3,10 +3,14 @@
 # configure with CMake and build into build/.
 
 PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev locales
+# For `make cross-check` only: the arm64 C++ libraries, a compiler for them (clang;
+# Debian's g++-aarch64-linux-gnu is used instead when installed, but it cannot sit
+# beside g++-multilib) and the emulator.
+CROSS_PACKAGES := cmake make file libgtest-dev clang binutils-aarch64-linux-gnu libstdc++-12-dev-arm64-cross qemu-user
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test sanitize bench clean
+.PHONY: all deps build run test sanitize bench cross-check clean
 
 all: build
 
@@ -41,5 +45,11 @@ sanitize: deps
 bench: build
 	./build/driftmote-bench
 
+# The tool and the simulation tests built for arm64 and run under qemu-aarch64;
+# the tool's output must match every golden trajectory byte for byte.
+cross-check:
+	$(MAKE) --no-print-directory deps PACKAGES="$(CROSS_PACKAGES)"
+	JOBS=$(JOBS) tools/cross-check.sh build-arm64
+
 clean:
-	rm -rf build build-debug build-sanitize
+	rm -rf build build-debug build-sanitize build-arm64 build-clang

@@ -73,6 +73,20 @@ void WorkerPool::Run(int threads, Task task, void* context)
     }
 }
 
+namespace {
+
+// Tells the CPU that this thread spins waiting for another one.
+inline void CpuRelax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
+} // namespace
+
 void WorkerPool::HelperLoop(int thread)
 {
     std::uint64_t seen = 0;
@@ -83,7 +97,7 @@ void WorkerPool::HelperLoop(int thread)
         for (int k = 0; now == seen; ++k) {
             if ((k & 63) == 63 && std::chrono::steady_clock::now() > spinEnd)
                 break;
-            __builtin_ia32_pause();
+            CpuRelax();
             now = m_generation.load(std::memory_order_acquire);
         }
         Task task;
