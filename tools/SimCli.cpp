@@ -296,12 +296,15 @@ void WriteState(std::ostream& out, long long frame, const ParticleSystem& partic
 }
 
 // Flushes what was written since errno was last cleared. Output that cannot be
-// written (a full disk, a closed pipe) is said on `err`, with the system's reason.
-bool Flushed(std::ostream& out, std::ostream& err)
+// written (a full disk, a closed pipe) is said on `err`, with the system's reason,
+// on a line of its own: a progress line shown there is erased first.
+bool Flushed(std::ostream& out, std::ostream& err, ProgressDisplay* progress = nullptr)
 {
     if (out.flush())
         return true;
     const int error = errno;
+    if (progress != nullptr)
+        progress->Erase();
     err << kProgram << ": cannot write the output: " << (error != 0 ? std::strerror(error) : "write error") << '\n';
     return false;
 }
@@ -364,10 +367,8 @@ int RunFrames(ParticleSystem& particles, const Options& options, std::ostream& o
             WriteState(out, frame, particles, options.jsonl);
             if (next != listed.end())
                 ++next;
-            if (!Flushed(out, terminal.err)) {
-                progress.Erase();
+            if (!Flushed(out, terminal.err, &progress))
                 return 1;
-            }
         }
         if (frame == options.frames)
             break;
