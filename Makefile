@@ -6,11 +6,15 @@ PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev nlohmann-j
 # Only for `make package` and `make icons`.
 PACKAGE_PACKAGES := dpkg-dev file lintian
 ICON_PACKAGES := python3 librsvg2-bin
+# For `make cross-check` only: the arm64 C++ libraries, a compiler for them (clang;
+# Debian's g++-aarch64-linux-gnu is used instead when installed, but it cannot sit
+# beside g++-multilib) and the emulator.
+CROSS_PACKAGES := cmake make file libgtest-dev clang binutils-aarch64-linux-gnu libstdc++-12-dev-arm64-cross qemu-user
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test sanitize bench package icons clean
+.PHONY: all deps build run test sanitize bench package icons cross-check clean
 
 all: build
 
@@ -74,5 +78,11 @@ icons:
 	$(call install-missing,$(ICON_PACKAGES))
 	python3 tools/make-icon.py
 
+# The tool and the simulation tests built for arm64 and run under qemu-aarch64;
+# the tool's output must match every golden trajectory byte for byte.
+cross-check:
+	$(MAKE) --no-print-directory deps PACKAGES="$(CROSS_PACKAGES)"
+	JOBS=$(JOBS) tools/cross-check.sh build-arm64
+
 clean:
-	rm -rf build build-debug build-sanitize
+	rm -rf build build-debug build-sanitize build-arm64 build-clang
