@@ -6,10 +6,9 @@ PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev nlohmann-j
 # Only for `make package` and `make icons`.
 PACKAGE_PACKAGES := dpkg-dev file lintian
 ICON_PACKAGES := python3 librsvg2-bin
-# For `make cross-check` only: the arm64 C++ libraries, a compiler for them (clang;
-# Debian's g++-aarch64-linux-gnu is used instead when installed, but it cannot sit
-# beside g++-multilib) and the emulator.
-CROSS_PACKAGES := cmake make file libgtest-dev clang binutils-aarch64-linux-gnu libstdc++-12-dev-arm64-cross qemu-user
+# For `make cross-check` only: Debian's arm64 cross compiler (which brings the arm64
+# C++ libraries) and the emulator; GoogleTest is built from libgtest-dev's sources.
+CROSS_PACKAGES := cmake make file libgtest-dev g++-aarch64-linux-gnu qemu-user
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory

@@ -28,3 +28,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Used by CTest and by the discovery of the GoogleTest cases to run target programs.
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64;-L;/usr/aarch64-linux-gnu)
+set(nlohmann_json_DIR /usr/share/cmake/nlohmann_json CACHE PATH "header-only, the same for every target")
