@@ -84,7 +84,7 @@ for _ in $(seq 100); do
 done
 
 mkdir -m 700 "$work/runtime"
-XDG_RUNTIME_DIR=$work/runtime "$app_path" 2>"$work/stderr" &
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime "$app_path" 2>"$work/stderr" &
 app=$!
 win=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$app" --name '^Driftmote$' 2>/dev/null | head -n 1)
 [[ -n $win ]] || fail "the window did not appear"
