@@ -8,14 +8,15 @@
 #
 # It fails when the program dies, writes anything unexpected on stderr, does not
 # exit with 0 within 2 s of the Escape, or when its resident memory grows by more
-# than 10 % over the second half of the run. That half starts with the run's last
-# large resize (to 2500x2000); no later resize makes the window larger.
+# than 10 % over the second half of the run. The memory is read with the window
+# resized to 2500x2000 at the start of that half and again at its end; no resize
+# in between makes it larger (and it is not maximised then).
 #
 #   tools/soak.sh SECONDS [SEED]
 #
 # The random choices come from bash's $RANDOM seeded with SEED (printed at the
-# start), so a failing run can be replayed. Needs Xvfb, openbox and xdotool (and
-# imagemagick for SOAK_SHOTS); builds nothing: run `make` first.
+# start), so a failing run can be replayed. Needs Xvfb, openbox, xdotool and xprop
+# (and imagemagick for SOAK_SHOTS); builds nothing: run `make` first.
 # DRIFTMOTE=path runs another build of the window; SOAK_SHOTS=dir saves a picture
 # of the screen after every action, to check where the clicks land; SOAK_TRACE=1
 # prints every action and its time.
@@ -34,7 +35,7 @@ if [[ ! -x $app_path ]]; then
   echo "soak: $app_path not found; build it first (make build)" >&2
   exit 2
 fi
-for tool in Xvfb openbox xdotool; do
+for tool in Xvfb openbox xdotool xprop; do
   command -v "$tool" >/dev/null || { echo "soak: $tool is missing (make soak installs it)" >&2; exit 2; }
 done
 echo "soak: $duration s, seed $seed (replay: tools/soak.sh $duration $seed)"
@@ -421,6 +422,18 @@ rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$app/status" 2>/dev/null; }
 ( while kill -0 "$app" 2>/dev/null; do echo "$(date +%s) $(rss)" >>"$work/rss"; sleep 1; done ) &
 sampler=$!
 
+# The resident memory with the window at the largest size, not maximised.
+largest_rss() {
+  if xprop -id "$win" _NET_WM_STATE | grep -q MAXIMIZED; then
+    menu_command r
+  fi
+  answer_boxes
+  resize_to 2500 2000
+  front
+  sleep 2
+  rss
+}
+
 start=$(date +%s)
 half=$(( start + duration / 2 ))
 finish=$(( start + duration ))
@@ -431,16 +444,8 @@ declare -A done_count=()
 while (( $(date +%s) < finish )); do
   alive
   if (( ! second_half && $(date +%s) >= half )); then
-    # The last large resize: back from maximised, then to the largest size.
     second_half=1
-    if xprop -id "$win" _NET_WM_STATE | grep -q MAXIMIZED; then
-      menu_command r
-    fi
-    answer_boxes
-    resize_to 2500 2000
-    front
-    sleep 2
-    baseline=$(rss)
+    baseline=$(largest_rss)
     baseline_at=$(date +%s)
     echo "soak: second half from the resize to 2500x2000: RSS $baseline kB"
   fi
@@ -454,7 +459,8 @@ while (( $(date +%s) < finish )); do
   shot "$a"
 done
 alive
-final=$(rss)
+# The same size as at the half, so that the two figures compare like with like.
+final=$(largest_rss)
 for _ in 1 2 3 4 5; do
   front
   [[ $(xdo getactivewindow) == "$win" ]] && break
@@ -480,7 +486,7 @@ echo "soak: large-count answers: $(cat "$work/answers" 2>/dev/null | grep -c yes
 [[ -s $work/other-boxes ]] && echo "soak: other boxes: $(sort "$work/other-boxes" | uniq -c | tr '\n' ' ')"
 peak=$(awk '$2 > m { m = $2 } END { print m + 0 }' "$work/rss")
 late_peak=$(awk -v t="${baseline_at:-0}" '$1 >= t && $2 > m { m = $2 } END { print m + 0 }' "$work/rss")
-echo "soak: RSS peak $peak kB; second half: $baseline kB after the large resize, peak $late_peak kB, $final kB at the end"
+echo "soak: RSS peak $peak kB; second half: $baseline kB at 2500x2000 at its start, peak $late_peak kB, $final kB at 2500x2000 at the end"
 
 (( status == 0 )) || fail "the window exited with status $status"
 # Anything on stderr is unexpected.
