@@ -13,7 +13,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test sanitize bench package icons cross-check clean
+.PHONY: all deps build run test sanitize tsan soak bench package icons cross-check clean
 
 all: build
 
@@ -56,11 +56,26 @@ run: build
 test: build
 	ctest --preset release -j $(JOBS)
 
-# The simulation and the tool under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Everything, the window and its tests included, under AddressSanitizer and
+# UndefinedBehaviorSanitizer; any report fails the test that made it.
 sanitize: deps
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
+
+# The simulation tests (the step kernels and the worker pool with two threads)
+# under ThreadSanitizer.
+TSAN_TARGETS := driftmote_sim_tests driftmote_uicore_tests driftmote-fast-tests
+tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS) --target $(TSAN_TARGETS)
+	ctest --preset tsan -j $(JOBS)
+
+# The window driven by random input on a virtual display (tools/soak.sh).
+SOAK_SECONDS ?= 300
+soak: PACKAGES += xvfb xdotool openbox x11-utils
+soak: build
+	tools/soak.sh $(SOAK_SECONDS) $(SOAK_SEED)
 
 bench: build
 	./build/driftmote-bench
@@ -84,4 +99,4 @@ cross-check:
 	JOBS=$(JOBS) tools/cross-check.sh build-arm64
 
 clean:
-	rm -rf build build-debug build-sanitize build-arm64 build-clang
+	rm -rf build build-debug build-sanitize build-tsan build-arm64 build-clang
