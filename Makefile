@@ -13,7 +13,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test sanitize tsan soak bench package icons cross-check clean
+.PHONY: all deps build run test sanitize tsan soak fuzz bench package icons cross-check clean
 
 all: build
 
@@ -65,7 +65,7 @@ sanitize: deps
 
 # The simulation tests (the step kernels and the worker pool with two threads)
 # under ThreadSanitizer.
-TSAN_TARGETS := driftmote_sim_tests driftmote_uicore_tests driftmote-fast-tests
+TSAN_TARGETS := driftmote-sim-tests driftmote-snapshot-tests driftmote-fast-tests
 tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan -j $(JOBS) --target $(TSAN_TARGETS)
@@ -76,6 +76,26 @@ SOAK_SECONDS ?= 300
 soak: PACKAGES += xvfb xdotool openbox x11-utils
 soak: build
 	tools/soak.sh $(SOAK_SECONDS) $(SOAK_SEED)
+
+# The libFuzzer targets, each for FUZZ_SECONDS from its corpus in tests/fuzz/corpus/.
+# New inputs go to build-fuzz/corpus/, crashes to build-fuzz/crashes/; a crash
+# that shows a fault is mended and its input kept in the repository's corpus.
+FUZZ_PACKAGES := clang libfuzzer-14-dev libclang-rt-14-dev
+FUZZ_TARGETS := texts cli step snapshot
+FUZZ_SECONDS ?= 60
+fuzz: PACKAGES += $(FUZZ_PACKAGES)
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	ctest --preset fuzz
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/corpus/$$t build-fuzz/crashes && \
+	  echo "== fuzz-$$t for $(FUZZ_SECONDS) s" && \
+	  ./build-fuzz/fuzz-$$t -max_total_time=$(FUZZ_SECONDS) -timeout=20 -print_final_stats=1 \
+	    -artifact_prefix=build-fuzz/crashes/$$t- build-fuzz/corpus/$$t tests/fuzz/corpus/$$t \
+	    2> build-fuzz/fuzz-$$t.log || { tail -n 60 build-fuzz/fuzz-$$t.log; exit 1; }; \
+	  grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units' build-fuzz/fuzz-$$t.log; \
+	done
 
 bench: build
 	./build/driftmote-bench
@@ -99,4 +119,4 @@ cross-check:
 	JOBS=$(JOBS) tools/cross-check.sh build-arm64
 
 clean:
-	rm -rf build build-debug build-sanitize build-tsan build-arm64 build-clang
+	rm -rf build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-clang

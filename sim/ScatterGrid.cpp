@@ -34,7 +34,8 @@ double BelowThreshold(double limit)
 // just outside the square.
 class Grid {
 public:
-    Grid(double originX, double originY, double extent, double minSeparation, int count)
+    // Throws std::bad_alloc when not even the coarsest grid (3 by 3 cells) fits.
+    Grid(double originX, double originY, double extent, double minSeparation, int count, std::size_t maxCells)
         : m_originX(originX), m_originY(originY), m_tooClose(BelowThreshold(minSeparation))
     {
         double cell = minSeparation * kCellMargin;
@@ -45,10 +46,24 @@ public:
         const int maxSide = std::max(4, static_cast<int>(std::sqrt(2.0 * count)));
         m_side = static_cast<int>(std::min(std::ceil(extent / cell), static_cast<double>(maxSide - 2))) + 2;
         m_side = std::max(m_side, 3);
+        m_nodes.resize(static_cast<std::size_t>(count));
+        // Without the memory for this many cells, cells twice as wide: they still
+        // hold every too-close pair in neighbouring cells, and only the speed suffers.
+        for (;;) {
+            try {
+                const std::size_t cells = static_cast<std::size_t>(m_side) * m_side;
+                if (cells > maxCells)
+                    throw std::bad_alloc();
+                m_head.assign(cells, -1);
+                break;
+            } catch (const std::bad_alloc&) {
+                if (m_side == 3)
+                    throw;
+                m_side = std::max(3, (m_side - 2) / 2 + 2);
+            }
+        }
         cell = std::max(cell, extent / (m_side - 2));
         m_scale = 1.0 / cell;
-        m_head.assign(static_cast<std::size_t>(m_side) * m_side, -1);
-        m_nodes.resize(static_cast<std::size_t>(count));
     }
 
     void Insert(float x, float y, int i)
@@ -120,21 +135,30 @@ private:
 // still gets the exact test.
 class Cover {
 public:
-    Cover(double originX, double originY, double extent, double minSeparation)
+    // Needs a finite extent and separation above 0; otherwise, or without the
+    // memory for the raster, it covers nothing and every candidate gets the exact test.
+    Cover(double originX, double originY, double extent, double minSeparation, std::size_t maxCells)
         : m_originX(originX), m_originY(originY)
     {
+        if (!(extent > 0.0 && minSeparation > 0.0 && std::isfinite(extent) && std::isfinite(minSeparation)))
+            return;
         const double far = std::fabs(originX) + std::fabs(originY) + extent;
         m_reach = minSeparation * (1.0 - 1e-6) - far * 1e-12;
-        double cell = std::max(minSeparation / 8.0, extent / (kMaxSide - 2));
-        m_side = static_cast<int>(std::ceil(extent / cell)) + 2;
+        const double cell = std::max(minSeparation / 8.0, extent / (kMaxSide - 2));
         // Cells too coarse to fit inside a separation disc would never be marked.
-        if (!(cell * 1.5 < m_reach) || m_side > kMaxSide) {
-            m_side = 0;
+        if (!(cell * 1.5 < m_reach))
+            return;
+        const double side = std::ceil(extent / cell) + 2.0;
+        if (!(side <= kMaxSide) || side * side > static_cast<double>(maxCells))
+            return;
+        try {
+            m_covered.assign(static_cast<std::size_t>(side * side), 0);
+        } catch (const std::bad_alloc&) {
             return;
         }
+        m_side = static_cast<int>(side);
         m_cell = cell;
         m_scale = 1.0 / cell;
-        m_covered.assign(static_cast<std::size_t>(m_side) * m_side, 0);
     }
 
     bool Covered(float x, float y) const
@@ -175,7 +199,7 @@ private:
 
     double m_originX;
     double m_originY;
-    double m_reach; // points nearer than this to a placed particle are certainly too close
+    double m_reach = 0.0; // points nearer than this to a placed particle are certainly too close
     double m_cell = 0.0;
     double m_scale = 0.0;
     int m_side = 0; // 0 when the raster is not used
@@ -185,7 +209,7 @@ private:
 } // namespace
 
 bool ScatterWithGrid(Particle* particles, int count, float centerX, float centerY, float radius,
-                     float minSeparation, float maxSpeed)
+                     float minSeparation, float maxSpeed, std::size_t maxCells)
 {
     if (count <= 0 || !(radius >= 0.0f))
         return true;
@@ -196,15 +220,18 @@ bool ScatterWithGrid(Particle* particles, int count, float centerX, float center
     const double cx = centerX, cy = centerY, rad = radius, minSep = minSeparation, speed = maxSpeed;
     // A separation of 0 or less is never undercut, so no candidate is ever rejected.
     const bool separate = minSep > 0.0;
-    // Both structures are built before the first draw: without the memory for
-    // them, the literal scatter runs instead, from the same generator state.
+    // Both structures are built before the first draw, and only when candidates
+    // can be too close. Only when not even the coarsest grid fits does the literal
+    // scatter run instead, from the same generator state.
     std::optional<Grid> grid;
     std::optional<Cover> cover;
-    try {
-        grid.emplace(cx - rad, cy - rad, 2.0 * rad, separate ? minSep : 1.0, separate ? count : 1);
-        cover.emplace(cx - rad, cy - rad, 2.0 * rad, separate ? minSep : 0.0);
-    } catch (const std::bad_alloc&) {
-        return false;
+    if (separate) {
+        try {
+            grid.emplace(cx - rad, cy - rad, 2.0 * rad, minSep, count, maxCells);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        cover.emplace(cx - rad, cy - rad, 2.0 * rad, minSep, maxCells);
     }
 
     for (int i = 0; i < count; ++i) {

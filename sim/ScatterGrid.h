@@ -2,6 +2,9 @@
 
 #include "Particle.h"
 
+#include <cstddef>
+#include <cstdint>
+
 // Places particles[0..count) exactly as the literal scatter does (the same
 // candidates, the same random draws, the same stored floats), but looks for a
 // too-close earlier particle only in the neighbouring cells of a uniform grid
@@ -10,8 +13,13 @@
 // only the speed changes.
 //
 // Returns false, before drawing anything, when the arguments do not allow a grid
-// (a centre, radius or separation that is not finite) or its memory is not
-// available; the caller then runs the literal scatter instead. A count of 0 or less, or a radius below 0, returns
-// true without drawing, as the literal scatter does nothing in those cases.
+// (a centre, radius or separation that is not finite) or not even a grid of 3 by 3
+// cells fits in memory; the caller then runs the literal scatter instead. When the
+// finest grid does not fit, coarser ones are tried. A count of 0 or less, or a
+// radius below 0, returns true without drawing, as the literal scatter does
+// nothing in those cases.
+//
+// `maxCells` caps the cells of each structure as if larger allocations failed
+// (tests use it to take the coarser grids without exhausting memory).
 bool ScatterWithGrid(Particle* particles, int count, float centerX, float centerY, float radius,
-                     float minSeparation, float maxSpeed);
+                     float minSeparation, float maxSpeed, std::size_t maxCells = SIZE_MAX);

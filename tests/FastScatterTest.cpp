@@ -1,6 +1,9 @@
 #include "BitCompare.h"
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
+#include "ScatterGrid.h"
+
+#include <cstddef>
 
 #include <limits>
 #include <vector>
@@ -87,10 +90,59 @@ TEST(FastScatter, UnusualArgumentsMatchTheLiteralScatter)
                        {25, nan, 5, 5, 0.3f, 0},         // a centre that is not a number
                        {25, 5, 5, 1e5f, 1e-3f, 0},       // many more cells than particles
                        {25, 5, 5, 5, 3e38f, 0},          // a separation larger than the disc
+                       {1, 5, 5, 0, 0, 0},               // no room and no separation: one point, nothing to compare
+                       {4, 5, 5, 0, -1, 0},
+                       {4, 5, 5, 0, nan, 0},
+                       {4, 0, 0, 0, 1e-45f, 0},          // a separation of one denormal about a centre at 0
                        {25, 5, 5, -1, 0.3f, 0},          // no displacement is ever accepted: nothing drawn
                        {25, 5, 5, nan, 0.3f, 0},
                        {5, 5, 5, inf, 0.3f, 0},          // a radius that is not finite
                        {0, 5, 5, 5, 0.3f, 0}});
+}
+
+TEST(FastScatter, GridsCoarsenedForLackOfMemoryMatchTheLiteralScatter)
+{
+    // The cell limit stands for an allocator that refuses larger grids: the
+    // scatter must still use a grid, only a coarser one, and place every particle
+    // as the literal scatter does.
+    struct Case {
+        int count;
+        float radius, minSeparation;
+        std::size_t maxCells;
+    };
+    const Case cases[] = {
+        {700, 5, 0.3f, 9},      // the coarsest grid, 3 by 3 cells
+        {700, 5, 0.3f, 30},     // a side between the halvings
+        {700, 5, 0.3f, 400},
+        {300, 5, 0.05f, 64},    // fine cells wanted, few allowed
+        {200, 0.5f, 0.3f, 16},  // a crowded disc
+        {50, 5, 0.3f, 2048},    // room for the finest grid, not for the raster
+    };
+    for (const Case& c : cases) {
+        PortableRandRestart();
+        ParticleSystem plain;
+        plain.SetCount(c.count);
+        plain.ScatterPlain(5, 5, c.radius, c.minSeparation, 0.1f);
+        const std::uint32_t plainEnd = PortableRandState();
+
+        PortableRandRestart();
+        ParticleSystem grid;
+        grid.SetCount(c.count);
+        ASSERT_TRUE(ScatterWithGrid(grid.m_pCur, c.count, 5, 5, c.radius, c.minSeparation, 0.1f, c.maxCells))
+            << "fell back to the literal scatter with " << c.maxCells << " cells allowed";
+        EXPECT_TRUE(SameParticles(plain.m_pCur, grid.m_pCur, c.count)) << c.maxCells << " cells allowed";
+        EXPECT_EQ(PortableRandState(), plainEnd) << c.maxCells << " cells allowed";
+    }
+}
+
+TEST(FastScatter, NoGridAtAllLeavesTheGeneratorForTheLiteralScatter)
+{
+    PortableRandRestart();
+    const std::uint32_t start = PortableRandState();
+    ParticleSystem ps;
+    ps.SetCount(10);
+    EXPECT_FALSE(ScatterWithGrid(ps.m_pCur, 10, 5, 5, 5, 0.3f, 0, 8));
+    EXPECT_EQ(PortableRandState(), start);
 }
 
 } // namespace
