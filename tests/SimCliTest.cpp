@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <regex>
@@ -280,22 +281,25 @@ TEST(SimCli, AKernelNameFromTheEnvironmentThatIsWrongIsSaidFirstUnderTheToolsNam
 
 // The golden files print every float with %.9g, as the tool does, which reads back
 // to the same float (-0 included): the same text is the same bits. Each was made
-// with these arguments by a separate implementation.
+// by a separate implementation with the arguments that runs.tsv lists beside it.
 TEST(SimCli, InProcessAndAsAProgramReproducesTheGoldenTrajectoriesBitForBit)
 {
-    const std::pair<std::vector<std::string>, std::string> runs[] = {
-        {{"--frames", "100", "--print", "0,1,2,10,100"}, "startup.csv"},
-        {{"--preset", "1", "--frames", "10", "--print", "0,1,10"}, "preset1.csv"},
-        {{"--preset", "2", "--frames", "200", "--print", "0,1,200"}, "preset2.csv"},
-        {{"--preset", "3", "--frames", "200", "--print", "0,1,200"}, "preset3.csv"},
-        {{"--preset", "4", "--frames", "200", "--print", "0,1,200"}, "preset4.csv"},
-        {{"--num", "400", "--frames", "12", "--print", "0,12"}, "count400.csv"},
-        {{"--attraction", "3e38", "--repulsion", "3e38", "--frames", "3", "--print", "1,3"}, "nonfinite.csv"},
-        {{"--num", " 12abc", "--attraction", "0x10", "--repulsion", "+.5e-5x", "--friction", "nan", "--frames",
-          "20", "--print", "20"},
-         "texts.csv"},
-    };
-    for (const auto& [args, name] : runs) {
+    const std::string table = DRIFTMOTE_GOLDEN_DIR "/runs.tsv";
+    std::ifstream runs(table);
+    ASSERT_TRUE(runs) << "cannot read the list of golden runs " << table;
+    int checked = 0;
+    for (std::string line; std::getline(runs, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::vector<std::string> args;
+        for (std::size_t start = 0, tab;; start = tab + 1) {
+            tab = line.find('\t', start);
+            args.push_back(line.substr(start, tab - start));
+            if (tab == std::string::npos)
+                break;
+        }
+        const std::string name = args.front();
+        args.erase(args.begin());
         const std::string path = DRIFTMOTE_GOLDEN_DIR "/" + name;
         std::ifstream file(path);
         ASSERT_TRUE(file) << "cannot read the golden trajectory " << path;
@@ -303,7 +307,12 @@ TEST(SimCli, InProcessAndAsAProgramReproducesTheGoldenTrajectoriesBitForBit)
         golden << file.rdbuf();
         EXPECT_EQ(RunTool(args).out, golden.str()) << name;
         EXPECT_EQ(RunProgram(args), golden.str()) << name;
+        ++checked;
     }
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(DRIFTMOTE_GOLDEN_DIR))
+        files += entry.path().extension() == ".csv";
+    EXPECT_EQ(checked, files) << "every golden file has its run in " << table;
 }
 
 // JSON lines have no word for a number that is not one.

@@ -27,35 +27,22 @@ file "$build/driftmote-sim" | grep -q 'ARM aarch64' || { echo "cross-check: $bui
 (cd "$build" && ctest -j "$jobs" --output-on-failure -L 'sim|rules|tool' \
   -E 'FastStepChoice\.Environment\.|ThousandParticlesOverManySteps|TwoThousandInTheWindowsDisc')
 
-# The arguments of each golden run, as its README gives them (after the window's start).
-declare -A runs=(
-  [startup.csv]="--frames 100 --print 0,1,2,10,100"
-  [preset1.csv]="--preset 1 --frames 10 --print 0,1,10"
-  [preset2.csv]="--preset 2 --frames 200 --print 0,1,200"
-  [preset3.csv]="--preset 3 --frames 200 --print 0,1,200"
-  [preset4.csv]="--preset 4 --frames 200 --print 0,1,200"
-  [count400.csv]="--num 400 --frames 12 --print 0,12"
-  [nonfinite.csv]="--attraction 3e38 --repulsion 3e38 --frames 3 --print 1,3"
-  [texts.csv]=$'--num\n 12abc\n--attraction\n0x10\n--repulsion\n+.5e-5x\n--friction\nnan\n--frames\n20\n--print\n20'
-)
+# Each golden file with the tool's arguments that make it, tab separated.
 failed=0
 checked=0
-for file in "$golden"/*.csv; do
-  name=$(basename "$file")
-  if [ -z "${runs[$name]+set}" ]; then
-    echo "cross-check: no run arguments known for $name" >&2
-    failed=1
-    continue
-  fi
-  # Arguments are one per line when one holds a space, else space separated.
-  if [[ ${runs[$name]} == *$'\n'* ]]; then mapfile -t args <<<"${runs[$name]}"; else read -ra args <<<"${runs[$name]}"; fi
-  if qemu-aarch64 "$build/driftmote-sim" "${args[@]}" | cmp -s - "$file"; then
+while IFS=$'\t' read -r -a fields; do
+  [ "${#fields[@]}" -gt 0 ] && [[ ${fields[0]} != '#'* ]] || continue
+  name=${fields[0]}
+  args=("${fields[@]:1}")
+  if qemu-aarch64 "$build/driftmote-sim" "${args[@]}" | cmp -s - "$golden/$name"; then
     echo "golden $name: identical"
   else
     echo "golden $name: DIFFERS (driftmote-sim ${args[*]})" >&2
     failed=1
   fi
   checked=$((checked + 1))
-done
-[ "$checked" -gt 0 ] || { echo "cross-check: no golden files in $golden" >&2; exit 1; }
+done <"$golden/runs.tsv"
+files=$(find "$golden" -maxdepth 1 -name '*.csv' | wc -l)
+[ "$checked" -gt 0 ] && [ "$checked" -eq "$files" ] ||
+  { echo "cross-check: $checked runs in $golden/runs.tsv for $files golden files" >&2; exit 1; }
 exit $failed
