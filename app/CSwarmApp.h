@@ -18,8 +18,8 @@ public:
 
     // One idle turn: one frame, unless a modal box or a menu is open (then only
     // the paint requests that the window system sends make frames) or the window
-    // is minimised (then the frame loop waits for it to come back). Asks to be
-    // called again.
+    // is minimised or paused (then the frame loop waits for it to come back or to
+    // resume). Asks to be called again.
     bool OnIdle(long count);
 
     // Deletes the dialog; returns the exit code the event loop ended with.
@@ -30,7 +30,7 @@ public:
     CSwarmDlg* m_pMainDlg = nullptr; // owned
 
     // Zero interval: fires whenever the event queue is empty. Stopped while the
-    // main dialog is minimised.
+    // main dialog is minimised or paused.
     QTimer m_idleTimer;
 
 protected:
@@ -40,5 +40,5 @@ private:
     void WaitForWindow();
     void ResumeAfterWindowCameBack();
 
-    bool m_bWaitingForWindow = false; // the idle timer was stopped for a minimised window
+    bool m_bWaitingForWindow = false; // the idle timer was stopped for a minimised or paused window
 };
