@@ -8,6 +8,9 @@ struct VersionEntry {
     const char* value;
 };
 
+// The legal notice, as LICENSE and the package's copyright file give it.
+inline constexpr const char* kLegalNotice = "Copyright (C) 2026 The Driftmote developers. MIT License.";
+
 inline constexpr int kVersionLanguage = 0x0409;
 inline constexpr int kVersionCodePage = 0x04B0;
 
@@ -16,7 +19,7 @@ inline constexpr VersionEntry kVersionStrings[] = {
     {"FileDescription", "Driftmotes MFC Application"},
     {"FileVersion", DRIFTMOTE_VERSION_COMMAS},
     {"InternalName", "Driftmotes"},
-    {"LegalCopyright", "Copyright (C) 2003 Quenly Vostrake. Free to share and change."},
+    {"LegalCopyright", kLegalNotice},
     {"LegalTrademarks", ""},
     {"OriginalFilename", "Driftmotes.EXE"},
     {"ProductName", "Driftmotes Application"},

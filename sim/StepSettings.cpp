@@ -16,6 +16,8 @@ StepKernel BestKernel()
     return StepKernel::Plain;
 }
 
+const char* g_programName = "driftmote";
+
 StepKernel KernelFromEnvironment()
 {
     const StepKernel best = BestKernel();
@@ -26,13 +28,13 @@ StepKernel KernelFromEnvironment()
         if (std::strcmp(name, KernelName(k)) == 0) {
             if (KernelSupported(k))
                 return k;
-            std::fprintf(stderr, "driftmote: DRIFTMOTE_KERNEL=%s: this CPU cannot run that kernel; using %s\n",
-                         name, KernelName(best));
+            std::fprintf(stderr, "%s: DRIFTMOTE_KERNEL=%s: this CPU cannot run that kernel; using %s\n",
+                         g_programName, name, KernelName(best));
             return best;
         }
     }
-    std::fprintf(stderr, "driftmote: DRIFTMOTE_KERNEL=%s is not one of plain, avx2, avx512; using %s\n", name,
-                 KernelName(best));
+    std::fprintf(stderr, "%s: DRIFTMOTE_KERNEL=%s is not one of plain, avx2, avx512; using %s\n",
+                 g_programName, name, KernelName(best));
     return best;
 }
 
@@ -68,6 +70,11 @@ bool KernelSupported(StepKernel kernel)
 #else
     return kernel == StepKernel::Plain;
 #endif
+}
+
+void SetSimProgramName(const char* name)
+{
+    g_programName = name;
 }
 
 StepKernel DefaultStepKernel()

@@ -22,6 +22,10 @@ bool KernelSupported(StepKernel kernel);
 // on stderr, and the fastest supported kernel is used instead.
 StepKernel DefaultStepKernel();
 
+// The program name that complaint starts with: "driftmote" unless the program
+// sets its own before the kernel is first chosen. `name` must outlive the run.
+void SetSimProgramName(const char* name);
+
 struct StepSettings {
     StepKernel kernel = DefaultStepKernel();
     // 0 decides by itself: one thread below the count where a second one can pay

@@ -1,12 +1,17 @@
 #include "FastStep.h"
 #include "RandomUnit.h"
 #include "SimCli.h"
+#include "Version.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <sys/wait.h>
@@ -31,19 +36,36 @@ Result RunTool(const std::vector<std::string>& args)
 
 TEST(SimCli, BadUsageSaysWhatIsWrongInOneLineAndExits2)
 {
-    const std::vector<std::vector<std::string>> cases = {
-        {"--bogus"}, {"--num"}, {"--frames", "-1"}, {"--frames", "1.5"}, {"--frames", ""},
-        {"--frames", "99999999999999999999"}, {"--preset", "5"}, {"--preset=-1"}, {"--format", "xml"},
-        {"--print", "1,,2"}, {"--print", "5", "--frames", "2"}, {"stray"}, {"--bench=1"},
-        {"--bench", "--frames", "0"},
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"--num"}, "needs a value"},
+        {{"--frames", "-1"}, "whole number"},
+        {{"--frames", "1.5"}, "whole number"},
+        {{"--frames", ""}, "whole number"},
+        {{"--frames", "99999999999999999999"}, "too large"},
+        {{"--print", "1,99999999999999999999"}, "too large"},
+        {{"--preset", "5"}, "0 to 4"},
+        {{"--preset=-1"}, "0 to 4"},
+        {{"--format", "xml"}, "csv or jsonl"},
+        {{"--print", "1,,2"}, "--print"},
+        {{"--print", "5", "--frames", "2"}, "frame 5"},
+        {{"stray"}, "unexpected argument 'stray'"},
+        {{"--bench=1"}, "takes no value"},
+        {{"--quiet=yes"}, "takes no value"},
+        {{"--bench", "--frames", "0"}, "at least one frame"},
+        // After "--" nothing is an option any more.
+        {{"--frames", "0", "--", "--num", "3"}, "unexpected argument '--num'"},
+        {{"--", "--help"}, "unexpected argument '--help'"},
     };
-    for (const std::vector<std::string>& args : cases) {
+    for (const auto& [args, says] : cases) {
         const Result r = RunTool(args);
         EXPECT_EQ(r.status, 2) << args[0];
         EXPECT_EQ(r.out, "") << args[0];
         EXPECT_TRUE(std::regex_match(r.err, std::regex("driftmote-sim: [^\n]+\nTry 'driftmote-sim --help'[^\n]*\n")))
             << r.err;
+        EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
     }
+    EXPECT_EQ(RunTool({"--frames", "0", "--"}).status, 0);
 }
 
 TEST(SimCli, CountWithoutRoomFailsTheRunNamingTheCount)
@@ -56,8 +78,10 @@ TEST(SimCli, CountWithoutRoomFailsTheRunNamingTheCount)
 
 TEST(SimCli, HelpAndVersionEndTheRunAtOnce)
 {
-    EXPECT_EQ(RunTool({"--frames", "3", "-h"}).out.rfind("Usage: driftmote-sim", 0), 0u);
-    EXPECT_EQ(RunTool({"--version", "--bogus"}).out, "driftmote-sim 1.0.0.1\n");
+    const std::string help = RunTool({"--frames", "3", "-h"}).out;
+    EXPECT_EQ(help.rfind("Usage: driftmote-sim", 0), 0u);
+    EXPECT_NE(help.find("DRIFTMOTE_KERNEL"), std::string::npos);
+    EXPECT_EQ(RunTool({"--version", "--bogus"}).out, std::string("driftmote-sim ") + DRIFTMOTE_VERSION_STRING + "\n");
 }
 
 // The frames of a CSV state table, from the rows of particle 0.
@@ -107,22 +131,135 @@ TEST(SimCli, JsonLinesCarryTheSameFieldsAsCsv)
               "frame,index,x,y,vx,vy\n" + std::regex_replace(json, line, "$1,$2,$3,$4,$5,$6"));
 }
 
-TEST(SimCli, BenchReportsRatesInsteadOfStates)
+TEST(SimCli, BenchReportsRatesOfTheLoopThatRan)
 {
-    const Result r = RunTool({"--num", "5", "--frames", "2", "--bench"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find(std::string("kernel: ") + KernelName(DefaultStepKernel()) + ", threads: 1\n"), std::string::npos);
-    EXPECT_TRUE(std::regex_search(r.out, std::regex("\nsteps per second: [0-9.e+]+\n")));
-    EXPECT_TRUE(std::regex_search(r.out, std::regex("\npair evaluations per second: [0-9.e+]+\n")));
-    EXPECT_EQ(r.out.find("frame,"), std::string::npos);
+    // Below the vector kernels' smallest count the literal loop runs, whatever kernel is active.
+    const std::pair<std::string, std::string> cases[] = {
+        {"0", "kernel: plain, threads: 1\n"},
+        {"1", "kernel: plain, threads: 1\n"},
+        {"4", "kernel: plain, threads: 1\n"},
+        {"5", std::string("kernel: ") + KernelName(DefaultStepKernel()) + ", threads: 1\n"},
+    };
+    for (const auto& [num, kernel] : cases) {
+        const Result r = RunTool({"--num", num, "--frames", "2", "--bench"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out.rfind(kernel, 0), 0u) << num << ": " << r.out;
+        EXPECT_TRUE(std::regex_search(r.out, std::regex("\nsteps per second: [0-9.e+]+\n"))) << r.out;
+        // No pairs is 0 evaluations, not -0.
+        EXPECT_TRUE(std::regex_search(r.out, std::regex(num < "2" ? "\npair evaluations per second: 0\n"
+                                                                  : "\npair evaluations per second: [1-9][0-9.e+]*\n")))
+            << r.out;
+        EXPECT_EQ(r.out.find("frame,"), std::string::npos);
+    }
+}
+
+// Output that takes `room` bytes, then fails as a full disk does. Records how
+// much had been written at each flush.
+class LimitedOutput : public std::streambuf {
+public:
+    explicit LimitedOutput(std::size_t room) : m_room(room) {}
+    std::string written;
+    std::vector<std::size_t> flushedAt;
+    // Called at each flush after the first `flushes` flushes: a signal arriving then.
+    std::function<void()> onFlush;
+
+protected:
+    std::streamsize xsputn(const char* s, std::streamsize n) override
+    {
+        const std::size_t take = std::min<std::size_t>(static_cast<std::size_t>(n), m_room - written.size());
+        written.append(s, take);
+        if (take < static_cast<std::size_t>(n))
+            errno = ENOSPC;
+        return static_cast<std::streamsize>(take);
+    }
+    int_type overflow(int_type c) override
+    {
+        const char ch = traits_type::to_char_type(c);
+        return c == traits_type::eof() || xsputn(&ch, 1) == 1 ? traits_type::not_eof(c) : traits_type::eof();
+    }
+    int sync() override
+    {
+        flushedAt.push_back(written.size());
+        if (onFlush)
+            onFlush();
+        return 0;
+    }
+
+private:
+    std::size_t m_room;
+};
+
+Result RunToolInto(LimitedOutput& sink, const std::vector<std::string>& args)
+{
+    PortableRandRestart();
+    std::ostream out(&sink);
+    std::ostringstream err;
+    const int status = RunSimCli(args, out, err);
+    return {status, sink.written, err.str()};
+}
+
+// A run far too long to finish: only stopping at once lets these tests end.
+const std::vector<std::string> kEndless = {"--num", "3", "--frames", "2000000000", "--print", "all"};
+
+TEST(SimCli, OutputThatCannotBeWrittenEndsTheRunAtOnceSayingWhy)
+{
+    const std::pair<std::vector<std::string>, std::size_t> cases[] = {
+        {{"--help"}, 0}, {{"--version"}, 5}, {{"--bench", "--frames", "1"}, 0},
+        {{"--print", "none", "--frames", "2000000000"}, 0}, // the header alone fails
+        {kEndless, 0}, {kEndless, 100}, {kEndless, 4000},
+    };
+    const std::string reason = std::string("driftmote-sim: cannot write the output: ") + std::strerror(ENOSPC) + "\n";
+    for (const auto& [args, room] : cases) {
+        LimitedOutput sink(room);
+        const Result r = RunToolInto(sink, args);
+        EXPECT_EQ(r.status, 1) << args[0] << ' ' << room;
+        EXPECT_EQ(r.err, reason) << args[0] << ' ' << room;
+    }
+}
+
+TEST(SimCli, EveryFrameIsFlushedWhenComplete)
+{
+    LimitedOutput sink(1u << 20);
+    const Result r = RunToolInto(sink, {"--num", "2", "--frames", "3", "--print", "all"});
+    ASSERT_EQ(r.status, 0);
+    // The ends of the header and of each frame's last row.
+    std::vector<std::size_t> ends;
+    for (std::size_t at = r.out.find('\n'); at != std::string::npos; at = r.out.find('\n', at + 1))
+        ends.push_back(at + 1);
+    const std::vector<std::size_t> frameEnds = {ends[0], ends[2], ends[4], ends[6], ends[8]};
+    std::vector<std::size_t> flushed = sink.flushedAt;
+    flushed.erase(std::unique(flushed.begin(), flushed.end()), flushed.end());
+    EXPECT_EQ(flushed, frameEnds);
+}
+
+TEST(SimCli, AStopSignalEndsTheRunAfterTheFrameInHand)
+{
+    for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        LimitedOutput sink(1u << 20);
+        int flushes = 0;
+        // The signal arrives while frame 0 is being flushed.
+        sink.onFlush = [&, signal = signal] {
+            if (++flushes == 2)
+                g_simCliStop = signal;
+        };
+        const Result r = RunToolInto(sink, kEndless);
+        g_simCliStop = 0;
+        EXPECT_EQ(r.status, status);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(FramesOf(r.out), std::vector<long long>{0});
+        EXPECT_EQ(RowsOf(r.out), 3);
+        EXPECT_EQ(r.out.back(), '\n');
+    }
 }
 
 // The built program, run as a user runs it.
-std::string RunProgram(const std::vector<std::string>& args)
+std::string RunProgram(const std::vector<std::string>& args, const std::string& environment = "",
+                       const std::string& redirection = "")
 {
-    std::string command = DRIFTMOTE_SIM_PATH;
+    std::string command = environment + DRIFTMOTE_SIM_PATH;
     for (const std::string& arg : args)
         command += " '" + arg + "'"; // no argument here holds a quote
+    command += redirection;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return {};
@@ -133,6 +270,12 @@ std::string RunProgram(const std::vector<std::string>& args)
     const int status = pclose(pipe);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
     return out;
+}
+
+TEST(SimCli, AKernelNameFromTheEnvironmentThatIsWrongIsSaidFirstUnderTheToolsName)
+{
+    const std::string out = RunProgram({"--frames", "1", "--print", "0"}, "DRIFTMOTE_KERNEL=bogus ", " 2>&1");
+    EXPECT_EQ(out.rfind("driftmote-sim: DRIFTMOTE_KERNEL=bogus is not one of", 0), 0u) << out;
 }
 
 // The golden files print every float with %.9g, as the tool does, which reads back

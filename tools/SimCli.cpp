@@ -2,6 +2,7 @@
 
 #include "FastStep.h"
 #include "ParticleSystem.h"
+#include "Progress.h"
 #include "SwarmParams.h"
 #include "Version.h"
 
@@ -9,7 +10,9 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -36,12 +39,22 @@ constexpr const char* kHelp =
     "                     the first step), or 'all', or 'none' (default: the last)\n"
     "  --format FORMAT    csv (default; header frame,index,x,y,vx,vy) or jsonl\n"
     "  --bench            print steps and pair evaluations per second instead\n"
+    "  --quiet            show no progress line (shown only on a terminal's\n"
+    "                     stderr, for runs longer than about a second)\n"
     "  -h, --help         show this help and exit\n"
     "      --version      show the version and exit\n"
+    "  --                 end of the options\n"
     "\n"
     "Options take their value as the next argument or after '=' (--num=128).\n"
     "Every float is printed with %.9g, so it reads back as the same float.\n"
-    "Exit status: 0 on success, 1 if the run fails, 2 on bad usage.\n"
+    "Every printed frame is flushed when complete; Ctrl+C stops after the last one.\n"
+    "\n"
+    "Environment:\n"
+    "  DRIFTMOTE_KERNEL   the step's kernel: plain, avx2 or avx512 (default: the\n"
+    "                     fastest this CPU runs); every kernel gives the same floats\n"
+    "\n"
+    "Exit status: 0 on success, 1 if the run fails (including output that cannot\n"
+    "be written), 2 on bad usage, 130 or 143 when stopped by SIGINT or SIGTERM.\n"
     "\n"
     "Examples:\n"
     "  driftmote-sim --frames 100 --print 0,1,100\n"
@@ -61,6 +74,7 @@ struct Options {
     std::optional<std::vector<long long>> printFrames; // none given: the last frame only
     bool jsonl = false;
     bool bench = false;
+    bool quiet = false;
 };
 
 // Bad usage: the message says what is wrong, in one line.
@@ -68,13 +82,17 @@ struct UsageError {
     std::string message;
 };
 
-std::optional<long long> WholeNumber(std::string_view text)
+// A whole number of 0 or more, all of `text`; `usage` says what the option
+// takes, for the message when `text` is something else.
+long long WholeNumber(std::string_view text, std::string_view option, std::string_view usage)
 {
     long long value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (!text.empty() && text.front() != '-' && ptr == end && ec == std::errc::result_out_of_range)
+        throw UsageError{std::string(option) + ": '" + std::string(text) + "' is too large"};
     if (text.empty() || text.front() == '-' || ec != std::errc() || ptr != end)
-        return std::nullopt;
+        throw UsageError{std::string(option) + " takes " + std::string(usage) + ", not '" + std::string(text) + "'"};
     return value;
 }
 
@@ -84,11 +102,8 @@ std::vector<long long> FrameList(std::string_view text)
     for (;;) {
         const std::size_t comma = text.find(',');
         const std::string_view item = text.substr(0, comma);
-        const std::optional<long long> frame = WholeNumber(item);
-        if (!frame)
-            throw UsageError{"--print takes frame numbers separated by commas, 'all' or 'none', not '" +
-                             std::string(item) + "'"};
-        frames.push_back(*frame);
+        frames.push_back(
+            WholeNumber(item, "--print", "frame numbers separated by commas, 'all' or 'none'"));
         if (comma == std::string_view::npos)
             break;
         text.remove_prefix(comma + 1);
@@ -109,18 +124,15 @@ void ApplyValueOption(Options& options, std::string_view name, const std::string
     else if (name == "--friction")
         options.edits.push_back({ParamBox::Friction, value});
     else if (name == "--preset") {
-        const std::optional<long long> preset = WholeNumber(value);
-        if (!preset || *preset >= kPresetCount)
+        const long long preset = WholeNumber(value, "--preset", "a number from 0 to 4");
+        if (preset >= kPresetCount)
             throw UsageError{"--preset takes a number from 0 to 4, not '" + value + "'"};
-        TypeRow(PresetRow(static_cast<int>(*preset)), [&options](ParamBox box, std::string_view text) {
+        TypeRow(PresetRow(static_cast<int>(preset)), [&options](ParamBox box, std::string_view text) {
             options.edits.push_back({box, std::string(text)});
             return true;
         });
     } else if (name == "--frames") {
-        const std::optional<long long> frames = WholeNumber(value);
-        if (!frames)
-            throw UsageError{"--frames takes a whole number of 0 or more, not '" + value + "'"};
-        options.frames = *frames;
+        options.frames = WholeNumber(value, "--frames", "a whole number of 0 or more");
     } else if (name == "--print") {
         options.printAll = value == "all";
         options.printFrames.reset();
@@ -148,8 +160,15 @@ bool TakesValue(std::string_view name)
 // version), nothing when the run should go ahead; bad usage throws UsageError.
 std::optional<int> ParseArgs(const std::vector<std::string>& args, Options& options, std::ostream& out)
 {
+    bool optionsEnded = false; // after "--" every argument is an operand, and none is known
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (optionsEnded)
+            throw UsageError{"unexpected argument '" + arg + "'"};
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
         const std::size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
         const std::string name = arg.substr(0, equals);
         if (TakesValue(name)) {
@@ -159,10 +178,13 @@ std::optional<int> ParseArgs(const std::vector<std::string>& args, Options& opti
                 ApplyValueOption(options, name, args[++i]);
             else
                 throw UsageError{"option '" + name + "' needs a value"};
-        } else if (equals != std::string::npos && (name == "--bench" || name == "--help" || name == "--version")) {
+        } else if (equals != std::string::npos &&
+                   (name == "--bench" || name == "--quiet" || name == "--help" || name == "--version")) {
             throw UsageError{"option '" + name + "' takes no value"};
         } else if (arg == "--bench") {
             options.bench = true;
+        } else if (arg == "--quiet") {
+            options.quiet = true;
         } else if (arg == "-h" || arg == "--help") {
             out << kHelp;
             return 0;
@@ -183,14 +205,34 @@ std::optional<int> ParseArgs(const std::vector<std::string>& args, Options& opti
     return std::nullopt;
 }
 
+// Scatters of this many particles or more take long enough (a second or more)
+// that a terminal is told what is going on.
+constexpr int kScatterNoticeFrom = 1000000;
+
+// Where the run shows its progress, if anywhere.
+struct Terminal {
+    std::ostream& err;
+    bool progress; // stderr is a terminal and the user did not ask for quiet
+};
+
 // Types one text into one box, as the window's change handlers take it. Returns
 // false (after saying why) when the particles for a new count cannot be made.
-bool ApplyEdit(ParticleSystem& particles, ParamBox box, std::string_view text, std::ostream& err)
+bool ApplyEdit(ParticleSystem& particles, ParamBox box, std::string_view text, const Terminal& terminal)
 {
-    if (ApplyText(particles, box, text))
-        return true;
-    err << kProgram << ": cannot allocate the arrays for " << CountFromText(text) << " particles\n";
-    return false;
+    const int count = box == ParamBox::Num ? CountFromText(text) : 0;
+    const bool notice = terminal.progress && count >= kScatterNoticeFrom;
+    if (notice)
+        terminal.err << Redrawn("scattering " + std::to_string(count) + " particles...") << std::flush;
+    // The scatter is one long call: a stop request ends the program at once
+    // here, as nothing has been printed yet.
+    g_simCliBusy = 1;
+    const bool made = ApplyText(particles, box, text);
+    g_simCliBusy = 0;
+    if (notice)
+        terminal.err << kEraseLine << std::flush;
+    if (!made)
+        terminal.err << kProgram << ": cannot allocate the arrays for " << count << " particles\n";
+    return made;
 }
 
 // A float as %.9g, which reads back as the same float (-0 included). A velocity
@@ -231,80 +273,129 @@ void WriteState(std::ostream& out, long long frame, const ParticleSystem& partic
     }
 }
 
-// Which step kernel ran and on how many threads, as of the last step.
-std::string KernelDescription(const ParticleSystem& particles)
+// Flushes what was written since errno was last cleared. Output that cannot be
+// written (a full disk, a closed pipe) is said on `err`, with the system's reason,
+// on a line of its own: a progress line shown there is erased first.
+bool Flushed(std::ostream& out, std::ostream& err, ProgressDisplay* progress = nullptr)
 {
-    return std::string("kernel: ") + KernelName(particles.m_stepSettings.kernel) +
-           ", threads: " + std::to_string(ThreadsOfLastStep(particles.m_pScratch));
+    if (out.flush())
+        return true;
+    const int error = errno;
+    if (progress != nullptr)
+        progress->Erase();
+    err << kProgram << ": cannot write the output: " << (error != 0 ? std::strerror(error) : "write error") << '\n';
+    return false;
 }
 
-void RunBench(ParticleSystem& particles, long long frames, std::ostream& out)
+// Which loop the steps ran and on how many threads: the literal loop for counts
+// the vector kernels do not take, else the kernel of the last step.
+std::string KernelDescription(const ParticleSystem& particles)
+{
+    const StepKernel kernel = particles.m_stepSettings.kernel;
+    const bool literal = kernel == StepKernel::Plain || particles.m_nCount < kFastStepFrom ||
+                         particles.m_pScratch == nullptr;
+    if (literal)
+        return "kernel: plain, threads: 1";
+    return std::string("kernel: ") + KernelName(kernel) + ", threads: " + std::to_string(ThreadsOfLastStep(particles.m_pScratch));
+}
+
+// The exit status of a run that a signal stopped.
+int StoppedStatus()
+{
+    return 128 + g_simCliStop;
+}
+
+int RunBench(ParticleSystem& particles, long long frames, std::ostream& out, std::ostream& err)
 {
     const auto start = std::chrono::steady_clock::now();
-    for (long long frame = 0; frame < frames; ++frame)
+    for (long long frame = 0; frame < frames; ++frame) {
+        if (g_simCliStop != 0)
+            return StoppedStatus();
         particles.Step();
+    }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     const double count = particles.m_nCount;
     const double seconds = std::max(elapsed.count(), 1e-9);
+    // Fewer than two particles have no pairs: 0, never -0 from 0 * -1.
+    const double pairs = count > 1.0 ? count * (count - 1.0) : 0.0;
     char buffer[256];
     std::snprintf(buffer, sizeof buffer,
                   "%s\nparticles: %d\nsteps: %lld\nseconds: %.6f\nsteps per second: %.6g\n"
                   "pair evaluations per second: %.6g\n",
                   KernelDescription(particles).c_str(), particles.m_nCount, frames, elapsed.count(),
-                  static_cast<double>(frames) / seconds, static_cast<double>(frames) * count * (count - 1) / seconds);
+                  static_cast<double>(frames) / seconds, static_cast<double>(frames) * pairs / seconds);
+    errno = 0;
     out << buffer;
+    return Flushed(out, err) ? 0 : 1;
 }
 
-void RunFrames(ParticleSystem& particles, const Options& options, std::ostream& out)
+int RunFrames(ParticleSystem& particles, const Options& options, std::ostream& out, const Terminal& terminal)
 {
     const std::vector<long long> lastOnly{options.frames};
     const std::vector<long long>& listed = options.printFrames ? *options.printFrames : lastOnly;
     auto next = listed.begin();
+    errno = 0;
     if (!options.jsonl)
         out << "frame,index,x,y,vx,vy\n";
+    if (!Flushed(out, terminal.err))
+        return 1;
+    ProgressDisplay progress(terminal.err, terminal.progress, options.frames);
     for (long long frame = 0;; ++frame) {
         if (options.printAll || (next != listed.end() && *next == frame)) {
+            errno = 0;
             WriteState(out, frame, particles, options.jsonl);
             if (next != listed.end())
                 ++next;
+            if (!Flushed(out, terminal.err, &progress))
+                return 1;
         }
         if (frame == options.frames)
             break;
+        if (g_simCliStop != 0)
+            return StoppedStatus();
         particles.Step();
+        progress.Update(frame + 1);
     }
+    return 0;
 }
 
 } // namespace
 
-int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+volatile std::sig_atomic_t g_simCliStop = 0;
+volatile std::sig_atomic_t g_simCliBusy = 0;
+
+int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
 {
     Options options;
     try {
+        errno = 0;
         if (const std::optional<int> status = ParseArgs(args, options, out))
-            return out.flush() ? *status : 1;
+            return Flushed(out, err) ? *status : 1;
     } catch (const UsageError& e) {
         err << kProgram << ": " << e.message << '\n'
             << "Try '" << kProgram << " --help' for more information.\n";
         return 2;
     }
+    const Terminal terminal{err, errIsTerminal && !options.quiet};
+
+    // The kernel is chosen now, so that a complaint about the environment's
+    // choice comes first, under this program's name.
+    SetSimProgramName(kProgram);
+    DefaultStepKernel();
 
     ParticleSystem particles;
-    const TypeText type = [&particles, &err](ParamBox box, std::string_view text) {
-        return ApplyEdit(particles, box, text, err);
+    const TypeText type = [&particles, &terminal](ParamBox box, std::string_view text) {
+        return ApplyEdit(particles, box, text, terminal);
     };
     if (!StartLikeTheWindow(particles, type))
         return 1;
     for (const BoxEdit& edit : options.edits)
         if (!type(edit.box, edit.text))
             return 1;
+    if (g_simCliStop != 0)
+        return StoppedStatus();
 
     if (options.bench)
-        RunBench(particles, options.frames, out);
-    else
-        RunFrames(particles, options, out);
-    if (!out.flush()) {
-        err << kProgram << ": cannot write the output\n";
-        return 1;
-    }
-    return 0;
+        return RunBench(particles, options.frames, out, err);
+    return RunFrames(particles, options, out, terminal);
 }

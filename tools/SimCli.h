@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -10,7 +11,21 @@
 // runs the steps and prints the particle states (or, with --bench, the speed).
 //
 // `args` are the arguments after the program name. States go to `out`,
-// diagnostics to `err`. Returns the exit status: 0 on success, 1 when the run
-// fails, 2 on bad usage. The random source is used from whatever state it is in,
-// as the program's one run always finds it at its start.
-int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// diagnostics to `err`; when `errIsTerminal`, a long run also shows its progress
+// there (unless --quiet). Every printed frame is flushed when complete; output
+// that cannot be written ends the run at once. Returns the exit status: 0 on
+// success, 1 when the run fails, 2 on bad usage, 128 + the signal when
+// g_simCliStop stopped it. The random source is used from whatever state it is
+// in, as the program's one run always finds it at its start.
+int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              bool errIsTerminal = false);
+
+// The signal that asks the run to stop (SIGINT or SIGTERM), set by the
+// program's handlers; 0 while none did. The run looks at it between frames and
+// ends with every frame printed so far complete and flushed.
+extern volatile std::sig_atomic_t g_simCliStop;
+
+// 1 while the run is inside one long call that cannot look at g_simCliStop (the
+// scatter of the particles), before anything is printed: a handler may end the
+// program at once then.
+extern volatile std::sig_atomic_t g_simCliBusy;

@@ -1,23 +1,19 @@
 #!/usr/bin/env python3
-"""Draws the program's icon, a few discs drifting in a box, as two 16-colour PNG
-files (32 by 32 and 16 by 16) under res/icons/. Run it from anywhere; it needs
-only the Python standard library. The result is committed, so the build never
-runs this."""
+"""Draws the program's icon, a few discs drifting in a sunken grey box, as a
+scalable SVG picture (res/icons/driftmote.svg), then renders it with rsvg-convert
+(Debian package librsvg2-bin) as PNG files at the sizes a desktop looks for
+(res/icons/driftmote-<size>.png). Run it from anywhere, or with `make icons`;
+the results are committed, so the build never runs this."""
 
 import os
-import struct
-import zlib
+import subprocess
 
-# The classic 16-colour palette.
-PALETTE = [
-    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
-    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
-    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
-    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
-]
-BLACK, NAVY, LIGHT_GREY, DARK_GREY, WHITE, YELLOW = 0, 4, 7, 8, 15, 11
+SIZES = (16, 24, 32, 48, 64, 128, 256)
 
-# Discs as (centre x, centre y, radius, fill) in units of the 32-pixel picture.
+BLACK, DARK_GREY, LIGHT_GREY, WHITE, YELLOW = "#000000", "#808080", "#c0c0c0", "#ffffff", "#ffff00"
+
+# Discs as (centre x, centre y, radius, fill) in units of a 32-unit square. Each
+# has a one-unit rim inside its radius: black, or white on a grey disc.
 DISCS = [
     (10.5, 10.5, 5.0, WHITE),
     (22.0, 9.0, 3.5, WHITE),
@@ -27,50 +23,34 @@ DISCS = [
 ]
 
 
-def draw(size):
-    scale = size / 32.0
-    pixels = [[LIGHT_GREY] * size for _ in range(size)]
-    for y in range(size):
-        for x in range(size):
-            if x in (0, size - 1) or y in (0, size - 1):
-                pixels[y][x] = BLACK
-            elif x in (1,) or y in (1,):
-                pixels[y][x] = DARK_GREY
+def svg():
+    lines = [
+        '<?xml version="1.0" encoding="UTF-8"?>',
+        '<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32">',
+        '  <title>Driftmote</title>',
+        # The box: a black frame, the grey floor and a dark shadow along the top and left.
+        f'  <rect x="0" y="0" width="32" height="32" fill="{BLACK}"/>',
+        f'  <rect x="1" y="1" width="30" height="30" fill="{LIGHT_GREY}"/>',
+        f'  <path d="M1 1h30v1H2v29H1z" fill="{DARK_GREY}"/>',
+    ]
     for cx, cy, r, fill in DISCS:
-        cx, cy, r = cx * scale, cy * scale, max(r * scale, 1.2)
-        for y in range(1, size - 1):
-            for x in range(1, size - 1):
-                d = ((x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2) ** 0.5
-                if d < r - 1.0:
-                    pixels[y][x] = fill
-                elif d < r:
-                    pixels[y][x] = BLACK if fill != LIGHT_GREY else WHITE
-    return pixels
-
-
-def chunk(kind, data):
-    body = kind + data
-    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-
-def png(pixels):
-    size = len(pixels)
-    rows = b""
-    for row in pixels:
-        packed = bytes((row[i] << 4) | row[i + 1] for i in range(0, size, 2))
-        rows += b"\x00" + packed
-    header = struct.pack(">IIBBBBB", size, size, 4, 3, 0, 0, 0)  # 4-bit palette
-    palette = b"".join(bytes(c) for c in PALETTE)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"PLTE", palette)
-            + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+        rim = WHITE if fill == LIGHT_GREY else BLACK
+        lines.append(f'  <circle cx="{cx}" cy="{cy}" r="{r - 0.5}" fill="{fill}" '
+                     f'stroke="{rim}" stroke-width="1"/>')
+    lines.append('</svg>')
+    return "\n".join(lines) + "\n"
 
 
 def main():
     out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res", "icons")
     os.makedirs(out, exist_ok=True)
-    for size in (32, 16):
-        with open(os.path.join(out, f"driftmote-{size}.png"), "wb") as f:
-            f.write(png(draw(size)))
+    source = os.path.join(out, "driftmote.svg")
+    with open(source, "w", encoding="utf-8") as f:
+        f.write(svg())
+    for size in SIZES:
+        subprocess.run(["rsvg-convert", "--width", str(size), "--height", str(size),
+                        "--output", os.path.join(out, f"driftmote-{size}.png"), source],
+                       check=True)
 
 
 if __name__ == "__main__":

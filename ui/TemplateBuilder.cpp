@@ -99,9 +99,10 @@ QRect MapDialogRect(const DialogBaseUnits& units, int x, int y, int cx, int cy)
 
 QIcon LoadAppIcon()
 {
+    // Every size the desktop's icon set has, so that each window scale finds its own.
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/driftmote-32.png"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/icons/driftmote-16.png"), QSize(16, 16));
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/driftmote-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

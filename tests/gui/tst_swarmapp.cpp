@@ -5,6 +5,7 @@
 
 #include "CAboutDlg.h"
 #include "CSwarmApp.h"
+#include "Version.h"
 #include "GuiTestHelpers.h"
 #include "SwarmFileCommands.h"
 #include "WindowMenu.h"
@@ -104,6 +105,10 @@ void TestSwarmApp::aboutBoxTextsIconsAndDefaultButton()
     QVERIFY(texts[2].contains(QRegularExpression(QStringLiteral("[\\w.]+@example\\.org"))));
     QCOMPARE(texts[3], QStringLiteral("As of this writing, there's a \"Far\" attractive force and a \"Near\" repulsive "
                                       "force. (1/r^4 and 1/r^6, respectively)."));
+    // Pointing at the credit line tells the version and the licence.
+    const QString tip = box.findChild<QLabel*>(QStringLiteral("IDC_CREDIT_LINE"))->toolTip();
+    QVERIFY2(tip.contains(QStringLiteral(DRIFTMOTE_VERSION_STRING)) && tip.contains(QStringLiteral("MIT License")),
+             qPrintable(tip));
 
     QPushButton* rad = RadButton(&box);
     QCOMPARE(rad->text(), QStringLiteral("Rad"));

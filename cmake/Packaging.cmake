@@ -1,0 +1,31 @@
+# `make package` (the `package` target): a Debian package of the programs and
+# their desktop files, built by CPack from the install rules.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME driftmote)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Driftmote developers")
+set(CPACK_PACKAGE_CONTACT "Driftmote developers <developers@driftmote.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "particles drifting in a box under pairwise forces")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_VERSION ${PROJECT_VERSION})
+# The full Debian version, as the changelog names it.
+set(DRIFTMOTE_DEBIAN_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# A desktop toy, but Debian's games section would want its programs in /usr/games,
+# off the PATH of root and of some desktop sessions; science is its other home.
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The extended description under the summary: one paragraph.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A small desktop toy: a few dozen to a few hundred round particles drift in a
+square box under far attraction, near repulsion, friction and reflecting walls.
+Type new coefficients, step through the Fun Presets, and grab and fling
+particles with the mouse. driftmote-sim runs the same simulation without a
+window and prints the particle states.")
+
+include(CPack)

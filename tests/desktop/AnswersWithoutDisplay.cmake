@@ -1,0 +1,15 @@
+# Runs PROGRAM with no display at all: --version must print VERSION and exit 0,
+# an unknown option must exit 2 with a message on stderr.
+unset(ENV{DISPLAY})
+unset(ENV{WAYLAND_DISPLAY})
+unset(ENV{QT_QPA_PLATFORM})
+
+execute_process(COMMAND ${PROGRAM} --version RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT out MATCHES "^driftmote ${VERSION}\n")
+  message(FATAL_ERROR "--version: status ${status}, stdout '${out}', stderr '${err}'")
+endif()
+
+execute_process(COMMAND ${PROGRAM} --no-such-option RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 2 OR NOT out STREQUAL "" OR NOT err MATCHES "no-such-option")
+  message(FATAL_ERROR "--no-such-option: status ${status}, stdout '${out}', stderr '${err}'")
+endif()
