@@ -33,6 +33,8 @@ bool CSwarmApp::InitInstance()
     m_pMainDlg->Create();
     m_pMainDlg->m_pauseChanged = [this](bool) { ResumeAfterWindowCameBack(); };
     m_pMainDlg->showNormal();
+    if (!m_startFile.isEmpty())
+        m_pMainDlg->OpenSnapshot(m_startFile);
     m_idleTimer.start();
     return true;
 }

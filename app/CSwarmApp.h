@@ -13,7 +13,8 @@ public:
     CSwarmApp(int& argc, char** argv);
     ~CSwarmApp() override;
 
-    // Creates and shows the main dialog and starts the frame loop.
+    // Creates and shows the main dialog, opens m_startFile in it if one is named
+    // (a bad file is reported over the usual start) and starts the frame loop.
     bool InitInstance();
 
     // One idle turn: one frame, unless a modal box or a menu is open (then only
@@ -28,6 +29,7 @@ public:
     int Run();
 
     CSwarmDlg* m_pMainDlg = nullptr; // owned
+    QString m_startFile;             // a snapshot to open at start, empty for none
 
     // Zero interval: fires whenever the event queue is empty. Stopped while the
     // main dialog is minimised or paused.
