@@ -82,7 +82,11 @@ bool CSwarmDlg::RestoreSnapshot(const Snapshot& snapshot)
     for (int i = 0; i < kSnapshotTextCount; ++i) {
         QLineEdit* edit = Edit(kBoxIds[i]);
         const QSignalBlocker quiet(edit);
+        // A box whose whole text was selected (the count at start) keeps it so.
+        const bool allSelected = !edit->text().isEmpty() && edit->selectedText() == edit->text();
         edit->setText(QString::fromStdString(snapshot.texts[i]));
+        if (allSelected)
+            edit->selectAll();
     }
     OnChangeAttraction();
     OnChangeRepulsion();
