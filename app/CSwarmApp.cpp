@@ -31,14 +31,17 @@ bool CSwarmApp::InitInstance()
 {
     m_pMainDlg = new CSwarmDlg(nullptr);
     m_pMainDlg->Create();
+    m_pMainDlg->m_pauseChanged = [this](bool) { ResumeAfterWindowCameBack(); };
     m_pMainDlg->showNormal();
+    if (!m_startFile.isEmpty())
+        m_pMainDlg->OpenSnapshot(m_startFile);
     m_idleTimer.start();
     return true;
 }
 
 bool CSwarmApp::OnIdle(long)
 {
-    if (m_pMainDlg && m_pMainDlg->isMinimized()) {
+    if (m_pMainDlg && (m_pMainDlg->isMinimized() || m_pMainDlg->m_bPaused)) {
         WaitForWindow();
         return true;
     }
@@ -58,15 +61,15 @@ bool CSwarmApp::OnIdle(long)
 
 void CSwarmApp::WaitForWindow()
 {
-    // A minimised window shows no frames: instead of turning idly, the loop sleeps
-    // until the window's state changes.
+    // A minimised window shows no frames and a paused one draws only when asked to:
+    // instead of turning idly, the loop sleeps until the window comes back or resumes.
     m_idleTimer.stop();
     m_bWaitingForWindow = true;
 }
 
 void CSwarmApp::ResumeAfterWindowCameBack()
 {
-    if (!m_bWaitingForWindow || !m_pMainDlg || m_pMainDlg->isMinimized())
+    if (!m_bWaitingForWindow || !m_pMainDlg || m_pMainDlg->isMinimized() || m_pMainDlg->m_bPaused)
         return;
     m_bWaitingForWindow = false;
     m_idleTimer.start();

@@ -50,6 +50,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A snapshot (.driftmote) to open at start."),
+                                 QStringLiteral("[FILE]"));
     for (const char* name : kToolkitValueOptions)
         parser.addOption(Hidden(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"))));
     for (const char* name : kToolkitFlags)
@@ -57,22 +59,26 @@ CommandLine ParseCommandLine(const QStringList& arguments)
 
     CommandLine result;
     if (!parser.parse(arguments)) {
-        result = {false, 2, {}, UsageError(parser.errorText())};
+        result = {false, 2, {}, UsageError(parser.errorText()), {}};
     } else if (parser.isSet(help)) {
         QString text = parser.helpText();
         // Without an application object the parser cannot know the program's name.
         const qsizetype end = text.indexOf(QLatin1Char('\n'));
-        text.replace(0, end, QStringLiteral("Usage: %1 [options]").arg(QLatin1String(kProgram)));
-        result = {false, 0, text, {}};
+        text.replace(0, end, QStringLiteral("Usage: %1 [options] [FILE]").arg(QLatin1String(kProgram)));
+        result = {false, 0, text, {}, {}};
     } else if (parser.isSet(version)) {
         result = {false, 0,
                   QStringLiteral("%1 %2\n%3\n")
                       .arg(QLatin1String(kProgram), QLatin1String(DRIFTMOTE_VERSION_STRING),
                            QLatin1String(kLegalNotice)),
+                  {},
+                  {}};
+    } else if (parser.positionalArguments().size() > 1) {
+        result = {false, 2, {},
+                  UsageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().at(1))),
                   {}};
     } else if (!parser.positionalArguments().isEmpty()) {
-        result = {false, 2, {},
-                  UsageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()))};
+        result.file = parser.positionalArguments().first();
     }
     return result;
 }

@@ -13,7 +13,10 @@ struct CommandLine {
     int status = 0;   // 0 after --help or --version, 2 on bad usage
     QString out;      // for stdout
     QString err;      // for stderr
+    QString file;     // a snapshot to open at start, empty for none
 };
 
-// `arguments` is argv as strings, the program's name first.
+// `arguments` is argv as strings, the program's name first. One argument that is
+// not an option names a snapshot file to open at start; the file itself is read
+// by the window, which reports a bad one in a message box over the usual start.
 CommandLine ParseCommandLine(const QStringList& arguments);

@@ -21,5 +21,6 @@ int main(int argc, char** argv)
     // Matches the window to its desktop entry (and so to its icon) on the desktop.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.driftmote.Driftmote"));
     CSwarmApp app(argc, argv);
+    app.m_startFile = line.file;
     return app.Run();
 }

@@ -18,21 +18,31 @@ TEST(WindowMenu, RoutingMasksTheLowFourBits)
     EXPECT_EQ(RouteSysCommand(0xF032), SysCommandAction::Maximize);
     EXPECT_EQ(RouteSysCommand(0xF063), SysCommandAction::Close);
     EXPECT_EQ(RouteSysCommand(0xF016), SysCommandAction::None);
+    // The dialog's own commands, also with low bits set.
+    EXPECT_EQ(RouteSysCommand(IDM_PAUSE | 1), SysCommandAction::Pause);
+    EXPECT_EQ(RouteSysCommand(IDM_STEP_FRAME), SysCommandAction::StepFrame);
+    EXPECT_EQ(RouteSysCommand(IDM_SAVE_PICTURE), SysCommandAction::SavePicture);
+    EXPECT_EQ(RouteSysCommand(IDM_SAVE_SNAPSHOT), SysCommandAction::SaveSnapshot);
+    EXPECT_EQ(RouteSysCommand(IDM_OPEN_SNAPSHOT | 0xF), SysCommandAction::OpenSnapshot);
+    EXPECT_EQ(RouteSysCommand(0x0150), SysCommandAction::None);
 }
 
 TEST(WindowMenu, CommandsGreyedByWindowState)
 {
-    const unsigned commands[] = {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, IDM_ABOUTBOX};
+    const unsigned commands[] = {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, IDM_ABOUTBOX, IDM_PAUSE, IDM_STEP_FRAME};
     const struct {
-        bool minimized, maximized;
-        bool enabled[5]; // in the order of `commands`
+        bool minimized, maximized, paused;
+        bool enabled[7]; // in the order of `commands`
     } rows[] = {
-        {false, false, {false, true, true, true, true}},
-        {true, false, {true, false, true, true, true}},
-        {false, true, {true, true, false, true, true}},
+        {false, false, false, {false, true, true, true, true, true, false}},
+        {true, false, false, {true, false, true, true, true, true, false}},
+        {false, true, false, {true, true, false, true, true, true, false}},
+        {false, false, true, {false, true, true, true, true, true, true}},
+        {true, false, true, {true, false, true, true, true, true, true}},
     };
     for (const auto& r : rows)
-        for (int c = 0; c < 5; ++c)
-            EXPECT_EQ(IsWindowCommandEnabled(commands[c], r.minimized, r.maximized), r.enabled[c])
-                << "command " << commands[c] << ", minimized " << r.minimized << ", maximized " << r.maximized;
+        for (int c = 0; c < 7; ++c)
+            EXPECT_EQ(IsWindowCommandEnabled(commands[c], r.minimized, r.maximized, r.paused), r.enabled[c])
+                << "command " << commands[c] << ", minimized " << r.minimized << ", maximized " << r.maximized
+                << ", paused " << r.paused;
 }

@@ -2,7 +2,12 @@
 
 #include "FastStep.h"
 #include "ParticleSystem.h"
+#include "PicturePattern.h"
 #include "Progress.h"
+#include "RandomUnit.h"
+#include "SimPicture.h"
+#include "SnapshotFile.h"
+#include "SnapshotState.h"
 #include "SwarmParams.h"
 #include "Version.h"
 
@@ -12,7 +17,9 @@
 #include <cmath>
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -34,11 +41,23 @@ constexpr const char* kHelp =
     "  --friction TEXT    type TEXT into the Friction box\n"
     "  --preset K         select preset K (0 to 4): its Num, Attraction, Repulsion\n"
     "                     and Friction texts in that order\n"
+    "  --load FILE        replace the whole state by a snapshot file (.driftmote),\n"
+    "                     texts, preset, generator and particles; later options\n"
+    "                     apply on top of it\n"
+    "  --seed N           the random generator's state (0 to 4294967295) before\n"
+    "                     the start's scatter, wherever it is given (default 1, as\n"
+    "                     the window)\n"
     "  --frames N         number of steps (default 1000)\n"
     "  --print LIST       frames to print, comma separated (0 is the state before\n"
     "                     the first step), or 'all', or 'none' (default: the last)\n"
     "  --format FORMAT    csv (default; header frame,index,x,y,vx,vy) or jsonl\n"
     "  --bench            print steps and pair evaluations per second instead\n"
+    "  --save FILE        write a snapshot of the state after the last frame\n"
+    "  --picture FILE     write the picture of the last frame as PNG; a frame\n"
+    "                     number in the name (%d, %5d, %05d; %% for a percent\n"
+    "                     sign) writes one for every printed frame instead\n"
+    "  --size WxH         the picture's size in pixels (default 511x458, the\n"
+    "                     window's canvas at its start)\n"
     "  --quiet            show no progress line (shown only on a terminal's\n"
     "                     stderr, for runs longer than about a second)\n"
     "  -h, --help         show this help and exit\n"
@@ -59,16 +78,33 @@ constexpr const char* kHelp =
     "Examples:\n"
     "  driftmote-sim --frames 100 --print 0,1,100\n"
     "  driftmote-sim --preset 1 --friction .1 --format jsonl\n"
-    "  driftmote-sim --num 1000 --frames 50 --bench\n";
+    "  driftmote-sim --num 1000 --frames 50 --bench\n"
+    "  driftmote-sim --preset 2 --frames 500 --save run.driftmote --picture run.png\n"
+    "  driftmote-sim --load run.driftmote --print all --picture 'f%05d.png'\n";
 
-// What the window's boxes would be given: one edit of one box.
-struct BoxEdit {
-    ParamBox box;
-    std::string text;
+// One change of the state, in the order given: an edit of one box (as the window's
+// boxes would be given it), the choice of a preset (after its four texts), or a
+// snapshot file that replaces everything.
+struct Action {
+    enum Kind { Edit, Preset, Load } kind;
+    ParamBox box = ParamBox::Num;
+    std::string text; // the edit's text or the file's name
+    int preset = 0;
 };
 
+// The window's canvas at its start: its template size in the dialog units of the
+// dialog font on this machine (base units 7 by 13 pixels), less the sunken frame.
+constexpr int kDefaultPictureWidth = 511;
+constexpr int kDefaultPictureHeight = 458;
+constexpr int kMaxPictureSide = 32768;
+
 struct Options {
-    std::vector<BoxEdit> edits; // in the order given; a preset adds its four texts
+    std::vector<Action> actions; // in the order given; a preset adds its four texts
+    std::optional<std::uint32_t> seed;
+    std::optional<std::string> savePath;
+    std::optional<PicturePattern> picture;
+    int pictureWidth = kDefaultPictureWidth;
+    int pictureHeight = kDefaultPictureHeight;
     long long frames = 1000;
     bool printAll = false;
     std::optional<std::vector<long long>> printFrames; // none given: the last frame only
@@ -116,21 +152,51 @@ std::vector<long long> FrameList(std::string_view text)
 void ApplyValueOption(Options& options, std::string_view name, const std::string& value)
 {
     if (name == "--num")
-        options.edits.push_back({ParamBox::Num, value});
+        options.actions.push_back({Action::Edit, ParamBox::Num, value});
     else if (name == "--attraction")
-        options.edits.push_back({ParamBox::Attraction, value});
+        options.actions.push_back({Action::Edit, ParamBox::Attraction, value});
     else if (name == "--repulsion")
-        options.edits.push_back({ParamBox::Repulsion, value});
+        options.actions.push_back({Action::Edit, ParamBox::Repulsion, value});
     else if (name == "--friction")
-        options.edits.push_back({ParamBox::Friction, value});
-    else if (name == "--preset") {
+        options.actions.push_back({Action::Edit, ParamBox::Friction, value});
+    else if (name == "--load")
+        options.actions.push_back({Action::Load, ParamBox::Num, value});
+    else if (name == "--save")
+        options.savePath = value;
+    else if (name == "--seed") {
+        const long long seed = WholeNumber(value, "--seed", "a number from 0 to 4294967295");
+        if (seed > static_cast<long long>(UINT32_MAX))
+            throw UsageError{"--seed takes a number from 0 to 4294967295, not '" + value + "'"};
+        options.seed = static_cast<std::uint32_t>(seed);
+    } else if (name == "--picture") {
+        if (!SimPicturesAvailable())
+            throw UsageError{"pictures need the GUI build"};
+        std::string error;
+        options.picture = ParsePicturePattern(value, error);
+        if (!options.picture)
+            throw UsageError{"--picture: " + error};
+    } else if (name == "--size") {
+        const std::size_t x = value.find('x');
+        const std::string_view text = value;
+        const auto side = [&](std::string_view part) {
+            const long long n = WholeNumber(part, "--size", "WIDTHxHEIGHT in pixels (1 to 32768 each)");
+            if (n < 1 || n > kMaxPictureSide)
+                throw UsageError{"--size takes WIDTHxHEIGHT in pixels (1 to 32768 each), not '" + value + "'"};
+            return static_cast<int>(n);
+        };
+        if (x == std::string::npos)
+            throw UsageError{"--size takes WIDTHxHEIGHT in pixels (1 to 32768 each), not '" + value + "'"};
+        options.pictureWidth = side(text.substr(0, x));
+        options.pictureHeight = side(text.substr(x + 1));
+    } else if (name == "--preset") {
         const long long preset = WholeNumber(value, "--preset", "a number from 0 to 4");
         if (preset >= kPresetCount)
             throw UsageError{"--preset takes a number from 0 to 4, not '" + value + "'"};
         TypeRow(PresetRow(static_cast<int>(preset)), [&options](ParamBox box, std::string_view text) {
-            options.edits.push_back({box, std::string(text)});
+            options.actions.push_back({Action::Edit, box, std::string(text)});
             return true;
         });
+        options.actions.push_back({Action::Preset, ParamBox::Num, {}, static_cast<int>(preset)});
     } else if (name == "--frames") {
         options.frames = WholeNumber(value, "--frames", "a whole number of 0 or more");
     } else if (name == "--print") {
@@ -150,7 +216,7 @@ void ApplyValueOption(Options& options, std::string_view name, const std::string
 bool TakesValue(std::string_view name)
 {
     for (const char* known : {"--num", "--attraction", "--repulsion", "--friction", "--preset", "--frames",
-                              "--print", "--format"})
+                              "--print", "--format", "--load", "--save", "--seed", "--picture", "--size"})
         if (name == known)
             return true;
     return false;
@@ -329,7 +395,11 @@ int RunBench(ParticleSystem& particles, long long frames, std::ostream& out, std
     return Flushed(out, err) ? 0 : 1;
 }
 
-int RunFrames(ParticleSystem& particles, const Options& options, std::ostream& out, const Terminal& terminal)
+// Called with each printed frame's number once its state is out; false ends the run.
+using PrintedFrame = std::function<bool(long long frame)>;
+
+int RunFrames(ParticleSystem& particles, const Options& options, std::ostream& out, const Terminal& terminal,
+              const PrintedFrame& printed)
 {
     const std::vector<long long> lastOnly{options.frames};
     const std::vector<long long>& listed = options.printFrames ? *options.printFrames : lastOnly;
@@ -348,6 +418,10 @@ int RunFrames(ParticleSystem& particles, const Options& options, std::ostream& o
                 ++next;
             if (!Flushed(out, terminal.err, &progress))
                 return 1;
+            if (!printed(frame)) {
+                progress.Erase();
+                return 1;
+            }
         }
         if (frame == options.frames)
             break;
@@ -357,6 +431,32 @@ int RunFrames(ParticleSystem& particles, const Options& options, std::ostream& o
         progress.Update(frame + 1);
     }
     return 0;
+}
+
+// Replaces the whole state by a snapshot file's; the coefficients are read from
+// its texts as the boxes read them. False (after saying why, naming the file) when
+// the file is missing or bad or its particles cannot be allocated; the state is
+// then as it was.
+bool Load(const std::string& path, ParticleSystem& particles, std::string (&texts)[kSnapshotTextCount], int& preset,
+          std::ostream& err)
+{
+    Snapshot snapshot;
+    std::string error;
+    if (!LoadSnapshotFile(path, snapshot, error)) {
+        err << kProgram << ": " << error << '\n';
+        return false;
+    }
+    if (!ApplyParticles(snapshot, particles)) {
+        err << kProgram << ": " << path << ": cannot allocate the arrays for " << snapshot.particles.size()
+            << " particles\n";
+        return false;
+    }
+    for (int i = 0; i < kSnapshotTextCount; ++i)
+        texts[i] = snapshot.texts[i];
+    for (ParamBox box : {ParamBox::Attraction, ParamBox::Repulsion, ParamBox::Friction})
+        ApplyText(particles, box, texts[static_cast<int>(box)]);
+    preset = snapshot.preset;
+    return true;
 }
 
 } // namespace
@@ -383,19 +483,61 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
     SetSimProgramName(kProgram);
     DefaultStepKernel();
 
+    // The generator's state before the start's scatter; without --seed it is the
+    // program's start state, which is 1.
+    if (options.seed)
+        SetPortableRandState(*options.seed);
+
+    // The window's state: the particles, and the boxes' texts and the preset,
+    // which only a snapshot keeps.
     ParticleSystem particles;
-    const TypeText type = [&particles, &terminal](ParamBox box, std::string_view text) {
+    std::string texts[kSnapshotTextCount];
+    int preset = 0;
+    const TypeText type = [&particles, &terminal, &texts](ParamBox box, std::string_view text) {
+        texts[static_cast<int>(box)] = text;
         return ApplyEdit(particles, box, text, terminal);
     };
     if (!StartLikeTheWindow(particles, type))
         return 1;
-    for (const BoxEdit& edit : options.edits)
-        if (!type(edit.box, edit.text))
+    for (const Action& action : options.actions) {
+        if (action.kind == Action::Edit && !type(action.box, action.text))
             return 1;
+        if (action.kind == Action::Preset)
+            preset = action.preset;
+        if (action.kind == Action::Load && !Load(action.text, particles, texts, preset, err))
+            return 1;
+    }
     if (g_simCliStop != 0)
         return StoppedStatus();
 
-    if (options.bench)
-        return RunBench(particles, options.frames, out, err);
-    return RunFrames(particles, options, out, terminal);
+    const auto picture = [&](long long frame) {
+        std::string error;
+        if (WriteSimPicture(particles, options.pictureWidth, options.pictureHeight,
+                            PictureName(*options.picture, frame), error))
+            return true;
+        err << kProgram << ": " << error << '\n';
+        return false;
+    };
+    const bool numbered = options.picture && options.picture->numbered;
+    const int status = options.bench ? RunBench(particles, options.frames, out, err)
+                                     : RunFrames(particles, options, out, terminal, [&](long long frame) {
+                                           return !numbered || picture(frame);
+                                       });
+    if (status != 0)
+        return status;
+    if (options.picture && (!numbered || options.bench) && !picture(options.frames))
+        return 1;
+    if (options.savePath) {
+        Snapshot snapshot;
+        for (int i = 0; i < kSnapshotTextCount; ++i)
+            snapshot.texts[i] = texts[i];
+        snapshot.preset = preset;
+        CaptureParticles(particles, snapshot);
+        std::string error;
+        if (!SaveFileAtomically(*options.savePath, WriteSnapshot(snapshot), error)) {
+            err << kProgram << ": " << error << '\n';
+            return 1;
+        }
+    }
+    return 0;
 }

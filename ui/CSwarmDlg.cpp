@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShortcut>
+#include <QTimer>
 
 #include <chrono>
 #include <string>
@@ -64,6 +65,7 @@ CSwarmDlg::CSwarmDlg(QWidget* parent)
     : QDialog(parent)
     , m_runMessageBox([](QMessageBox& box) { return box.exec(); })
     , m_sleep([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); })
+    , m_runFileDialog([this](const FileDialogRequest& request) { return RunFileDialog(this, request); })
 {
     m_layout.Init(256);
     m_hIcon = LoadAppIcon();
@@ -112,6 +114,9 @@ void CSwarmDlg::OnInitDialog()
     setWindowIcon(m_hIcon);
     // Moves without a button pressed reach the dialog too.
     setMouseTracking(true);
+    // A snapshot file dropped on the window opens.
+    setAcceptDrops(true);
+    CreateMenuActions();
 
     for (const Anchor& anchor : kAnchors)
         m_layout.Add(m_windows, WidgetLayoutWindows::HandleOf(GetDlgItem(this, anchor.id)), anchor.flags);
@@ -171,6 +176,7 @@ void CSwarmDlg::SetParticleCount(int count)
     // No index may outlive the particles it pointed at.
     m_nHover = -1;
     m_nDrag = -1;
+    RepaintIfPaused();
     if (ResizeAndScatter(m_particles, count))
         return;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Driftmote"),
@@ -270,6 +276,11 @@ void CSwarmDlg::OnPaint()
         }
         return;
     }
+    if (m_bPaused) {
+        HoldDrag();
+        Render();
+        return;
+    }
     StepAndDrag();
     Render();
     if (m_btnPlayNice->isChecked())
@@ -279,9 +290,20 @@ void CSwarmDlg::OnPaint()
 void CSwarmDlg::StepAndDrag()
 {
     m_particles.Step();
+    HoldDrag();
+}
+
+void CSwarmDlg::HoldDrag()
+{
     if (m_nDrag < 0 || m_nDrag >= m_particles.m_nCount)
         return;
     HoldDragged(m_particles.m_pCur[m_nDrag], m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
+}
+
+void CSwarmDlg::RepaintIfPaused()
+{
+    if (m_bPaused)
+        update();
 }
 
 void CSwarmDlg::Render()
@@ -322,6 +344,7 @@ void CSwarmDlg::OnSize(int cx, int cy)
 void CSwarmDlg::mouseMoveEvent(QMouseEvent* event)
 {
     OnMouseMove(event->buttons(), event->position().toPoint());
+    RepaintIfPaused();
     QDialog::mouseMoveEvent(event);
 }
 
@@ -329,6 +352,7 @@ void CSwarmDlg::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         OnLButtonDown(event->buttons(), event->position().toPoint());
+    RepaintIfPaused();
     QDialog::mousePressEvent(event);
 }
 
@@ -338,6 +362,7 @@ void CSwarmDlg::mouseReleaseEvent(QMouseEvent* event)
     // press was on the dialog: a release anywhere ends the drag.
     if (event->button() == Qt::LeftButton)
         OnLButtonUp(event->buttons(), event->position().toPoint());
+    RepaintIfPaused();
     QDialog::mouseReleaseEvent(event);
 }
 
@@ -375,20 +400,52 @@ void CSwarmDlg::contextMenuEvent(QContextMenuEvent* event)
     ShowWindowMenu(event->globalPos());
 }
 
-void CSwarmDlg::ShowWindowMenu(const QPoint& globalPos)
+void CSwarmDlg::CreateMenuActions()
 {
-    QMenu menu(this);
+    // One action per entry, kept on the dialog so that the shortcuts work while
+    // the menu is closed; the menu shows the same actions.
     for (const WindowMenuItem& item : kWindowMenu) {
         if (IsSeparator(item)) {
-            menu.addSeparator();
+            m_menuActions.push_back(nullptr);
             continue;
         }
-        QAction* action = menu.addAction(QString::fromUtf8(item.text));
+        auto* action = new QAction(QString::fromUtf8(item.text), this);
         action->setData(item.id);
-        action->setEnabled(IsWindowCommandEnabled(item.id, isMinimized(), isMaximized()));
+        action->setCheckable(item.checkable);
+        if (item.shortcut)
+            action->setShortcut(QKeySequence(QString::fromUtf8(item.shortcut), QKeySequence::PortableText));
+        const unsigned id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] { OnSysCommand(id, 0); });
+        addAction(action);
+        m_menuActions.push_back(action);
     }
-    if (const QAction* chosen = menu.exec(globalPos))
-        OnSysCommand(chosen->data().toUInt(), 0);
+    UpdateMenuActions();
+}
+
+void CSwarmDlg::UpdateMenuActions()
+{
+    for (QAction* action : m_menuActions) {
+        if (!action)
+            continue;
+        const unsigned id = action->data().toUInt();
+        action->setEnabled(IsWindowCommandEnabled(id, isMinimized(), isMaximized(), m_bPaused));
+        if (action->isCheckable())
+            action->setChecked(m_bPaused);
+    }
+}
+
+void CSwarmDlg::ShowWindowMenu(const QPoint& globalPos)
+{
+    UpdateMenuActions();
+    QMenu menu(this);
+    for (QAction* action : m_menuActions) {
+        if (action)
+            menu.addAction(action);
+        else
+            menu.addSeparator();
+    }
+    // The chosen action runs its command itself.
+    menu.exec(globalPos);
 }
 
 void CSwarmDlg::OnSysCommand(unsigned nID, qintptr)
@@ -411,9 +468,40 @@ void CSwarmDlg::OnSysCommand(unsigned nID, qintptr)
     case SysCommandAction::Close:
         close(); // as the close box: the dialog is cancelled
         break;
+    case SysCommandAction::Pause:
+        OnPause();
+        break;
+    case SysCommandAction::StepFrame:
+        OnStepOneFrame();
+        break;
+    case SysCommandAction::SavePicture:
+        OnSavePicture();
+        break;
+    case SysCommandAction::SaveSnapshot:
+        OnSaveSnapshot();
+        break;
+    case SysCommandAction::OpenSnapshot:
+        OnOpenSnapshot();
+        break;
     case SysCommandAction::None:
         break;
     }
+}
+
+void CSwarmDlg::OnPause()
+{
+    m_bPaused = !m_bPaused;
+    UpdateMenuActions();
+    if (m_pauseChanged)
+        m_pauseChanged(m_bPaused);
+}
+
+void CSwarmDlg::OnStepOneFrame()
+{
+    if (!m_bPaused || isMinimized())
+        return;
+    StepAndDrag();
+    Render();
 }
 
 void CSwarmDlg::OnCredit()

@@ -7,6 +7,7 @@
 
 #include "ControlLayout.h"
 #include "ParticleSystem.h"
+#include "SwarmFileCommands.h"
 #include "WidgetLayoutWindows.h"
 
 #include <QDialog>
@@ -16,8 +17,10 @@
 #include <chrono>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 enum class ParamBox;
+class QAction;
 class QLineEdit;
 class QMessageBox;
 class QPushButton;
@@ -32,7 +35,8 @@ public:
     // window is shown by its owner.
     void Create();
 
-    // One frame: a step, the drawing and the Play Nice pause (only the icon while minimised).
+    // One frame: a step, the drawing and the Play Nice pause (only the icon while
+    // minimised). While paused a frame draws and holds a dragged particle, without a step.
     void OnPaint();
     void StepAndDrag();
     void Render();
@@ -59,6 +63,27 @@ public:
     void OnSysCommand(unsigned nID, qintptr lParam);
     void OnCredit();
 
+    // The window menu's own commands. Pause stops and resumes the steps; Step One
+    // Frame, while paused, runs one whole frame. The file commands ask for a name
+    // through m_runFileDialog and report any failure in a message box, changing nothing.
+    void OnPause();
+    void OnStepOneFrame();
+    void OnSavePicture();
+    void OnSaveSnapshot();
+    void OnOpenSnapshot();
+
+    // Opens a snapshot file (from the command line, a drop or the dialog): the whole
+    // state is replaced, or nothing changes and a message box says why.
+    bool OpenSnapshot(const QString& path);
+
+    // The state a snapshot keeps: the four texts as they stand in the boxes, the
+    // preset, the generator and the particles.
+    Snapshot CaptureSnapshot() const;
+    // Puts a snapshot's state in place without any handler's rescatter or question;
+    // the coefficients are read from the texts as typing them would. The pause
+    // stays as it is. False (and nothing changed) when the particles cannot be allocated.
+    bool RestoreSnapshot(const Snapshot& snapshot);
+
     // Opens the window menu at a screen position and dispatches the chosen command.
     void ShowWindowMenu(const QPoint& globalPos);
 
@@ -69,6 +94,13 @@ public:
     // The Play Nice pause at the end of a frame is taken through this; tests
     // replace it to see when and for how long the frame pauses.
     std::function<void(std::chrono::milliseconds)> m_sleep;
+
+    // Every file dialog of the dialog is run through this; it returns the chosen
+    // path or an empty string. Tests replace it to answer without a dialog.
+    std::function<QString(const FileDialogRequest&)> m_runFileDialog;
+
+    // Told when the pause is switched, so that the frame loop can rest or resume.
+    std::function<void(bool paused)> m_pauseChanged;
 
     ParticleSystem m_particles;
     QImage m_backBuffer;    // null until the first frame builds it
@@ -82,6 +114,7 @@ public:
     float m_fGrabDY = 0.0f;
     int m_nDotSize = 11;    // disc size in pixels
     int m_nPreset = 0;      // current preset, 0 to 4
+    bool m_bPaused = false; // frames draw without stepping
 
     QLineEdit* m_editNum = nullptr;
     QPushButton* m_btnPlayNice = nullptr;
@@ -96,6 +129,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void accept() override;
     void reject() override;
 
@@ -111,6 +146,13 @@ private:
     void SetParticleCount(int count);
     bool ConfirmLargeCount();
     void FocusCountWithTextSelected();
+    void HoldDrag();
+    // While paused nothing else draws a frame: a change that shows asks for one.
+    void RepaintIfPaused();
+    void CreateMenuActions();
+    void UpdateMenuActions();
+    void ShowFileError(const QString& message);
 
     WidgetLayoutWindows m_windows;
+    std::vector<QAction*> m_menuActions; // one per entry of kWindowMenu, null for a separator
 };

@@ -1,6 +1,6 @@
 #include "WindowMenu.h"
 
-bool IsWindowCommandEnabled(unsigned id, bool minimized, bool maximized)
+bool IsWindowCommandEnabled(unsigned id, bool minimized, bool maximized, bool paused)
 {
     switch (id & kSysCommandMask) {
     case SC_RESTORE:
@@ -9,6 +9,8 @@ bool IsWindowCommandEnabled(unsigned id, bool minimized, bool maximized)
         return !minimized;
     case SC_MAXIMIZE:
         return !maximized;
+    case IDM_STEP_FRAME:
+        return paused;
     default:
         return true;
     }
@@ -27,6 +29,16 @@ SysCommandAction RouteSysCommand(unsigned id)
         return SysCommandAction::Maximize;
     case SC_CLOSE:
         return SysCommandAction::Close;
+    case IDM_PAUSE:
+        return SysCommandAction::Pause;
+    case IDM_STEP_FRAME:
+        return SysCommandAction::StepFrame;
+    case IDM_SAVE_PICTURE:
+        return SysCommandAction::SavePicture;
+    case IDM_SAVE_SNAPSHOT:
+        return SysCommandAction::SaveSnapshot;
+    case IDM_OPEN_SNAPSHOT:
+        return SysCommandAction::OpenSnapshot;
     default:
         return SysCommandAction::None;
     }

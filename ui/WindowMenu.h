@@ -19,10 +19,14 @@ inline constexpr unsigned SC_RESTORE = 0xF120;
 inline constexpr unsigned kSysCommandMask = 0xFFF0;
 
 // One entry of the window menu; an entry with id 0 and no text is a separator.
-// An ampersand marks the access key of the letter after it.
+// An ampersand marks the access key of the letter after it. The shortcut, in the
+// toolkit's portable key text, works also while the menu is closed; none of them
+// is a key that the edit boxes use.
 struct WindowMenuItem {
     unsigned id;
     const char* text;
+    const char* shortcut = nullptr;
+    bool checkable = false;
 };
 
 inline constexpr WindowMenuItem kWindowMenu[] = {
@@ -30,6 +34,11 @@ inline constexpr WindowMenuItem kWindowMenu[] = {
     {SC_MINIMIZE, "Mi&nimize"},
     {SC_MAXIMIZE, "Ma&ximize"},
     {SC_CLOSE, "&Close"},
+    {IDM_PAUSE, "&Pause", "Pause", true},
+    {IDM_STEP_FRAME, "Step One &Frame", "Ctrl+."},
+    {IDM_SAVE_PICTURE, "Save P&icture...", "Ctrl+Shift+S"},
+    {IDM_SAVE_SNAPSHOT, "Save &Snapshot...", "Ctrl+S"},
+    {IDM_OPEN_SNAPSHOT, "&Open Snapshot...", "Ctrl+O"},
     {0, nullptr},
     {IDM_ABOUTBOX, kAboutMenuText},
 };
@@ -41,8 +50,9 @@ inline constexpr bool IsSeparator(const WindowMenuItem& item)
 
 // Whether a window command of the menu can be chosen in the window's present state,
 // as the usual window menu greys them: Restore only when minimised or maximised,
-// Minimize unless minimised, Maximize unless maximised; Close and About always.
-bool IsWindowCommandEnabled(unsigned id, bool minimized, bool maximized);
+// Minimize unless minimised, Maximize unless maximised; Step One Frame only while
+// paused; the others always.
+bool IsWindowCommandEnabled(unsigned id, bool minimized, bool maximized, bool paused);
 
 // What a window command does once routed.
 enum class SysCommandAction {
@@ -51,10 +61,16 @@ enum class SysCommandAction {
     Minimize, // default processing
     Maximize, // default processing
     Close,    // default processing: the same as the close box
+    Pause,        // stop or resume the motion
+    StepFrame,    // one whole frame while paused
+    SavePicture,  // the canvas picture as PNG
+    SaveSnapshot, // the whole state to a file
+    OpenSnapshot, // the whole state from a file
     None,     // default processing that has nothing to do here
 };
 
 // The routing of the dialog's OnSysCommand: a command id whose masked value is
-// IDM_ABOUTBOX opens the About box; every other id goes to the default processing,
-// which again reads the id masked with 0xFFF0.
+// IDM_ABOUTBOX opens the About box and the dialog's own commands go to their
+// handlers; every other id goes to the default processing, which again reads the
+// id masked with 0xFFF0.
 SysCommandAction RouteSysCommand(unsigned id);

@@ -11,6 +11,8 @@ class TestCommandLine : public QObject {
 private slots:
     void outcome_data();
     void outcome();
+    void snapshotToOpen_data();
+    void snapshotToOpen();
 };
 
 void TestCommandLine::outcome_data()
@@ -28,7 +30,7 @@ void TestCommandLine::outcome_data()
     QTest::newRow("toolkit options")
         << QStringList{"-platform", "offscreen", "-style=fusion", "-reverse", "--qwindowtitle", "x"} << true << 0
         << none << none;
-    QTest::newRow("help") << QStringList{"--help"} << false << 0 << QStringLiteral("Usage: driftmote [options]\n")
+    QTest::newRow("help") << QStringList{"--help"} << false << 0 << QStringLiteral("Usage: driftmote [options] [FILE]\n")
                           << none;
     QTest::newRow("h beside a toolkit option")
         << QStringList{"-style", "fusion", "-h"} << false << 0 << QStringLiteral("Usage: driftmote") << none;
@@ -41,7 +43,8 @@ void TestCommandLine::outcome_data()
         << QStringList{"-x", "--version"} << false << 2 << none << QStringLiteral("driftmote --help");
     QTest::newRow("toolkit option without its value")
         << QStringList{"-platform"} << false << 2 << none << QStringLiteral("-platform");
-    QTest::newRow("argument") << QStringList{"swarm.txt"} << false << 2 << none << QStringLiteral("'swarm.txt'");
+    QTest::newRow("a second argument")
+        << QStringList{"a.driftmote", "swarm.txt"} << false << 2 << none << QStringLiteral("'swarm.txt'");
 }
 
 void TestCommandLine::outcome()
@@ -60,6 +63,26 @@ void TestCommandLine::outcome()
     QCOMPARE(line.out.isEmpty(), outStart.isEmpty());
     QVERIFY2(line.err.contains(errHas), qPrintable(line.err));
     QCOMPARE(line.err.isEmpty(), errHas.isEmpty());
+}
+
+void TestCommandLine::snapshotToOpen_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("none") << QStringList{"-style", "fusion"} << QString();
+    QTest::newRow("after a toolkit option's value")
+        << QStringList{"-platform", "offscreen", "run.driftmote"} << QStringLiteral("run.driftmote");
+    QTest::newRow("a name like an option after --") << QStringList{"--", "-reverse"} << QStringLiteral("-reverse");
+}
+
+void TestCommandLine::snapshotToOpen()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, file);
+    args.prepend(QStringLiteral("driftmote"));
+    const CommandLine line = ParseCommandLine(args);
+    QVERIFY(line.run);
+    QCOMPARE(line.file, file);
 }
 
 QTEST_APPLESS_MAIN(TestCommandLine)

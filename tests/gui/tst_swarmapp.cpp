@@ -7,6 +7,7 @@
 #include "CSwarmApp.h"
 #include "Version.h"
 #include "GuiTestHelpers.h"
+#include "SwarmFileCommands.h"
 #include "WindowMenu.h"
 
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <functional>
 #include <vector>
@@ -54,6 +56,7 @@ private slots:
     void idleFramesPauseWhileABoxOrTheWindowMenuIsOpen();
     void minimisedWindowStopsTheFrameLoopUntilItComesBack();
     void rightClickAndAltSpaceOpenTheWindowMenu();
+    void pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed();
     void windowCommandsPassOnAndMaskedAboutOpensTheBox();
     void escapeAndCloseBoxEndWithExitCodeZeroAfterDeletingTheDialog();
 
@@ -220,16 +223,82 @@ void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenu()
         }, &gaveUp);
         open();
         QVERIFY(!gaveUp);
-        const QStringList expected = {"&Restore", "Mi&nimize", "Ma&ximize", "&Close", "", "&About Driftmote..."};
+        const QStringList expected = {"&Restore", "Mi&nimize", "Ma&ximize", "&Close", "&Pause", "Step One &Frame",
+                                      "Save P&icture...", "Save &Snapshot...", "&Open Snapshot...", "",
+                                      "&About Driftmote..."};
         QCOMPARE(texts, expected);
-        QCOMPARE(separators, (QList<bool>{false, false, false, false, true, false}));
-        QCOMPARE(ids, (QList<uint>{SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, 0, IDM_ABOUTBOX}));
+        QCOMPARE(ids, (QList<uint>{SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, IDM_PAUSE, IDM_STEP_FRAME,
+                                   IDM_SAVE_PICTURE, IDM_SAVE_SNAPSHOT, IDM_OPEN_SNAPSHOT, 0, IDM_ABOUTBOX}));
         QCOMPARE(ids.last(), 16u);
-        // A window in its normal state cannot be restored.
-        QCOMPARE(enabled, (QList<bool>{false, true, true, true, true, true}));
+        QCOMPARE(separators.count(true), 1);
+        QVERIFY(separators[9]);
+        // A window in its normal state cannot be restored; one running cannot step.
+        QCOMPARE(enabled, (QList<bool>{false, true, true, true, true, false, true, true, true, true, true}));
+        // Every access key leads to one entry only.
+        QStringList keys;
+        for (const QString& text : texts)
+            if (const qsizetype amp = text.indexOf(QLatin1Char('&')); amp >= 0)
+                keys << text.mid(amp + 1, 1).toUpper();
+        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
         QVERIFY(aboutOpened);
         QVERIFY(!QApplication::activeModalWidget());
     }
+}
+
+void TestSwarmApp::pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed()
+{
+    cleanup(); // the application makes its own dialog and runs its own frame loop
+    App().InitInstance();
+    CSwarmDlg* dlg = App().m_pMainDlg;
+    QVERIFY(QTest::qWaitForWindowActive(dlg));
+    std::vector<FileDialogRequest> asked;
+    dlg->m_runFileDialog = [&asked](const FileDialogRequest& request) {
+        asked.push_back(request);
+        return QString();
+    };
+    // The keys go to the count box, which has the focus, as a user's would.
+    QWidget* focus = QApplication::focusWidget();
+    QCOMPARE(focus, dlg->m_editNum);
+    const QString count = dlg->m_editNum->text();
+    const auto turn = [] {
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+    };
+
+    QTest::keyClick(focus, Qt::Key_Pause);
+    QVERIFY(dlg->m_bPaused);
+    QTRY_VERIFY(!App().m_idleTimer.isActive());
+    const Particle* resting = dlg->m_particles.m_pCur;
+    turn();
+    QVERIFY(dlg->m_particles.m_pCur == resting);
+
+    // One frame for each Ctrl+. while paused; the loop goes on resting.
+    QTest::keyClick(focus, Qt::Key_Period, Qt::ControlModifier);
+    QVERIFY(dlg->m_particles.m_pCur != resting);
+    turn();
+    QVERIFY(!App().m_idleTimer.isActive());
+    QVERIFY(dlg->m_particles.m_pCur != resting);
+
+    QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(focus, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(asked.size(), 3u);
+    QVERIFY(asked[0].save && asked[0].filter == QString::fromUtf8(kPictureFilter));
+    QVERIFY(asked[1].save && asked[1].filter == QString::fromUtf8(kSnapshotFilter));
+    QVERIFY(!asked[2].save && asked[2].filter == QString::fromUtf8(kSnapshotFilter));
+    QCOMPARE(dlg->m_editNum->text(), count);
+
+    // Resumed, the loop turns again; running, Ctrl+. is not a frame of its own.
+    QTest::keyClick(focus, Qt::Key_Pause);
+    QVERIFY(!dlg->m_bPaused);
+    QTRY_VERIFY(App().m_idleTimer.isActive());
+    QTRY_VERIFY(dlg->m_particles.m_pCur != resting);
+    App().m_idleTimer.stop();
+    const Particle* running = dlg->m_particles.m_pCur;
+    QTest::keyClick(focus, Qt::Key_Period, Qt::ControlModifier);
+    QVERIFY(dlg->m_particles.m_pCur == running);
+    QCOMPARE(dlg->m_editNum->text(), count);
+    QCOMPARE(App().ExitInstance(0), 0);
 }
 
 void TestSwarmApp::windowCommandsPassOnAndMaskedAboutOpensTheBox()

@@ -41,7 +41,7 @@ struct BoxLog {
     QMessageBox::StandardButton answer = QMessageBox::Yes;
 };
 
-std::vector<Particle> Snapshot(const ParticleSystem& ps)
+std::vector<Particle> ParticlesOf(const ParticleSystem& ps)
 {
     return std::vector<Particle>(ps.m_pCur, ps.m_pCur + ps.m_nCount);
 }
@@ -63,7 +63,7 @@ std::vector<Particle> SteppedOnce(const ParticleSystem& ps)
     copy.m_fRepulsion = ps.m_fRepulsion;
     copy.m_fFriction = ps.m_fFriction;
     copy.Step();
-    return Snapshot(copy);
+    return ParticlesOf(copy);
 }
 
 QByteArray Show(float value)
@@ -191,7 +191,7 @@ void TestSwarmDlg::startValues()
     PortableRandRestart();
     ParticleSystem expected;
     StartLikeTheWindow(expected);
-    QVERIFY(SameBits(Snapshot(m_dlg->m_particles), Snapshot(expected)));
+    QVERIFY(SameBits(ParticlesOf(m_dlg->m_particles), ParticlesOf(expected)));
 }
 
 void TestSwarmDlg::firstKeystrokeReplacesTheCount()
@@ -379,28 +379,28 @@ void TestSwarmDlg::onePaintRequestIsOneStepAndNoneWhileMinimised()
     // Showing the new picture must not come back as another frame.
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    QVERIFY(SameBits(Snapshot(m_dlg->m_particles), expected));
+    QVERIFY(SameBits(ParticlesOf(m_dlg->m_particles), expected));
     QCOMPARE(pauses, oneFramesPauses);
     // The dialog repainted only beneath a control (a blinking caret) is no frame.
     QPaintEvent beneathEdit(m_dlg->m_editNum->geometry());
     QApplication::sendEvent(m_dlg.get(), &beneathEdit);
-    QVERIFY(SameBits(Snapshot(m_dlg->m_particles), expected));
+    QVERIFY(SameBits(ParticlesOf(m_dlg->m_particles), expected));
     QCOMPARE(pauses, oneFramesPauses);
 
     // Minimised: neither a step nor a pause.
     m_dlg->showMinimized();
     QVERIFY(m_dlg->isMinimized());
     pauses.clear();
-    const std::vector<Particle> before = Snapshot(m_dlg->m_particles);
+    const std::vector<Particle> before = ParticlesOf(m_dlg->m_particles);
     SendPaint(m_dlg.get());
     SendPaint(m_dlg.get());
-    QVERIFY(SameBits(Snapshot(m_dlg->m_particles), before));
+    QVERIFY(SameBits(ParticlesOf(m_dlg->m_particles), before));
     QVERIFY(pauses.empty());
     m_dlg->showNormal();
     QCoreApplication::processEvents();
     pauses.clear();
     SendPaint(m_dlg.get());
-    QVERIFY(!SameBits(Snapshot(m_dlg->m_particles), before));
+    QVERIFY(!SameBits(ParticlesOf(m_dlg->m_particles), before));
     QCOMPARE(pauses, oneFramesPauses);
 }
 

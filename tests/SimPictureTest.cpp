@@ -1,0 +1,96 @@
+// driftmote-sim's pictures: the PNG of a frame is the window renderer's picture
+// of that frame's state, at the size asked for, one file per printed frame when
+// the name holds a number.
+
+#include "ParticleSystem.h"
+#include "RandomUnit.h"
+#include "SimCli.h"
+#include "SnapshotFile.h"
+#include "SnapshotState.h"
+#include "SwarmRenderer.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace {
+
+int RunTool(const std::vector<std::string>& args, std::string* err = nullptr)
+{
+    PortableRandRestart();
+    std::ostringstream out, errors;
+    const int status = RunSimCli(args, out, errors);
+    if (err)
+        *err = errors.str();
+    return status;
+}
+
+// The renderer's picture of a saved state, nothing highlighted.
+QImage RenderedFrom(const std::string& snapshotPath, int width, int height)
+{
+    Snapshot snapshot;
+    std::string error;
+    EXPECT_TRUE(LoadSnapshotFile(snapshotPath, snapshot, error)) << error;
+    QImage image(width, height, QImage::Format_RGB32);
+    RenderSwarm(image, snapshot.particles.data(), static_cast<int>(snapshot.particles.size()), -1, -1, 11);
+    return image;
+}
+
+QImage Png(const std::string& path)
+{
+    return QImage(QString::fromStdString(path), "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(SimPicture, ThePictureIsTheRenderersPictureOfTheFrame)
+{
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "driftmote-sim-pictures";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const auto at = [&](const char* name) { return (dir / name).string(); };
+
+    // Sizes: the window's start canvas by default, or as asked, also odd and tiny.
+    const struct {
+        std::vector<std::string> size;
+        int width, height;
+    } sizes[] = {{{}, 511, 458}, {{"--size", "120x90"}, 120, 90}, {{"--size=33x7"}, 33, 7}};
+    for (const auto& s : sizes) {
+        std::vector<std::string> args = {"--preset", "2", "--frames", "15", "--print", "none",
+                                          "--picture", at("p.png"), "--save", at("s.driftmote")};
+        args.insert(args.end(), s.size.begin(), s.size.end());
+        ASSERT_EQ(RunTool(args), 0);
+        const QImage png = Png(at("p.png"));
+        EXPECT_EQ(png.size(), QSize(s.width, s.height));
+        EXPECT_EQ(png, RenderedFrom(at("s.driftmote"), s.width, s.height));
+    }
+
+    // A numbered name: one picture for each printed frame, the last as above.
+    ASSERT_EQ(RunTool({"--frames", "4", "--print", "0,4", "--picture", at("f%03d.png"), "--size", "64x48",
+                       "--save", at("s.driftmote")}),
+              0);
+    EXPECT_TRUE(std::filesystem::exists(at("f000.png")));
+    EXPECT_FALSE(std::filesystem::exists(at("f001.png")));
+    EXPECT_EQ(Png(at("f004.png")), RenderedFrom(at("s.driftmote"), 64, 48));
+    EXPECT_NE(Png(at("f000.png")), Png(at("f004.png")));
+
+    // A name where no file can go ends the run naming it.
+    std::string err;
+    EXPECT_EQ(RunTool({"--frames", "1", "--picture", at("none/p.png")}, &err), 1);
+    EXPECT_EQ(err.rfind("driftmote-sim: " + at("none/p.png") + ": ", 0), 0u) << err;
+    std::filesystem::remove_all(dir);
+}
+
+TEST(SimPicture, BadNamesAndSizesAreBadUsage)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--picture", "f%s.png"}, {"--picture", "%d%d"}, {"--picture", "50%.png"},
+             {"--size", "0x10"}, {"--size", "10"}, {"--size", "10x"}, {"--size", "32769x1"}, {"--size", "-5x5"}}) {
+        std::string err;
+        EXPECT_EQ(RunTool(args, &err), 2) << args[1];
+        EXPECT_NE(err.find(args[0]), std::string::npos) << err;
+    }
+}
+
+} // namespace

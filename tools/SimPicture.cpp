@@ -1,0 +1,55 @@
+#include "SimPicture.h"
+
+#include "ParticleSystem.h"
+#include "SnapshotFile.h"
+
+#ifdef DRIFTMOTE_SIM_PICTURES
+#include "SwarmRenderer.h"
+
+#include <QBuffer>
+#include <QImage>
+#endif
+
+namespace {
+
+// The window's disc size in pixels.
+constexpr int kDotSize = 11;
+
+} // namespace
+
+bool SimPicturesAvailable()
+{
+#ifdef DRIFTMOTE_SIM_PICTURES
+    return true;
+#else
+    return false;
+#endif
+}
+
+bool WriteSimPicture(const ParticleSystem& particles, int width, int height, const std::string& path,
+                     std::string& error)
+{
+#ifdef DRIFTMOTE_SIM_PICTURES
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull()) {
+        error = path + ": there is not enough memory for a picture of " + std::to_string(width) + "x" +
+                std::to_string(height) + " pixels";
+        return false;
+    }
+    RenderSwarm(image, particles.m_pCur, particles.m_nCount, -1, -1, kDotSize);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        error = path + ": the picture cannot be encoded as PNG";
+        return false;
+    }
+    return SaveFileAtomically(path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())), error);
+#else
+    (void)particles;
+    (void)width;
+    (void)height;
+    error = path + ": pictures need the GUI build";
+    return false;
+#endif
+}
