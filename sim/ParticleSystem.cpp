@@ -45,8 +45,10 @@ bool ParticleSystem::SetCount(int count)
         // every machine instead of depending on how much memory the system promises.
         if (count > kMaxArrayBytes / static_cast<int>(sizeof(Particle)))
             return false;
-        m_pBufA = new (std::nothrow) Particle[static_cast<std::size_t>(count)];
-        m_pBufB = m_pBufA ? new (std::nothrow) Particle[static_cast<std::size_t>(count)] : nullptr;
+        // Zeroed, so that a saved state never holds leftover memory in the field
+        // that nothing writes, and the same run always saves the same bytes.
+        m_pBufA = new (std::nothrow) Particle[static_cast<std::size_t>(count)]();
+        m_pBufB = m_pBufA ? new (std::nothrow) Particle[static_cast<std::size_t>(count)]() : nullptr;
         if (!m_pBufA || !m_pBufB) {
             ReleaseArrays(*this);
             return false;

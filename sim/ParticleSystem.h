@@ -37,7 +37,7 @@ public:
     ParticleSystem(const ParticleSystem&) = delete;
     ParticleSystem& operator=(const ParticleSystem&) = delete;
 
-    // Discards every particle and makes room for `count` new, uninitialised ones;
+    // Discards every particle and makes room for `count` new ones, all fields 0;
     // a count of 0 or less leaves the store empty. Returns false when the arrays
     // cannot be allocated, in which case the store is left empty.
     bool SetCount(int count);
