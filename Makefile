@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Two commands for a fresh Debian machine: `make run` and `make test`.
 # Both install the Debian packages that are missing (with sudo when not root),
 # configure with CMake and build into build/.

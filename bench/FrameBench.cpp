@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One frame of the window without its pause: a simulation step plus drawing every
 // particle into the back buffer, at the start count, at the largest count that is
 // accepted without a question and at two larger counts. Frames per second = 1 / time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Speed of the simulation's two hot loops. The rows named "Plain" call the literal
 // implementations; the unnamed rows call Step and Scatter, which pick the fastest
 // implementation the machine offers. Faster implementations get rows of their own

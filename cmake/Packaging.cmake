@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # `make package` (the `package` target): a Debian package of the programs and
 # their desktop files, built by CPack from the install rules.
 set(CPACK_GENERATOR DEB)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiling for 64-bit Arm against Debian's arm64 cross libraries
 # (libstdc++-12-dev-arm64-cross and what it pulls in); the programs run on this
 # machine under qemu-aarch64 (Debian's qemu-user), with the target's loader and

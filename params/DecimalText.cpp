@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DecimalText.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SwarmParams.h"
 
 #include "DecimalText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The window-free side of the main dialog's controls: how the edit-box texts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A hint to the core that the thread is waiting in a polling loop, so that it

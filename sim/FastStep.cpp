@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FastStep.h"
 
 #include "ParticleRules.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The fast step: the pair sums from a vector kernel, on one or more threads,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // One particle: five single-precision floats, laid out back to back in the arrays.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ParticleRules.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ParticleSystem.h"
 
 #include "FastStep.h"

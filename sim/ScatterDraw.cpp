@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ScatterDraw.h"
 
 #include "RandomUnit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The random draws of one scattered particle, shared by the literal scatter and

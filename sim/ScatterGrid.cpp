@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ScatterGrid.h"
 
 #include "ScatterDraw.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The vector kernels of the fast step. Each one computes, for blocks of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pair-sum kernel for AVX2: four row particles per vector, doubles in ymm
 // registers, their float terms in xmm halves. This file alone is compiled for
 // that instruction set; it runs only after the CPU confirmed it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pair-sum kernel for AVX-512 (F, DQ, VL): eight row particles per vector,
 // doubles in zmm registers, their float terms in ymm halves. This file alone is
 // compiled for that instruction set; it runs only after the CPU confirmed it.

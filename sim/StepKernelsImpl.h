@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The body of the vector pair-sum kernels, written once over a small set of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // How one ParticleSystem steps: which implementation computes the pair forces,

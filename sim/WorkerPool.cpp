@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WorkerPool.h"
 
 #include "CpuRelax.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A snapshot: everything needed to continue a run exactly where it stood — the

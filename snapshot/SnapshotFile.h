@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Snapshot files for programs without a toolkit (the window saves through its own

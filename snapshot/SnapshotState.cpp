@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SnapshotState.h"
 
 #include "ParticleSystem.h"

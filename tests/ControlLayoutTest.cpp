@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The anchor layout against a window system of plain rectangles.
 
 #include "ControlLayout.h"

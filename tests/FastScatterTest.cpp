@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BitCompare.h"
 #include "ParticleSystem.h"
 #include "RandomUnit.h"

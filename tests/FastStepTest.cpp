@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BitCompare.h"
 #include "FastStep.h"
 #include "ParticleSystem.h"

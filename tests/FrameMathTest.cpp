@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window-free arithmetic of a frame: world to pixels, the clamp before
 // truncation, and dialog units.
 

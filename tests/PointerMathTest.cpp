@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pointer mapping and picking, and the rounding points of the hold rule.
 
 #include "DragRule.h"

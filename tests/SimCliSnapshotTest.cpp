@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // driftmote-sim's snapshots, seeds and picture names: a run saved and loaded
 // continues bit for bit, the seed is the generator's start wherever it is given,
 // bad files end the run naming them, and picture names are read strictly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FastStep.h"
 #include "RandomUnit.h"
 #include "SimCli.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // driftmote-sim's pictures: the PNG of a frame is the window renderer's picture
 // of that frame's state, at the size asked for, one file per printed frame when
 // the name holds a number.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
 #include "SwarmParams.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which window commands the menu offers in each window state, and their routing.
 
 #include "WindowMenu.h"

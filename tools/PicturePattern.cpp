@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PicturePattern.h"
 
 std::optional<PicturePattern> ParsePicturePattern(std::string_view text, std::string& error)

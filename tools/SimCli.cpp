@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SimCli.h"
 
 #include "FastStep.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SimPicture.h"
 
 #include "ParticleSystem.h"

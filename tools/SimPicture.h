@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Pictures of the particles as PNG files, drawn by the window's own renderer.

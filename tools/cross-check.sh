@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the window-free tool and the simulation tests for 64-bit Arm, runs the
 # tests under qemu-aarch64 and compares the tool's output with every golden
 # trajectory byte for byte. Usage: tools/cross-check.sh [BUILD_DIR]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Progress.h"
 #include "SimCli.h"
 

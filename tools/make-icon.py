@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws the program's icon, a few discs drifting in a sunken grey box, as a
 scalable SVG picture (res/icons/driftmote.svg), then renders it with rsvg-convert
 (Debian package librsvg2-bin) as PNG files at the sizes a desktop looks for

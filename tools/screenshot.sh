@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Starts the program on a virtual X display of its own, lets it run for a moment
 # and writes a picture of its window to docs/screenshot.png (or the file given).
 # Needs Xvfb and imagemagick; builds nothing: run `make` first.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CAboutDlg.h"
 
 #include "DialogTemplate.h"

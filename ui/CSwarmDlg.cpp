@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSwarmDlg.h"
 
 #include "CAboutDlg.h"

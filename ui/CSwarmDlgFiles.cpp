@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main dialog's file commands: the picture, saving and opening snapshots, and
 // snapshot files dropped on the window.
 

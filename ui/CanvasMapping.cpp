@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CanvasMapping.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // World to canvas pixels for drawing. World x runs 0..10 to the right and y 0..10

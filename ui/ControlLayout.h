@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Anchors for the controls of a resizable dialog: on every size change each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DialogUnits.h"
 
 #include <climits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Dialog units: a template measures in quarters of the dialog font's average

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DragRule.h"
 
 #include "Particle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EnterOnButton.h"
 
 #include <QKeyEvent>

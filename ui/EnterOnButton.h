@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Enter in the main dialog: the focused push button takes it and is clicked, as on

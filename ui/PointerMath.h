@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The window-free side of grabbing: how a pointer pixel on the canvas becomes a

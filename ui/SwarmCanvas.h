@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The drawing surface of the main dialog: a sunken frame around a client area

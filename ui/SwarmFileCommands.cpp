@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SwarmFileCommands.h"
 
 #include "SnapshotFile.h"

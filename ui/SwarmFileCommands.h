@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The window's files without the window: the picture as PNG, snapshots saved all

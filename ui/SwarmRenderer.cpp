@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SwarmRenderer.h"
 
 #include "CanvasMapping.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The picture of the swarm: a light grey area framed by a one-pixel black line,

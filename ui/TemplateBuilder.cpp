@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TemplateBuilder.h"
 
 #include "DialogUnits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Builds a dialog from one of the templates in res/: window flags, caption, font,

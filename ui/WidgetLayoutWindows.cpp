@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WidgetLayoutWindows.h"
 
 #include <QWidget>

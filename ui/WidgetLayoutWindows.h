@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // ControlLayout's window operations on Qt widgets; a handle is a QWidget pointer.

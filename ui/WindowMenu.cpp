@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WindowMenu.h"
 
 bool IsWindowCommandEnabled(unsigned id, bool minimized, bool maximized, bool paused)

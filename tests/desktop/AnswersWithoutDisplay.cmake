@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs PROGRAM with no display at all: --version must print VERSION and exit 0,
 # an unknown option must exit 2 with a message on stderr.
 unset(ENV{DISPLAY})

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # LICENSE, the package's copyright file and the program's legal notice name the
 # same holder and year, and the copyright file carries LICENSE's terms word for word.
 file(READ ${SOURCE}/LICENSE license)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // driftmote-sim's argument handling over argument vectors: the input is the
 // arguments separated by NUL bytes (a real argument cannot hold one). Vectors
 // that would legitimately run long (many particles, many frames) are skipped, so

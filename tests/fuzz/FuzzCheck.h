@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A broken property ends the run with a message: libFuzzer then keeps the input

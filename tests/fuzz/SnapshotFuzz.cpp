@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The snapshot reader over any bytes: they are refused or read, and what is read
 // writes back to a text that reads as the same snapshot, bit for bit (a NaN as
 // the same NaN), and writes again to the same text.

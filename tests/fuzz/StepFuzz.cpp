@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scatter and step with fuzzer-chosen floats: the grid scatter against the
 // literal scatter (particles and generator state after), and the step of every
 // kernel this CPU runs, on 1, 2 and an automatic number of threads, against the

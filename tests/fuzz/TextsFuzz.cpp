@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The edit-box rules against a second reading of the same rule: the leading
 // decimal number of the box's first 30 characters, found by a regular expression
 // and converted by the C library in the C locale.

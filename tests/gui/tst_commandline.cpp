@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's command line, read with no application object at all (as main()
 // reads it): what runs the window, what answers and exits, what is a usage error.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application object and what it opens over the main dialog: frames from idle
 // time, their pause while the About box or the window menu is open and their rest
 // while the window is minimised, the About box, the window menu

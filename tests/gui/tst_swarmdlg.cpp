@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main dialog on the offscreen platform: its controls, the edit handlers, the
 // confirmation, presets, frames, drawing, resizing, and hover, grab, hold and fling
 // through the pointer handlers and the toolkit's delivery of the pointer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main dialog's pause, single frame and files: a run saved and opened again
 // continues bit for bit, a paused window draws and follows the pointer without
 // stepping, a bad file changes nothing, and the saved picture is the one shown.
