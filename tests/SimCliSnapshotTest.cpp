@@ -7,6 +7,7 @@
 #include "PicturePattern.h"
 #include "RandomUnit.h"
 #include "SimCli.h"
+#include "SimCliRun.h"
 #include "Snapshot.h"
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
@@ -24,19 +25,6 @@
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result RunTool(const std::vector<std::string>& args)
-{
-    PortableRandRestart();
-    std::ostringstream out, err;
-    const int status = RunSimCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::string ReadAll(const std::string& path)
 {

@@ -2,6 +2,7 @@
 #include "FastStep.h"
 #include "RandomUnit.h"
 #include "SimCli.h"
+#include "SimCliRun.h"
 #include "Version.h"
 
 #include <gtest/gtest.h>
@@ -20,21 +21,6 @@
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// One run of the tool in-process, from the random source's start state as the
-// program always finds it.
-Result RunTool(const std::vector<std::string>& args)
-{
-    PortableRandRestart();
-    std::ostringstream out, err;
-    const int status = RunSimCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 TEST(SimCli, BadUsageSaysWhatIsWrongInOneLineAndExits2)
 {

@@ -104,12 +104,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const float attraction = Pick(in), repulsion = Pick(in), friction = Pick(in);
     const int steps = in.ConsumeIntegralInRange(1, large ? 2 : 4);
 
+    const auto prepare = [&](ParticleSystem& ps) {
+        Sized(ps, count, fill);
+        std::copy(start.begin(), start.end(), ps.m_pCur);
+        ps.m_fAttraction = attraction;
+        ps.m_fRepulsion = repulsion;
+        ps.m_fFriction = friction;
+    };
     ParticleSystem expected;
-    Sized(expected, count, fill);
-    std::copy(start.begin(), start.end(), expected.m_pCur);
-    expected.m_fAttraction = attraction;
-    expected.m_fRepulsion = repulsion;
-    expected.m_fFriction = friction;
+    prepare(expected);
     for (int s = 0; s < steps; ++s)
         expected.StepPlain();
 
@@ -118,11 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         for (int threads : {1, 2, 0}) {
             ParticleSystem fast;
-            Sized(fast, count, fill);
-            std::copy(start.begin(), start.end(), fast.m_pCur);
-            fast.m_fAttraction = attraction;
-            fast.m_fRepulsion = repulsion;
-            fast.m_fFriction = friction;
+            prepare(fast);
             FUZZ_REQUIRE(SetStepKernel(fast.m_stepSettings, kernel), "%s refused", KernelName(kernel));
             fast.m_stepSettings.threads = threads;
             for (int s = 0; s < steps; ++s)
