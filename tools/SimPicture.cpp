@@ -11,13 +11,6 @@
 #include <QImage>
 #endif
 
-namespace {
-
-// The window's disc size in pixels.
-constexpr int kDotSize = 11;
-
-} // namespace
-
 bool SimPicturesAvailable()
 {
 #ifdef DRIFTMOTE_SIM_PICTURES

@@ -124,7 +124,7 @@ void CSwarmDlg::OnInitDialog()
 
     m_nHover = -1;
     m_nDrag = -1;
-    m_nDotSize = 11;
+    m_nDotSize = kDotSize;
     m_nPreset = 0;
     m_btnPlayNice->setChecked(true);
     StartLikeTheWindow(m_particles, [this](ParamBox box, std::string_view text) { return TypeIntoBox(box, text); });

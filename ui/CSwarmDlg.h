@@ -113,7 +113,7 @@ public:
     float m_fMouseY = 0.0f;
     float m_fGrabDX = 0.0f; // pointer minus particle position at the grab, world units
     float m_fGrabDY = 0.0f;
-    int m_nDotSize = 11;    // disc size in pixels
+    int m_nDotSize = 0;     // disc size in pixels, set when the dialog is initialised
     int m_nPreset = 0;      // current preset, 0 to 4
     bool m_bPaused = false; // frames draw without stepping
 

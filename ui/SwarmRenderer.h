@@ -10,6 +10,9 @@
 
 class QImage;
 
+// The size in pixels of the discs the window draws.
+inline constexpr int kDotSize = 11;
+
 // Draws the particles into the whole image, whose size is the canvas size; the
 // mapping from world to pixels is the one of CanvasMapping.h. A particle whose
 // index is `hover` or `drag` is highlighted (-1 for neither). Each disc is copied
