@@ -36,6 +36,43 @@ std::vector<Particle> Swarm(unsigned seed, int count)
     return particles;
 }
 
+constexpr QRgb kBlack = 0xff000000;
+constexpr QRgb kWhite = 0xffffffff;
+constexpr QRgb kGrey = 0xffc0c0c0;
+
+TEST(SwarmRenderer, WorkedExampleDrawsTheFrameTheDiscsAndTheHighlights)
+{
+    QImage b(400, 300, QImage::Format_RGB32);
+    const Particle particles[] = {{5, 5, 0, 0, 0}, {2.5f, 7.5f, 0, 0, 0}, {10, 10, 0, 0, 0}, {0, 0, 0, 0, 0}};
+    RenderSwarm(b, particles, 4, 1, 3, kDotSize);
+    struct Probe {
+        int x, y;
+        QRgb rgb;
+    };
+    const Probe probes[] = {
+        {0, 150, kBlack}, {200, 0, kBlack}, {1, 1, kGrey}, // the frame and the grey inside
+        // (5, 5): white with a black outline, in the box 194..204 by 144..154.
+        {199, 149, kWhite}, {194, 149, kBlack}, {204, 149, kBlack}, {199, 144, kBlack}, {199, 154, kBlack},
+        {193, 149, kGrey}, {205, 149, kGrey}, {199, 155, kGrey},
+        {102, 77, kGrey}, {97, 77, kWhite}, {102, 72, kWhite}, // (2.5, 7.5), hovered: grey, white outline
+        {394, 5, kWhite}, {399, 5, kBlack},                    // (10, 10) reaches the right edge
+        {5, 293, kGrey}, {5, 298, kWhite},                     // (0, 0), dragged, reaches the bottom
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(b.pixel(p.x, p.y), p.rgb) << "pixel " << p.x << ", " << p.y;
+}
+
+TEST(SwarmRenderer, NoParticlesIsTheFramedGreyArea)
+{
+    QImage b(120, 90, QImage::Format_RGB32);
+    RenderSwarm(b, nullptr, 0, -1, -1, kDotSize);
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 120; ++x) {
+            const bool edge = x == 0 || y == 0 || x == 119 || y == 89;
+            ASSERT_EQ(b.pixel(x, y), edge ? kBlack : kGrey) << x << ", " << y;
+        }
+}
+
 TEST(SwarmRenderer, CopiedDiscsGiveThePaintersPicture)
 {
     const struct {

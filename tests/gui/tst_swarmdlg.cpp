@@ -106,15 +106,14 @@ private slots:
     void unallocatableCountIsReported();
     void onePaintRequestIsOneStepAndNoneWhileMinimised_data();
     void onePaintRequestIsOneStepAndNoneWhileMinimised();
-    void workedExampleAndHighlightInBackBuffer();
-    void emptySystemDrawsOnlyTheFramedGreyArea();
+    void renderHighlightsTheHoveredAndDraggedParticles();
     void resizeRebuildsBufferAndMovesControls();
     void textsFitTheirControlsAndNoControlsOverlap();
     void enterClicksOnlyTheFocusedPushButton_data();
     void enterClicksOnlyTheFocusedPushButton();
     void pointerMapsThroughTheCanvasAndGrabsTheLowestIndexInRange();
     void hoverFollowsTheDragAndAMissedReleaseEndsIt();
-    void stillPointerRestsAndFlingLeavesWithHalfTheMovement();
+    void heldParticleRestsWhileOthersMoveAndFliesOnAfterRelease();
     void releaseAnywhereEndsTheDrag();
     void countChangeMidDragDropsBothIndexes();
 
@@ -405,48 +404,22 @@ void TestSwarmDlg::onePaintRequestIsOneStepAndNoneWhileMinimised()
     QCOMPARE(pauses, oneFramesPauses);
 }
 
-void TestSwarmDlg::workedExampleAndHighlightInBackBuffer()
+void TestSwarmDlg::renderHighlightsTheHoveredAndDraggedParticles()
 {
+    // The picture itself is the renderer's (tested with it); here, the dialog's
+    // indexes reach it and the buffer has the canvas's size.
     SetCanvasClientSize(*m_dlg, 400, 300);
-    ParticleSystem& ps = m_dlg->m_particles;
-    ps.SetCount(4);
-    const float places[4][2] = {{5, 5}, {2.5f, 7.5f}, {10, 10}, {0, 0}};
-    for (int i = 0; i < 4; ++i)
-        ps.m_pCur[i] = {places[i][0], places[i][1], 0, 0, 0};
+    PlaceParticles(*m_dlg, {{5, 5}, {2.5f, 7.5f}, {10, 10}, {0, 0}});
     m_dlg->m_nHover = 1;
     m_dlg->m_nDrag = 3;
     m_dlg->Render();
     const QImage& b = m_dlg->m_backBuffer;
     QCOMPARE(b.size(), QSize(400, 300));
-    struct Probe {
-        int x, y;
-        QRgb rgb;
-    };
-    const Probe probes[] = {
-        {0, 150, kBlack}, {200, 0, kBlack}, {1, 1, kGrey}, // the frame and the grey inside
-        // (5, 5): white with a black outline, in the box 194..204 by 144..154.
-        {199, 149, kWhite}, {194, 149, kBlack}, {204, 149, kBlack}, {199, 144, kBlack}, {199, 154, kBlack},
-        {193, 149, kGrey}, {205, 149, kGrey}, {199, 155, kGrey},
-        {102, 77, kGrey}, {97, 77, kWhite}, {102, 72, kWhite}, // (2.5, 7.5), hovered: grey, white outline
-        {394, 5, kWhite}, {399, 5, kBlack},                    // (10, 10) reaches the right edge
-        {5, 293, kGrey}, {5, 298, kWhite},                     // (0, 0), dragged, reaches the bottom
-    };
-    for (const Probe& p : probes)
-        QVERIFY2(b.pixel(p.x, p.y) == p.rgb, qPrintable(QStringLiteral("pixel %1, %2").arg(p.x).arg(p.y)));
-}
-
-void TestSwarmDlg::emptySystemDrawsOnlyTheFramedGreyArea()
-{
-    SetCanvasClientSize(*m_dlg, 120, 90);
-    m_dlg->m_particles.SetCount(0);
-    m_dlg->Render();
-    const QImage& b = m_dlg->m_backBuffer;
-    QCOMPARE(b.size(), QSize(120, 90));
-    for (int y = 0; y < 90; ++y)
-        for (int x = 0; x < 120; ++x) {
-            const bool edge = x == 0 || y == 0 || x == 119 || y == 89;
-            QCOMPARE(b.pixel(x, y), edge ? kBlack : kGrey);
-        }
+    QCOMPARE(b.pixel(199, 149), kWhite); // (5, 5): a plain disc
+    QCOMPARE(b.pixel(102, 77), kGrey);   // (2.5, 7.5), hovered: grey with a white outline
+    QCOMPARE(b.pixel(97, 77), kWhite);
+    QCOMPARE(b.pixel(5, 293), kGrey);    // (0, 0), dragged
+    QCOMPARE(b.pixel(5, 298), kWhite);
 }
 
 void TestSwarmDlg::resizeRebuildsBufferAndMovesControls()
@@ -567,20 +540,13 @@ void TestSwarmDlg::pointerMapsThroughTheCanvasAndGrabsTheLowestIndexInRange()
     QApplication::sendEvent(m_dlg.get(), &press);
     QCOMPARE(m_dlg->m_nDrag, -1);
 
-    // The worked example: a plain move over the canvas, no button, reaches the dialog.
+    // A plain move over the canvas, no button, reaches the dialog and is mapped from
+    // the canvas's own pixels (the mapping itself is tested with its rules).
     PlaceParticles(*m_dlg, {{5.0f, 5.0f}});
     QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 200, 150));
     VERIFY_SAME_FLOAT(m_dlg->m_fMouseX, 5.0632911f);
     VERIFY_SAME_FLOAT(m_dlg->m_fMouseY, 4.9152541f);
     QCOMPARE(m_dlg->m_nHover, 0);
-    // The centre of the particle's drawn disc is well inside the pick radius.
-    QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 199, 149));
-    VERIFY_SAME_FLOAT(m_dlg->m_fMouseX, 5.0379744f);
-    VERIFY_SAME_FLOAT(m_dlg->m_fMouseY, 4.9491525f);
-    QCOMPARE(m_dlg->m_nHover, 0);
-    // Twelve pixels to the right is outside the radius of 11 pixels' worth.
-    QTest::mouseMove(Window(), DialogPointOfPixel(*m_dlg, 211, 149));
-    QCOMPARE(m_dlg->m_nHover, -1);
 
     // Index 3 is closest to the pointer, 1 and 2 are also in range, 0 is not.
     PlaceParticles(*m_dlg, {{1.0f, 1.0f}, {5.15f, 5.0f}, {5.0f, 4.97f}, {5.06f, 4.92f}});
@@ -621,7 +587,7 @@ void TestSwarmDlg::hoverFollowsTheDragAndAMissedReleaseEndsIt()
     QCOMPARE(m_dlg->m_nHover, 0);
 }
 
-void TestSwarmDlg::stillPointerRestsAndFlingLeavesWithHalfTheMovement()
+void TestSwarmDlg::heldParticleRestsWhileOthersMoveAndFliesOnAfterRelease()
 {
     QVERIFY(ShowForPointer());
     // Particle 1 drifts; holding particle 0 must not stop the simulation around it.
@@ -640,21 +606,15 @@ void TestSwarmDlg::stillPointerRestsAndFlingLeavesWithHalfTheMovement()
     }
     QVERIFY(m_dlg->m_particles.m_pCur[1].x > 2.03f);
 
-    // One frame of movement, then the release: half the movement stays as velocity.
-    const float x0 = m_dlg->m_fMouseX, y0 = m_dlg->m_fMouseY;
+    // After a frame of movement and the release the particle flies on by itself
+    // (how fast is the hold-and-fling rule's, tested with it).
     DragTo(At(5.2f, 5.1f));
-    const double dx = static_cast<double>(m_dlg->m_fMouseX) - x0;
-    const double dy = static_cast<double>(m_dlg->m_fMouseY) - y0;
     m_dlg->StepAndDrag();
     Release();
     const Particle flung = m_dlg->m_particles.m_pCur[0];
-    QVERIFY2(std::fabs(flung.vx - dx / 2) < 1e-6, Show(flung.vx));
-    QVERIFY2(std::fabs(flung.vy - dy / 2) < 1e-6, Show(flung.vy));
+    QVERIFY(flung.vx > 0.0f && flung.vy > 0.0f);
     m_dlg->StepAndDrag();
-    const Particle next = m_dlg->m_particles.m_pCur[0];
-    QCOMPARE(next.vx, flung.vx);
-    QVERIFY(std::fabs(next.x - (flung.x + flung.vx)) < 1e-6f);
-    QVERIFY(std::fabs(next.y - (flung.y + flung.vy)) < 1e-6f);
+    QVERIFY(m_dlg->m_particles.m_pCur[0].x > flung.x);
 }
 
 void TestSwarmDlg::releaseAnywhereEndsTheDrag()
