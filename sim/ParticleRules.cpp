@@ -2,6 +2,7 @@
 #include "ParticleRules.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -67,6 +68,13 @@ void FinishParticle(const Particle& s, Particle& n, double fx, float fy, double 
     n.y = static_cast<float>(static_cast<double>(s.y) + n.vy);
     ReflectAxis(n.x, n.vx);
     ReflectAxis(n.y, n.vy);
+    // Which NaN an operation returns (its sign and payload) is the instruction
+    // set's and the compiler's choice; a velocity that is not a number is stored
+    // as the one quiet NaN, so that every build and every kernel keeps the same bits.
+    if (std::isnan(n.vx))
+        n.vx = std::numeric_limits<float>::quiet_NaN();
+    if (std::isnan(n.vy))
+        n.vy = std::numeric_limits<float>::quiet_NaN();
 }
 
 void ReflectAxis(float& position, float& velocity)

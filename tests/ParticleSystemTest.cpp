@@ -109,10 +109,10 @@ TEST(Scatter, CrowdedParticlesTakeTheirThousandthCandidate)
     EXPECT_EQ(ps.m_pCur[39].y, static_cast<float>(5.0 + dy));
 }
 
-// Equal, or both not a number.
+// Equal; a value that is not a number must be the very same bits.
 bool Same(float a, float b)
 {
-    return a == b || (std::isnan(a) && std::isnan(b));
+    return a == b || (std::isnan(a) && std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b));
 }
 
 TEST(Step, LoneParticleFeelsOnlyFrictionTheClampAndTheWalls)
@@ -139,7 +139,7 @@ TEST(Step, LoneParticleFeelsOnlyFrictionTheClampAndTheWalls)
         {{nan, 5.0f, 0.1f, 0.0f, 0.0f}, 0.0f, {0.0f, 5.0f, -0.1f, 0.0f, 0.0f}, 0},
         // A velocity that is not a number ends the clamp at once (the other
         // component keeps its speed) and puts its coordinate on the wall at 0,
-        // where it stays not a number.
+        // where it stays the one quiet NaN, whatever sign the arithmetic gave it.
         {{5.0f, 5.0f, nan, 3.0f, 0.0f}, 0.0f, {0.0f, 8.0f, nan, 3.0f, 0.0f}, 0},
         {{5.0f, 5.0f, 0.1f, nan, 0.0f}, 0.0f, {static_cast<float>(5.0 + 0.1f), 0.0f, 0.1f, nan, 0.0f}, 0},
         // An infinite one becomes 0; times a friction factor of 0 it is not a number.
