@@ -29,7 +29,8 @@
 # (and imagemagick for SOAK_SHOTS); builds nothing: run `make` first.
 # DRIFTMOTE=path runs another build of the window; SOAK_SHOTS=dir saves a picture
 # of the screen after every action, to check where the clicks land; SOAK_TRACE=1
-# prints every action and its time.
+# prints every action and its time; SOAK_KEEP=dir keeps the run's records there
+# (the memory samples, the actions with their times, the files saved).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -59,6 +60,7 @@ sampler=''
 cleanup() {
   for p in $sampler $app $wm $xvfb; do kill "$p" 2>/dev/null; done
   wait 2>/dev/null
+  [[ -n ${SOAK_KEEP:-} ]] && rm -rf "$SOAK_KEEP" && cp -r "$work" "$SOAK_KEEP"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -95,6 +97,10 @@ for _ in $(seq 100); do
 done
 
 mkdir -m 700 "$work/runtime"
+# A fixed threshold for glibc's mmap: buffers of a window size then always go back
+# to the system when freed, instead of staying in the heap by chance, so that the
+# memory figures follow what the program holds.
+export MALLOC_MMAP_THRESHOLD_=131072
 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime "$app_path" 2>"$work/stderr" &
 app=$!
 win=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$app" --name '^Driftmote$' 2>/dev/null | head -n 1)
