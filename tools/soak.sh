@@ -2,15 +2,25 @@
 # Drives the window with random input for SECONDS on a virtual display of its own,
 # under a window manager: texts typed into the four boxes (counts up to 3000, bad
 # texts, huge numbers), both answers to the large-count question, presets, drags
-# and flings, resizes from 1x1 to 2500x2000, minimise and restore, and the About
-# box from the window menu and from the credit button. It samples the resident
-# memory every second and at the end closes the window with Escape.
+# and flings, resizes from 1x1 to 2500x2000, minimise and restore, the About
+# box from the window menu and from the credit button, pause and resume (key and
+# menu), single frames while paused, pictures and snapshots saved through the file
+# dialogs into a folder of its own (new names, earlier ones replaced, the suffix
+# left to the dialog), those snapshots opened again, and bad snapshot files
+# (empty, cut short, noise, a newer version, a wrong count or a mistyped field)
+# whose message boxes it closes. It samples the resident memory every second and
+# at the end closes the window with Escape.
 #
 # It fails when the program dies, writes anything unexpected on stderr, does not
 # exit with 0 within 2 s of the Escape, or when its resident memory grows by more
 # than 10 % over the second half of the run. The memory is read with the window
-# resized to 2500x2000 at the start of that half and again at its end; no resize
-# in between makes it larger (and it is not maximised then).
+# resized to 2500x2000 and running (resumed if paused) at the start of that half
+# and again at its end; no resize in between makes it larger (and it is not
+# maximised then). It also fails when a saved picture is not a PNG file, a saved
+# snapshot is missing or driftmote-sim --load refuses it, the window refuses a
+# snapshot it saved or takes a bad one without a message, a snapshot saved while
+# paused right after opening one differs from it, or the window started with a
+# saved snapshot on its command line shows a message or does not close cleanly.
 #
 #   tools/soak.sh SECONDS [SEED]
 #
@@ -19,7 +29,8 @@
 # (and imagemagick for SOAK_SHOTS); builds nothing: run `make` first.
 # DRIFTMOTE=path runs another build of the window; SOAK_SHOTS=dir saves a picture
 # of the screen after every action, to check where the clicks land; SOAK_TRACE=1
-# prints every action and its time.
+# prints every action and its time; SOAK_KEEP=dir keeps the run's records there
+# (the memory samples, the actions with their times, the files saved).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -49,6 +60,7 @@ sampler=''
 cleanup() {
   for p in $sampler $app $wm $xvfb; do kill "$p" 2>/dev/null; done
   wait 2>/dev/null
+  [[ -n ${SOAK_KEEP:-} ]] && rm -rf "$SOAK_KEEP" && cp -r "$work" "$SOAK_KEEP"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -85,6 +97,10 @@ for _ in $(seq 100); do
 done
 
 mkdir -m 700 "$work/runtime"
+# A fixed threshold for glibc's mmap: buffers of a window size then always go back
+# to the system when freed, instead of staying in the heap by chance, so that the
+# memory figures follow what the program holds.
+export MALLOC_MMAP_THRESHOLD_=131072
 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime "$app_path" 2>"$work/stderr" &
 app=$!
 win=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$app" --name '^Driftmote$' 2>/dev/null | head -n 1)
@@ -405,11 +421,235 @@ act_about_credit() {
 act_maximise() { (( second_half )) || menu_command x; }
 act_menu_dismiss() { menu_command Escape; }
 
-# The actions and their weights. Further actions (pause, single step, saving and
-# opening a snapshot) join here: a function and a weight.
+# ---- pause and single frames -------------------------------------------------
+
+# Whether the window is paused, as far as the commands sent here go; moving()
+# checks it: a running window draws frames all the time, a paused one with no
+# input uses no processor time.
+paused=0
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$app/stat" 2>/dev/null; }
+moving() {
+  local before
+  before=$(cpu_ticks)
+  sleep 1
+  (( $(cpu_ticks) - before >= 5 ))
+}
+
+# Pause or resume by the Pause key or the window menu.
+toggle_pause() {
+  if (( RANDOM % 2 )); then
+    front
+    [[ $(xdo getactivewindow) == "$win" ]] || return 1
+    xdo key --clearmodifiers Pause
+  else
+    menu_command p || return 1
+  fi
+  paused=$(( ! paused ))
+  echo "$paused" >>"$work/pauses"
+}
+act_pause() { toggle_pause; sleep 0.$((1 + RANDOM % 5)); }
+# One to five single frames by Ctrl+. or the window menu, pausing first when
+# running, and sometimes resuming after.
+act_step() {
+  (( paused )) || toggle_pause || return 0
+  local n=$((1 + RANDOM % 5)) i
+  for ((i = 0; i < n; i++)); do
+    if (( RANDOM % 2 )); then
+      front
+      [[ $(xdo getactivewindow) == "$win" ]] || continue
+      xdo key --clearmodifiers ctrl+period
+    else
+      menu_command f || continue
+    fi
+    echo step >>"$work/steps"
+    sleep 0.05
+  done
+  (( RANDOM % 2 )) && toggle_pause
+  return 0
+}
+# Resumes the window before a memory figure: running as most of the run does,
+# and checked by its processor time, so that a lost key cannot leave it paused.
+resume() {
+  local i
+  for ((i = 0; i < 3; i++)); do
+    (( paused )) && { toggle_pause; sleep 0.2; }
+    moving && return 0
+    echo resync >>"$work/pause-resync"
+    paused=1
+  done
+}
+
+# ---- pictures and snapshots through the file dialogs ------------------------
+
+files=$work/files
+mkdir -p "$files/bad"
+file_no=0
+saved_pictures=()
+saved_snapshots=()
+
+# The id of a window of the program titled $1 other than the main one, once it is
+# on screen (waiting up to $2 tenths of a second).
+appears() {
+  local i id
+  for ((i = 0; i < ${2:-60}; i++)); do
+    for id in $(others); do
+      if [[ $(xdo getwindowname "$id") == "$1" ]]; then
+        echo "$id"
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits for the dialog's completion list (a popup named like the window menu) to
+# close with it, so that answer_boxes does not take it for the menu.
+no_popups() {
+  local i id busy
+  for ((i = 0; i < 20; i++)); do
+    busy=0
+    for id in $(others); do [[ $(xdo getwindowname "$id") == driftmote ]] && busy=1; done
+    (( busy )) || return 0
+    sleep 0.05
+  done
+}
+
+# Opens the file dialog titled $1 by the window menu's key $2 or the shortcut $3,
+# types the path $4 into its name box and accepts it; a question whether to
+# replace an existing file (the dialog's title again) is answered Yes. Now and
+# then the dialog is cancelled instead. Returns 0 when the dialog took the name,
+# 1 when it was cancelled, 2 when it did not open or did not close.
+file_dialog() {
+  local title=$1 path=$4 dlg i id
+  if (( RANDOM % 2 )); then
+    menu_command "$2" || return 2
+  else
+    front; usable
+    [[ $(xdo getactivewindow) == "$win" ]] || return 2
+    xdo key --clearmodifiers "$3"
+  fi
+  dlg=$(appears "$title") || { echo "$title" >>"$work/no-dialog"; return 2; }
+  focus_on "$dlg" || return 2
+  shot dialog
+  if (( RANDOM % 10 == 0 )); then
+    xdo key --clearmodifiers Escape
+    gone "$dlg" || echo "$title" >>"$work/stuck"
+    echo "$title" >>"$work/cancelled"
+    return 1
+  fi
+  # Alt+N puts the keyboard in the name box.
+  xdo key --clearmodifiers alt+n ctrl+a
+  xdo type --delay 5 -- "$path"
+  sleep 0.1
+  shot typed
+  for ((i = 0; i < 4; i++)); do
+    [[ $(xdo getactivewindow) == "$dlg" ]] || focus_on "$dlg" || break
+    xdo key --clearmodifiers Return
+    sleep 0.2
+    for id in $(others); do
+      [[ $id != "$dlg" && $(xdo getwindowname "$id") == "$title" ]] || continue
+      shot replace
+      focus_on "$id" && xdo key --clearmodifiers y && echo "$title" >>"$work/replaced"
+      gone "$id"
+    done
+    if ! others | grep -qx "$dlg"; then
+      no_popups
+      return 0
+    fi
+  done
+  echo "$title" >>"$work/stuck"
+  return 2
+}
+
+# A new name in the folder, or now and then an earlier one (to be replaced).
+# Without the suffix sometimes: the dialog adds it.
+save_name() {
+  local stem=$1 suffix=$2
+  shift 2
+  if (( $# && RANDOM % 5 == 0 )); then
+    target=${*:RANDOM % $# + 1:1}
+    typed=$target
+    return
+  fi
+  file_no=$((file_no + 1))
+  target=$files/$stem-$file_no.$suffix
+  typed=$target
+  (( RANDOM % 3 )) || typed=${target%.*}
+}
+
+act_save_picture() {
+  save_name picture png "${saved_pictures[@]}"
+  file_dialog 'Save Picture' i ctrl+shift+s "$typed" || return 0
+  [[ " ${saved_pictures[*]} " == *" $target "* ]] || saved_pictures+=("$target")
+}
+save_snapshot() {
+  save_name snapshot driftmote "${saved_snapshots[@]}"
+  file_dialog 'Save Snapshot' s ctrl+s "$typed" || return 1
+  [[ " ${saved_snapshots[*]} " == *" $target "* ]] || saved_snapshots+=("$target")
+}
+act_save_snapshot() { save_snapshot; return 0; }
+
+# Files no reader may take; each must be refused with a message.
+template='{"format": "driftmote-snapshot", "version": 1, "texts": {"num": "2", "attraction": ".00009",
+ "repulsion": ".00002", "friction": ".023"}, "preset": 0, "random_state": 7, "count": 2,
+ "particles": [[5.5, 4.25, 0.001, -0.0, 0.0], [1.0, 2.0, null, 0.0, 0.0]]}'
+: >"$files/bad/empty.driftmote"
+printf %s "${template:0:90}" >"$files/bad/truncated.driftmote"
+head -c 700 /dev/urandom >"$files/bad/noise.driftmote"
+sed 's/"version": 1/"version": 2/' <<<"$template" >"$files/bad/newer.driftmote"
+sed 's/"count": 2/"count": 3/' <<<"$template" >"$files/bad/count.driftmote"
+sed 's/"friction": ".023"/"friction": 0.023/' <<<"$template" >"$files/bad/mistyped.driftmote"
+bad_files=("$files"/bad/*.driftmote)
+
+# Opens a snapshot the window saved. When paused, it sometimes saves again at
+# once: nothing has moved, so the two files must be equal.
+act_open_snapshot() {
+  (( ${#saved_snapshots[@]} )) || { save_snapshot || return 0; }
+  local file=${saved_snapshots[RANDOM % ${#saved_snapshots[@]}]} id
+  file_dialog 'Open Snapshot' o ctrl+o "$file" || return 0
+  if id=$(appears Driftmote 5); then
+    shot refused
+    echo "$file" >>"$work/refused-good"
+    focus_on "$id" && xdo key --clearmodifiers Return
+    gone "$id"
+    return 0
+  fi
+  echo "$file" >>"$work/opened"
+  if (( paused && RANDOM % 2 )) && front && usable && ! moving; then
+    file_no=$((file_no + 1))
+    local again=$files/again-$file_no.driftmote
+    file_dialog 'Save Snapshot' s ctrl+s "$again" || return 0
+    echo "$file $again" >>"$work/round-trips"
+  fi
+}
+# A deliberately bad file: the message box that refuses it is closed by Return
+# or Escape once it has the keyboard.
+act_open_bad() {
+  # A saved snapshot cut short, when there is one.
+  if (( ${#saved_snapshots[@]} )) && [[ -s ${saved_snapshots[0]} ]]; then
+    head -c $(( $(stat -c %s "${saved_snapshots[0]}") / 2 )) "${saved_snapshots[0]}" >"$files/bad/half.driftmote"
+    bad_files=("$files"/bad/*.driftmote)
+  fi
+  local file=${bad_files[RANDOM % ${#bad_files[@]}]} id
+  file_dialog 'Open Snapshot' o ctrl+o "$file" || return 0
+  if id=$(appears Driftmote 50); then
+    shot refused
+    if focus_on "$id"; then
+      case $((RANDOM % 2)) in 0) xdo key --clearmodifiers Return ;; 1) xdo key --clearmodifiers Escape ;; esac
+    fi
+    gone "$id" || echo Driftmote >>"$work/stuck"
+    echo "$file" >>"$work/refused-bad"
+  else
+    echo "$file" >>"$work/taken-bad"
+  fi
+}
+
+# The actions and their weights.
 declare -A weight=(
   [act_count]=6 [act_coefficient]=6 [act_preset]=4 [act_play_nice]=1 [act_drag]=6
   [act_resize]=4 [act_minimise]=2 [act_about_menu]=2 [act_about_credit]=2 [act_maximise]=1 [act_menu_dismiss]=1
+  [act_pause]=3 [act_step]=3 [act_save_picture]=2 [act_save_snapshot]=3 [act_open_snapshot]=3 [act_open_bad]=2
 )
 actions=()
 for a in $(printf '%s\n' "${!weight[@]}" | sort); do
@@ -422,7 +662,8 @@ rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$app/status" 2>/dev/null; }
 ( while kill -0 "$app" 2>/dev/null; do echo "$(date +%s) $(rss)" >>"$work/rss"; sleep 1; done ) &
 sampler=$!
 
-# The resident memory with the window at the largest size, not maximised.
+# The resident memory with the window at the largest size, not maximised, and
+# running.
 largest_rss() {
   if xprop -id "$win" _NET_WM_STATE | grep -q MAXIMIZED; then
     menu_command r
@@ -430,8 +671,9 @@ largest_rss() {
   answer_boxes
   resize_to 2500 2000
   front
-  sleep 2
-  rss
+  resume
+  sleep 1
+  rss_now=$(rss)
 }
 
 start=$(date +%s)
@@ -445,7 +687,8 @@ while (( $(date +%s) < finish )); do
   alive
   if (( ! second_half && $(date +%s) >= half )); then
     second_half=1
-    baseline=$(largest_rss)
+    largest_rss
+    baseline=$rss_now
     baseline_at=$(date +%s)
     echo "soak: second half from the resize to 2500x2000: RSS $baseline kB"
   fi
@@ -460,7 +703,10 @@ while (( $(date +%s) < finish )); do
 done
 alive
 # The same size as at the half, so that the two figures compare like with like.
-final=$(largest_rss)
+largest_rss
+final=$rss_now
+# At least one snapshot to check below.
+(( ${#saved_snapshots[@]} )) || for _ in 1 2 3; do save_snapshot && break; done
 for _ in 1 2 3 4 5; do
   front
   [[ $(xdo getactivewindow) == "$win" ]] && break
@@ -484,6 +730,12 @@ echo "soak: large-count answers: $(cat "$work/answers" 2>/dev/null | grep -c yes
 [[ -s $work/no-menu ]] && echo "soak: the window menu did not open $(wc -l <"$work/no-menu") times"
 [[ -s $work/stuck ]] && echo "soak: boxes that stayed open after an answer: $(sort "$work/stuck" | uniq -c | tr '\n' ' ')"
 [[ -s $work/other-boxes ]] && echo "soak: other boxes: $(sort "$work/other-boxes" | uniq -c | tr '\n' ' ')"
+lines() { cat "$work/$1" 2>/dev/null | wc -l; }
+echo "soak: pause toggled $(lines pauses) times, $(lines steps) single frames, pause state corrected $(lines pause-resync) times"
+echo "soak: files: ${#saved_pictures[@]} pictures and ${#saved_snapshots[@]} snapshots saved, $(lines replaced) replaced," \
+  "$(lines opened) snapshots opened ($(lines round-trips) saved again at once), $(lines refused-bad) bad files refused," \
+  "$(lines cancelled) dialogs cancelled"
+[[ -s $work/no-dialog ]] && echo "soak: file dialogs that did not open: $(sort "$work/no-dialog" | uniq -c | tr '\n' ' ')"
 peak=$(awk '$2 > m { m = $2 } END { print m + 0 }' "$work/rss")
 late_peak=$(awk -v t="${baseline_at:-0}" '$1 >= t && $2 > m { m = $2 } END { print m + 0 }' "$work/rss")
 echo "soak: RSS peak $peak kB; second half: $baseline kB at 2500x2000 at its start, peak $late_peak kB, $final kB at 2500x2000 at the end"
@@ -494,4 +746,51 @@ echo "soak: RSS peak $peak kB; second half: $baseline kB at 2500x2000 at its sta
 if [[ -n $baseline ]] && (( final * 10 > baseline * 11 )); then
   fail "RSS grew from $baseline kB to $final kB over the second half (more than 10 %)"
 fi
+
+# ---- the files -------------------------------------------------------------
+
+[[ -s $work/refused-good ]] && fail "a snapshot the window saved was refused: $(head -n 1 "$work/refused-good")"
+[[ -s $work/taken-bad ]] && fail "a bad file was opened without a message: $(head -n 1 "$work/taken-bad")"
+for f in "${saved_pictures[@]}"; do
+  [[ $(head -c 8 "$f" 2>/dev/null | od -An -tx1 | tr -d ' \n') == 89504e470d0a1a0a ]] || fail "no PNG picture in $f"
+done
+sim=$(dirname "$app_path")/driftmote-sim
+(( ${#saved_snapshots[@]} )) || fail "no snapshot was saved"
+for f in "${saved_snapshots[@]}"; do
+  [[ -s $f ]] || fail "the snapshot $f was not written"
+  if [[ -x $sim ]]; then
+    "$sim" --load "$f" --frames 0 --print 0 >/dev/null 2>"$work/sim-stderr" ||
+      fail "driftmote-sim could not load $f: $(cat "$work/sim-stderr")"
+  fi
+done
+[[ -x $sim ]] || echo "soak: $sim not found; the snapshots were not loaded by the tool"
+while read -r opened again; do
+  [[ ! -e $again ]] || cmp -s "$opened" "$again" ||
+    fail "a snapshot saved right after opening $opened differs from it ($again)"
+done < <(cat "$work/round-trips" 2>/dev/null)
+
+# The window opens a snapshot given on its command line: no message, and it
+# closes as before.
+last=${saved_snapshots[-1]}
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime "$app_path" "$last" 2>"$work/stderr" &
+app=$!
+win=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$app" --name '^Driftmote$' 2>/dev/null | head -n 1)
+[[ -n $win ]] || fail "the window did not appear with $last"
+sleep 1
+alive
+if id=$(appears Driftmote 10); then
+  shot refused
+  fail "the window refused $last given on its command line"
+fi
+focus_on "$win" || fail "the window with $last did not take the keyboard"
+xdo key --clearmodifiers Escape
+status=''
+for _ in $(seq 20); do
+  kill -0 "$app" 2>/dev/null || { wait "$app"; status=$?; break; }
+  sleep 0.1
+done
+[[ -n $status ]] || fail "the window with $last did not exit within 2 s of the Escape"
+app=''
+(( status == 0 )) || fail "the window with $last exited with status $status"
+[[ -s $work/stderr ]] && fail "the window with $last wrote to stderr"
 echo "soak: passed"
