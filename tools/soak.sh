@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Drives the window with random input for SECONDS on a virtual display of its own,
 # under a window manager: texts typed into the four boxes (counts up to 3000, bad
 # texts, huge numbers), both answers to the large-count question, presets, drags
