@@ -713,14 +713,20 @@ for _ in 1 2 3 4 5; do
   [[ $(xdo getactivewindow) == "$win" ]] && break
 done
 
+# Sends Escape to the window and sets `status` to its exit status, or leaves it
+# empty when the window is still running 2 s later.
+escape_and_wait() {
+  xdo key --clearmodifiers Escape
+  status=''
+  for _ in $(seq 20); do
+    kill -0 "$app" 2>/dev/null || { wait "$app"; status=$?; return; }
+    sleep 0.1
+  done
+}
+
 # ---- the end ---------------------------------------------------------------
 
-xdo key --clearmodifiers Escape
-status=''
-for _ in $(seq 20); do
-  kill -0 "$app" 2>/dev/null || { wait "$app"; status=$?; break; }
-  sleep 0.1
-done
+escape_and_wait
 kill "$sampler" 2>/dev/null
 [[ -n $status ]] || fail "the window did not exit within 2 s of the Escape"
 app=''
@@ -784,12 +790,7 @@ if id=$(appears Driftmote 10); then
   fail "the window refused $last given on its command line"
 fi
 focus_on "$win" || fail "the window with $last did not take the keyboard"
-xdo key --clearmodifiers Escape
-status=''
-for _ in $(seq 20); do
-  kill -0 "$app" 2>/dev/null || { wait "$app"; status=$?; break; }
-  sleep 0.1
-done
+escape_and_wait
 [[ -n $status ]] || fail "the window with $last did not exit within 2 s of the Escape"
 app=''
 (( status == 0 )) || fail "the window with $last exited with status $status"
