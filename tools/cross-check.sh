@@ -10,7 +10,7 @@ golden=$root/tests/data/golden
 jobs=${JOBS:-$(nproc)}
 export QEMU_LD_PREFIX=/usr/aarch64-linux-gnu
 
-if [ ! -f "$golden/README.md" ]; then
+if [ ! -f "$golden/runs.tsv" ]; then
   echo "cross-check: no golden trajectories in $golden" >&2
   exit 1
 fi
