@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -60,6 +61,16 @@ bool ParticleSystem::SetCount(int count)
     m_pCur = m_pBufA;
     m_pNext = m_pBufB;
     return true;
+}
+
+void ParticleSystem::SwapParticles(ParticleSystem& other) noexcept
+{
+    std::swap(m_pBufA, other.m_pBufA);
+    std::swap(m_pBufB, other.m_pBufB);
+    std::swap(m_nCount, other.m_nCount);
+    std::swap(m_pCur, other.m_pCur);
+    std::swap(m_pNext, other.m_pNext);
+    std::swap(m_pScratch, other.m_pScratch);
 }
 
 void ParticleSystem::Scatter(float centerX, float centerY, float radius, float minSeparation, float maxSpeed)

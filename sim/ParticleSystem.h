@@ -43,6 +43,10 @@ public:
     // cannot be allocated, in which case the store is left empty.
     bool SetCount(int count);
 
+    // Exchanges the particles with `other`: both arrays, the count, the views and
+    // the step's buffers. The coefficients and step settings stay with each system.
+    void SwapParticles(ParticleSystem& other) noexcept;
+
     // Random placement of every particle of the current array inside the disc
     // about (centerX, centerY), each at least minSeparation from the ones before
     // it where 1000 candidates allow, with velocities up to maxSpeed per axis.

@@ -5,7 +5,6 @@
 #include "RandomUnit.h"
 
 #include <algorithm>
-#include <utility>
 
 void CaptureParticles(const ParticleSystem& particles, Snapshot& snapshot)
 {
@@ -26,12 +25,7 @@ bool ApplyParticles(const Snapshot& snapshot, ParticleSystem& particles)
     std::copy(snapshot.particles.begin(), snapshot.particles.end(), fresh.m_pCur);
     std::copy(snapshot.particles.begin(), snapshot.particles.end(), fresh.m_pNext);
     // The new arrays take the place of the old ones, which `fresh` then releases.
-    std::swap(particles.m_pBufA, fresh.m_pBufA);
-    std::swap(particles.m_pBufB, fresh.m_pBufB);
-    std::swap(particles.m_nCount, fresh.m_nCount);
-    std::swap(particles.m_pCur, fresh.m_pCur);
-    std::swap(particles.m_pNext, fresh.m_pNext);
-    std::swap(particles.m_pScratch, fresh.m_pScratch);
+    particles.SwapParticles(fresh);
     SetPortableRandState(snapshot.randomState);
     return true;
 }
