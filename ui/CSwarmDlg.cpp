@@ -187,17 +187,17 @@ void CSwarmDlg::SetParticleCount(int count)
 
 void CSwarmDlg::OnChangeAttraction()
 {
-    m_particles.m_fAttraction = CoefficientFromText(EditText(Edit(IDC_ATTRACTION)));
+    ApplyText(m_particles, ParamBox::Attraction, EditText(Edit(IDC_ATTRACTION)));
 }
 
 void CSwarmDlg::OnChangeRepulsion()
 {
-    m_particles.m_fRepulsion = CoefficientFromText(EditText(Edit(IDC_REPULSION)));
+    ApplyText(m_particles, ParamBox::Repulsion, EditText(Edit(IDC_REPULSION)));
 }
 
 void CSwarmDlg::OnChangeFriction()
 {
-    m_particles.m_fFriction = CoefficientFromText(EditText(Edit(IDC_FRICTION)));
+    ApplyText(m_particles, ParamBox::Friction, EditText(Edit(IDC_FRICTION)));
 }
 
 void CSwarmDlg::OnPresetPrev()
