@@ -12,6 +12,7 @@
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
 #include "SwarmParams.h"
+#include "TempFolderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -34,21 +35,7 @@ std::string ReadAll(const std::string& path)
     return text.str();
 }
 
-class SimCliFiles : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("driftmote-sim-files-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-
-    std::filesystem::path m_dir;
-};
+using SimCliFiles = TempFolderTest;
 
 TEST_F(SimCliFiles, ASavedRunContinuesBitForBit)
 {

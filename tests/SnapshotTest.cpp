@@ -5,6 +5,7 @@
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
 #include "SwarmParams.h"
+#include "TempFolderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -287,19 +288,8 @@ TEST(SnapshotState, AnEmptyStoreSavesAndLoads)
     EXPECT_EQ(loaded.m_nCount, 0);
 }
 
-class SnapshotFiles : public ::testing::Test {
+class SnapshotFiles : public TempFolderTest {
 protected:
-    std::filesystem::path m_dir;
-    void SetUp() override
-    {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("driftmote-snapshot-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-    std::string Path(const char* name) const { return (m_dir / name).string(); }
     std::vector<std::string> Names() const
     {
         std::vector<std::string> names;
