@@ -9,6 +9,7 @@
 #include "SimCli.h"
 #include "SimCliRun.h"
 #include "Snapshot.h"
+#include "AtomicFile.h"
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
 #include "SwarmParams.h"

@@ -2,6 +2,7 @@
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
 #include "Snapshot.h"
+#include "AtomicFile.h"
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
 #include "SwarmParams.h"

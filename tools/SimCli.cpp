@@ -7,6 +7,7 @@
 #include "Progress.h"
 #include "RandomUnit.h"
 #include "SimPicture.h"
+#include "AtomicFile.h"
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
 #include "SwarmParams.h"

@@ -2,6 +2,7 @@
 #include "SimPicture.h"
 
 #include "ParticleSystem.h"
+#include "AtomicFile.h"
 #include "SnapshotFile.h"
 
 #ifdef DRIFTMOTE_SIM_PICTURES

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "SwarmFileCommands.h"
 
+#include "AtomicFile.h"
 #include "SnapshotFile.h"
 
 #include <QBuffer>
@@ -8,10 +9,23 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QMimeData>
-#include <QSaveFile>
 #include <QUrl>
 
 #include <string>
+
+namespace {
+
+// The file functions name the file by its bytes; the window's messages show its
+// name as text, so the reason is taken without that prefix.
+QString WithoutPathPrefix(const QString& path, std::string message)
+{
+    const std::string prefix = QFile::encodeName(path).toStdString() + ": ";
+    if (message.rfind(prefix, 0) == 0)
+        message.erase(0, prefix.size());
+    return QString::fromStdString(message);
+}
+
+} // namespace
 
 QString RunFileDialog(QWidget* parent, const FileDialogRequest& request)
 {
@@ -24,13 +38,12 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request)
 
 bool SaveBytesAtomically(const QString& path, const QByteArray& bytes, QString& error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    std::string message;
+    if (SaveFileAtomically(QFile::encodeName(path).toStdString(),
+                           std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), message))
+        return true;
+    error = QStringLiteral("%1: %2").arg(path, WithoutPathPrefix(path, message));
+    return false;
 }
 
 bool SavePicturePng(const QImage& picture, const QString& path, QString& error)
@@ -55,11 +68,7 @@ bool LoadSnapshotFrom(const QString& path, Snapshot& out, QString& error)
     std::string message;
     if (LoadSnapshotFile(QFile::encodeName(path).toStdString(), out, message))
         return true;
-    // The reader names the file by its bytes; the message shows its name as text.
-    const std::string prefix = QFile::encodeName(path).toStdString() + ": ";
-    if (message.rfind(prefix, 0) == 0)
-        message.erase(0, prefix.size());
-    error = QStringLiteral("%1: %2").arg(path, QString::fromStdString(message));
+    error = QStringLiteral("%1: %2").arg(path, WithoutPathPrefix(path, message));
     return false;
 }
 
