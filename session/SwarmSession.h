@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// A running Driftmote without a window: the particles, the four box texts as typed,
+// the preset, the pause, the hovered and held particle with its grab offset, and the
+// last pointer position in world units. Its operations are what a user does; the
+// window and driftmote-sim are front ends that turn their input into these calls and
+// show the state. Standard library only.
+
+#include "ParticleSystem.h"
+#include "Snapshot.h"
+#include "SwarmParams.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// What became of a typed text, an opened snapshot or a count.
+enum class SessionResult {
+    Done,     // in place
+    Declined, // the front end answered no to the large-count question: nothing changed
+    NoMemory, // the particles could not be allocated: nothing changed
+    Stopped,  // the front end asked to stop while the work ran: nothing changed
+    BadFile,  // the file could not be read or written, or is not a snapshot: nothing changed
+};
+
+class SwarmSession {
+public:
+    SwarmSession();
+
+    // Asked before a count above kConfirmCountAbove is put in place (typed or opened);
+    // true goes ahead. Unset, the answer is yes.
+    std::function<bool(int count)> m_confirmLargeCount;
+
+    // Asked now and then during long work (a scatter or a step of very many
+    // particles); true abandons it, leaving the state as it was. Unset, never.
+    std::function<bool()> m_shouldStop;
+
+    // The start: three particles scattered, then preset 0's texts typed, the count first.
+    SessionResult Start();
+
+    // Types a whole new text into a box. A count is put in place with a new scatter
+    // (a count above kConfirmCountAbove asks first, unless it is the one in use); a
+    // coefficient is stored for the next frame. When the count is declined or cannot
+    // be made, the box's text goes back to the text in use and nothing changes.
+    SessionResult TypeText(ParamBox box, std::string_view text);
+
+    // The Fun Presets, wrapping around: the row's four texts typed, the count first.
+    SessionResult PresetPrev();
+    SessionResult PresetNext();
+
+    // One frame: a step (unless paused), then the held particle follows the pointer.
+    void Frame();
+    // While paused, exactly one frame with its step; false (nothing done) otherwise.
+    bool StepOneFrame();
+    void SetPaused(bool paused);
+
+    // The pointer in world units. A move with the left button up ends any hold whose
+    // release was lost; a press grabs the hovered particle, a release lets it go.
+    void PointerMove(float worldX, float worldY, bool leftButtonDown, double pickRadius);
+    void PointerPress();
+    void PointerRelease();
+
+    // The state a snapshot keeps: texts, preset, generator and particles.
+    Snapshot CaptureSnapshot() const;
+    // Puts a snapshot's state in place, all or nothing; the pause stays as it is.
+    SessionResult RestoreSnapshot(const Snapshot& snapshot);
+    // Snapshot files: written all or nothing; read strictly, asking the large-count
+    // question before anything changes. `error` names the file.
+    SessionResult SaveSnapshotFile(const std::string& path, std::string& error) const;
+    SessionResult OpenSnapshotFile(const std::string& path, std::string& error);
+
+    const ParticleSystem& Particles() const { return m_particles; }
+    const std::string& Text(ParamBox box) const { return m_texts[static_cast<int>(box)]; }
+    int Preset() const { return m_nPreset; }
+    bool Paused() const { return m_bPaused; }
+    int Hover() const { return m_nHover; }
+    int Drag() const { return m_nDrag; }
+    float MouseX() const { return m_fMouseX; }
+    float MouseY() const { return m_fMouseY; }
+
+private:
+    SessionResult SetParticleCount(int count);
+    SessionResult ApplyPreset();
+    void HoldDrag();
+
+    ParticleSystem m_particles;
+    std::string m_texts[kParamBoxCount]; // the boxes' texts as typed, in ParamBox order
+    int m_nPreset = 0;                   // current preset, 0 to kPresetCount - 1
+    bool m_bPaused = false;              // frames hold the dragged particle without stepping
+    int m_nHover = -1;                   // particle under the pointer, -1 none
+    int m_nDrag = -1;                    // particle being held, -1 none
+    float m_fMouseX = 0.0f;              // last pointer position, world units
+    float m_fMouseY = 0.0f;
+    float m_fGrabDX = 0.0f;              // pointer minus particle position at the grab
+    float m_fGrabDY = 0.0f;
+};
