@@ -42,7 +42,7 @@ bool CSwarmApp::InitInstance()
 
 bool CSwarmApp::OnIdle(long)
 {
-    if (m_pMainDlg && (m_pMainDlg->isMinimized() || m_pMainDlg->m_bPaused)) {
+    if (m_pMainDlg && (m_pMainDlg->isMinimized() || m_pMainDlg->IsPaused())) {
         WaitForWindow();
         return true;
     }
@@ -70,7 +70,7 @@ void CSwarmApp::WaitForWindow()
 
 void CSwarmApp::ResumeAfterWindowCameBack()
 {
-    if (!m_bWaitingForWindow || !m_pMainDlg || m_pMainDlg->isMinimized() || m_pMainDlg->m_bPaused)
+    if (!m_bWaitingForWindow || !m_pMainDlg || m_pMainDlg->isMinimized() || m_pMainDlg->IsPaused())
         return;
     m_bWaitingForWindow = false;
     m_idleTimer.start();

@@ -1,28 +1,49 @@
 // SPDX-License-Identifier: MIT
-// One frame of the window without its pause: a simulation step plus drawing every
-// particle into the back buffer, at the start count, at the largest count that is
-// accepted without a question and at two larger counts. Frames per second = 1 / time
-// per iteration.
+// One frame of the window without its pause: the session's frame (a step and the
+// held particle) plus drawing every particle into a buffer of the window's canvas at
+// its start, at the start count, at the largest count that is accepted without a
+// question and at two larger counts. Frames per second = 1 / time per iteration.
 
-#include "CSwarmDlg.h"
-#include "SwarmParams.h"
 #include "SwarmRenderer.h"
+#include "SwarmSession.h"
 
-#include <QApplication>
+#include <QGuiApplication>
+#include <QImage>
 
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 namespace {
 
-CSwarmDlg* g_dialog = nullptr;
+// The window's canvas at its start on the machine the default was measured on.
+constexpr int kCanvasWidth = 511;
+constexpr int kCanvasHeight = 458;
+
+// A session with `count` particles, typed as the window's Num box would take them.
+SwarmSession& SessionOf(benchmark::State& state)
+{
+    static SwarmSession session;
+    static bool started = false;
+    if (!started)
+        started = session.Start() == SessionResult::Done;
+    session.TypeText(ParamBox::Num, std::to_string(state.range(0)));
+    return session;
+}
+
+void Draw(QImage& buffer, const SwarmSession& session)
+{
+    const ParticleSystem& particles = session.Particles();
+    RenderSwarm(buffer, particles.m_pCur, particles.m_nCount, session.Hover(), session.Drag(), kDotSize);
+}
 
 void BM_Frame(benchmark::State& state)
 {
-    CSwarmDlg& dlg = *g_dialog;
-    ResizeAndScatter(dlg.m_particles, static_cast<int>(state.range(0)));
+    SwarmSession& session = SessionOf(state);
+    QImage buffer(kCanvasWidth, kCanvasHeight, QImage::Format_RGB32);
     for (auto _ : state) {
-        dlg.StepAndDrag();
-        dlg.Render();
+        session.Frame();
+        Draw(buffer, session);
     }
     state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
@@ -31,10 +52,10 @@ BENCHMARK(BM_Frame)->Arg(67)->Arg(350)->Arg(1000)->Arg(2000)->Unit(benchmark::kM
 // The drawing alone, to tell its share of a frame.
 void BM_RenderOnly(benchmark::State& state)
 {
-    CSwarmDlg& dlg = *g_dialog;
-    ResizeAndScatter(dlg.m_particles, static_cast<int>(state.range(0)));
+    const SwarmSession& session = SessionOf(state);
+    QImage buffer(kCanvasWidth, kCanvasHeight, QImage::Format_RGB32);
     for (auto _ : state)
-        dlg.Render();
+        Draw(buffer, session);
 }
 BENCHMARK(BM_RenderOnly)->Arg(67)->Arg(350)->Arg(1000)->Arg(2000)->Unit(benchmark::kMicrosecond);
 
@@ -42,12 +63,11 @@ BENCHMARK(BM_RenderOnly)->Arg(67)->Arg(350)->Arg(1000)->Arg(2000)->Unit(benchmar
 // the discs were copied: the speed-up in one run.
 void BM_RenderPainted(benchmark::State& state)
 {
-    CSwarmDlg& dlg = *g_dialog;
-    ResizeAndScatter(dlg.m_particles, static_cast<int>(state.range(0)));
-    dlg.Render(); // builds the back buffer
+    const SwarmSession& session = SessionOf(state);
+    const ParticleSystem& particles = session.Particles();
+    QImage buffer(kCanvasWidth, kCanvasHeight, QImage::Format_RGB32);
     for (auto _ : state)
-        RenderSwarmPainted(dlg.m_backBuffer, dlg.m_particles.m_pCur, dlg.m_particles.m_nCount, dlg.m_nHover,
-                           dlg.m_nDrag, dlg.m_nDotSize);
+        RenderSwarmPainted(buffer, particles.m_pCur, particles.m_nCount, session.Hover(), session.Drag(), kDotSize);
 }
 BENCHMARK(BM_RenderPainted)->Arg(67)->Arg(350)->Arg(1000)->Arg(2000)->Unit(benchmark::kMicrosecond);
 
@@ -58,10 +78,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
-    QApplication app(qtArgc, argv);
-    CSwarmDlg dialog;
-    dialog.Create(); // the start preset's coefficients, the template's canvas size
-    g_dialog = &dialog;
+    QGuiApplication app(qtArgc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

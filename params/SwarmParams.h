@@ -54,6 +54,7 @@ const PresetTexts& PresetRow(int preset);
 
 // The four boxes, in the order a row's texts are typed into them.
 enum class ParamBox { Num, Attraction, Repulsion, Friction };
+inline constexpr int kParamBoxCount = 4;
 
 // Types one text into one box. The window routes it through its edit box, whose
 // change handler then runs; elsewhere ApplyText takes it. Returns false to stop.

@@ -48,6 +48,8 @@ public:
     // The Fun Presets, wrapping around: the row's four texts typed, the count first.
     SessionResult PresetPrev();
     SessionResult PresetNext();
+    // Chooses a preset by its index, 0 to kPresetCount - 1, as if stepped to.
+    SessionResult SelectPreset(int preset);
 
     // One frame: a step (unless paused), then the held particle follows the pointer.
     void Frame();
@@ -80,6 +82,8 @@ public:
     float MouseY() const { return m_fMouseY; }
 
 private:
+    // True when a count needs the front end's yes before it is put in place.
+    bool AsksBeforeCount(int count) const;
     SessionResult SetParticleCount(int count);
     SessionResult ApplyPreset();
     void HoldDrag();

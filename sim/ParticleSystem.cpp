@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int kMaxArrayBytes = INT_MAX;
-
 void ReleaseArrays(ParticleSystem& ps)
 {
     delete[] ps.m_pBufA;
@@ -42,10 +40,8 @@ bool ParticleSystem::SetCount(int count)
     ReleaseArrays(*this);
     if (count > 0) {
         // A count whose arrays cannot be represented or allocated leaves the store
-        // empty rather than holding a count without arrays. An array is kept within
-        // a signed 32-bit byte size, so that a count such as 2,000,000,000 fails on
-        // every machine instead of depending on how much memory the system promises.
-        if (count > kMaxArrayBytes / static_cast<int>(sizeof(Particle)))
+        // empty rather than holding a count without arrays.
+        if (count > kMaxCount)
             return false;
         // Zeroed, so that a saved state never holds leftover memory in the field
         // that nothing writes, and the same run always saves the same bytes.

@@ -4,6 +4,8 @@
 #include "Particle.h"
 #include "StepSettings.h"
 
+#include <climits>
+
 struct StepScratch;
 
 // Two arrays of particles (the current state and the one the next step writes),
@@ -32,6 +34,11 @@ public:
 
     // The kernel and thread count of this system's steps.
     StepSettings m_stepSettings;
+
+    // The largest count the store can hold: each of its arrays stays within a
+    // signed 32-bit byte size, so that a count such as 2,000,000,000 fails on every
+    // machine instead of depending on how much memory the system promises.
+    static constexpr int kMaxCount = INT_MAX / static_cast<int>(sizeof(Particle));
 
     ParticleSystem() = default;
     ~ParticleSystem();

@@ -12,7 +12,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-const char* const kTextKeys[kSnapshotTextCount] = {"num", "attraction", "repulsion", "friction"};
+const char* const kTextKeys[kParamBoxCount] = {"num", "attraction", "repulsion", "friction"};
 
 // The top-level fields, in the order they are written.
 enum Field { kFormat, kVersion, kTexts, kPreset, kRandomState, kCount, kParticles, kFieldCount };
@@ -156,9 +156,9 @@ public:
         }
         // Only the texts object has keys below the top.
         int text = 0;
-        while (text < kSnapshotTextCount && name != kTextKeys[text])
+        while (text < kParamBoxCount && name != kTextKeys[text])
             ++text;
-        if (text == kSnapshotTextCount)
+        if (text == kParamBoxCount)
             return Fail("unknown text " + Quoted(name) + " in \"texts\"");
         if (m_textSeen[text])
             return Fail("text " + Quoted(name) + " appears twice in \"texts\"");
@@ -172,7 +172,7 @@ public:
         --m_depth;
         if (m_depth == 1) {
             m_inTexts = false;
-            for (int text = 0; text < kSnapshotTextCount; ++text) {
+            for (int text = 0; text < kParamBoxCount; ++text) {
                 if (!m_textSeen[text])
                     return Fail(std::string("text \"") + kTextKeys[text] + "\" is missing from \"texts\"");
             }
@@ -188,8 +188,8 @@ public:
             return true;
         }
         if (m_depth == 2 && m_inParticles) {
-            if (result.particles.size() >= static_cast<std::size_t>(kMaxSnapshotCount))
-                return Fail("more than " + std::to_string(kMaxSnapshotCount) + " particles");
+            if (result.particles.size() >= static_cast<std::size_t>(ParticleSystem::kMaxCount))
+                return Fail("more than " + std::to_string(ParticleSystem::kMaxCount) + " particles");
             m_values = 0;
             ++m_depth;
             return true;
@@ -225,7 +225,7 @@ private:
     int m_depth = 0; // containers open around the next event
     Field m_field = kFormat;
     bool m_inTexts = false;
-    bool m_textSeen[kSnapshotTextCount] = {};
+    bool m_textSeen[kParamBoxCount] = {};
     int m_text = 0;
     bool m_inParticles = false;
     int m_values = 0; // values of the open particle so far
@@ -294,16 +294,16 @@ private:
                 return Fail("version " + std::to_string(value) + " is unknown");
             return true;
         case kPreset:
-            if (value < 0 || value >= kSnapshotPresetCount)
+            if (value < 0 || value >= kPresetCount)
                 return Fail("preset " + std::to_string(value) + " is not one of 0 to 4");
             result.preset = static_cast<int>(value);
             return true;
         default: // kCount
             if (value < 0)
                 return Fail("count " + std::to_string(value) + " is negative");
-            if (value > kMaxSnapshotCount)
+            if (value > ParticleSystem::kMaxCount)
                 return Fail("count " + std::to_string(value) + " is above the limit of " +
-                            std::to_string(kMaxSnapshotCount));
+                            std::to_string(ParticleSystem::kMaxCount));
             count = value;
             return true;
         }
@@ -320,7 +320,7 @@ std::string WriteSnapshot(const Snapshot& snapshot)
     out += Quoted(kSnapshotFormatName);
     out += ",\n  \"version\": " + std::to_string(kSnapshotVersion);
     out += ",\n  \"texts\": {";
-    for (int text = 0; text < kSnapshotTextCount; ++text) {
+    for (int text = 0; text < kParamBoxCount; ++text) {
         out += text ? ", \"" : "\"";
         out += kTextKeys[text];
         out += "\": " + Quoted(snapshot.texts[text]);

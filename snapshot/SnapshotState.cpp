@@ -15,7 +15,7 @@ void CaptureParticles(const ParticleSystem& particles, Snapshot& snapshot)
 
 bool ApplyParticles(const Snapshot& snapshot, ParticleSystem& particles)
 {
-    if (snapshot.particles.size() > static_cast<std::size_t>(kMaxSnapshotCount))
+    if (snapshot.particles.size() > static_cast<std::size_t>(ParticleSystem::kMaxCount))
         return false;
     ParticleSystem fresh;
     if (!fresh.SetCount(static_cast<int>(snapshot.particles.size())))

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Pointer mapping and picking, and the rounding points of the hold rule.
 
-#include "DragRule.h"
+#include "GrabRules.h"
 #include "PointerMath.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,6 @@
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
 #include "SimCli.h"
-#include "AtomicFile.h"
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
 #include "SwarmRenderer.h"

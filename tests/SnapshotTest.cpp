@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-static_assert(kSnapshotPresetCount == kPresetCount, "a snapshot holds any preset the window has");
 
 namespace {
 
@@ -55,7 +54,7 @@ std::string GoodWith(const std::string& from, const std::string& to)
 Snapshot Sentinel()
 {
     Snapshot s;
-    s.texts[kTextNum] = "sentinel";
+    s.texts[static_cast<int>(ParamBox::Num)] = "sentinel";
     s.preset = 2;
     s.randomState = 99;
     s.particles = {{9.0f, 8.0f, 7.0f, 6.0f, 5.0f}};
@@ -64,7 +63,7 @@ Snapshot Sentinel()
 
 void ExpectSame(const Snapshot& a, const Snapshot& b)
 {
-    for (int t = 0; t < kSnapshotTextCount; ++t)
+    for (int t = 0; t < kParamBoxCount; ++t)
         EXPECT_EQ(a.texts[t], b.texts[t]);
     EXPECT_EQ(a.preset, b.preset);
     EXPECT_EQ(a.randomState, b.randomState);
@@ -88,7 +87,7 @@ TEST(SnapshotRead, TheGoodDocumentReads)
     Snapshot s;
     std::string error;
     ASSERT_TRUE(ReadSnapshot(kGood, s, error)) << error;
-    EXPECT_EQ(s.texts[kTextFriction], "x");
+    EXPECT_EQ(s.texts[static_cast<int>(ParamBox::Friction)], "x");
     EXPECT_EQ(s.preset, 3);
     EXPECT_EQ(s.randomState, 7u);
     ASSERT_EQ(s.particles.size(), 2u);
@@ -165,8 +164,8 @@ TEST(SnapshotRead, EveryWrittenFloatReadsBackToItsBits)
     for (std::uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 65521)
         values.push_back(std::bit_cast<float>(static_cast<std::uint32_t>(bits)));
     Snapshot written;
-    written.texts[kTextNum] = "\"quoted\\\" \xC3\xA9 \t tab";
-    written.texts[kTextFriction] = std::string("nul\0byte", 8);
+    written.texts[static_cast<int>(ParamBox::Num)] = "\"quoted\\\" \xC3\xA9 \t tab";
+    written.texts[static_cast<int>(ParamBox::Friction)] = std::string("nul\0byte", 8);
     written.preset = 4;
     written.randomState = 0xFFFFFFFFu;
     for (std::size_t i = 0; i < values.size(); ++i)
@@ -191,7 +190,7 @@ TEST(SnapshotWrite, FloatsAreShortAndNaNIsNull)
 TEST(SnapshotLimits, TheCountLimitIsTheStoresOwn)
 {
     ParticleSystem particles;
-    EXPECT_FALSE(particles.SetCount(kMaxSnapshotCount + 1));
+    EXPECT_FALSE(particles.SetCount(ParticleSystem::kMaxCount + 1));
 }
 
 // The window's start, a run, then a preset that the texts bring in.
@@ -251,10 +250,10 @@ TEST(SnapshotState, ASavedRunContinuesBitForBit)
         }
         Snapshot saved;
         const PresetTexts& row = PresetRow(c.preset);
-        saved.texts[kTextNum] = row.num;
-        saved.texts[kTextAttraction] = row.attraction;
-        saved.texts[kTextRepulsion] = row.repulsion;
-        saved.texts[kTextFriction] = row.friction;
+        saved.texts[static_cast<int>(ParamBox::Num)] = row.num;
+        saved.texts[static_cast<int>(ParamBox::Attraction)] = row.attraction;
+        saved.texts[static_cast<int>(ParamBox::Repulsion)] = row.repulsion;
+        saved.texts[static_cast<int>(ParamBox::Friction)] = row.friction;
         saved.preset = c.preset;
         CaptureParticles(original, saved);
         const std::string text = WriteSnapshot(saved);
@@ -270,9 +269,9 @@ TEST(SnapshotState, ASavedRunContinuesBitForBit)
         std::string error;
         ASSERT_TRUE(ReadSnapshot(text, read, error)) << error;
         ASSERT_TRUE(ApplyParticles(read, loaded));
-        loaded.m_fAttraction = CoefficientFromText(read.texts[kTextAttraction]);
-        loaded.m_fRepulsion = CoefficientFromText(read.texts[kTextRepulsion]);
-        loaded.m_fFriction = CoefficientFromText(read.texts[kTextFriction]);
+        loaded.m_fAttraction = CoefficientFromText(read.texts[static_cast<int>(ParamBox::Attraction)]);
+        loaded.m_fRepulsion = CoefficientFromText(read.texts[static_cast<int>(ParamBox::Repulsion)]);
+        loaded.m_fFriction = CoefficientFromText(read.texts[static_cast<int>(ParamBox::Friction)]);
         Continue(loaded);
         EXPECT_EQ(StateBits(loaded), expected);
     }

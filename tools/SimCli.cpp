@@ -2,15 +2,11 @@
 #include "SimCli.h"
 
 #include "FastStep.h"
-#include "ParticleSystem.h"
 #include "PicturePattern.h"
 #include "Progress.h"
 #include "RandomUnit.h"
 #include "SimPicture.h"
-#include "AtomicFile.h"
-#include "SnapshotFile.h"
-#include "SnapshotState.h"
-#include "SwarmParams.h"
+#include "SwarmSession.h"
 #include "Version.h"
 
 #include <algorithm>
@@ -85,8 +81,8 @@ constexpr const char* kHelp =
     "  driftmote-sim --load run.driftmote --print all --picture 'f%05d.png'\n";
 
 // One change of the state, in the order given: an edit of one box (as the window's
-// boxes would be given it), the choice of a preset (after its four texts), or a
-// snapshot file that replaces everything.
+// boxes would be given it), the choice of a preset, or a snapshot file that
+// replaces everything.
 struct Action {
     enum Kind { Edit, Preset, Load } kind;
     ParamBox box = ParamBox::Num;
@@ -101,7 +97,7 @@ constexpr int kDefaultPictureHeight = 458;
 constexpr int kMaxPictureSide = 32768;
 
 struct Options {
-    std::vector<Action> actions; // in the order given; a preset adds its four texts
+    std::vector<Action> actions; // in the order given
     std::optional<std::uint32_t> seed;
     std::optional<std::string> savePath;
     std::optional<PicturePattern> picture;
@@ -194,10 +190,6 @@ void ApplyValueOption(Options& options, std::string_view name, const std::string
         const long long preset = WholeNumber(value, "--preset", "a number from 0 to 4");
         if (preset >= kPresetCount)
             throw UsageError{"--preset takes a number from 0 to 4, not '" + value + "'"};
-        TypeRow(PresetRow(static_cast<int>(preset)), [&options](ParamBox box, std::string_view text) {
-            options.actions.push_back({Action::Edit, box, std::string(text)});
-            return true;
-        });
         options.actions.push_back({Action::Preset, ParamBox::Num, {}, static_cast<int>(preset)});
     } else if (name == "--frames") {
         options.frames = WholeNumber(value, "--frames", "a whole number of 0 or more");
@@ -283,24 +275,24 @@ struct Terminal {
     bool progress; // stderr is a terminal and the user did not ask for quiet
 };
 
-// Types one text into one box, as the window's change handlers take it. Returns
-// false (after saying why) when the particles for a new count cannot be made.
-bool ApplyEdit(ParticleSystem& particles, ParamBox box, std::string_view text, const Terminal& terminal)
+// Runs one session call that may scatter very many particles, showing a notice on
+// the terminal meanwhile. False (after saying why) when the particles for the new
+// count cannot be made.
+bool Scattering(int count, const Terminal& terminal, const std::function<SessionResult()>& call)
 {
-    const int count = box == ParamBox::Num ? CountFromText(text) : 0;
     const bool notice = terminal.progress && count >= kScatterNoticeFrom;
     if (notice)
         terminal.err << Redrawn("scattering " + std::to_string(count) + " particles...") << std::flush;
     // The scatter is one long call: a stop request ends the program at once
     // here, as nothing has been printed yet.
     g_simCliBusy = 1;
-    const bool made = ApplyText(particles, box, text);
+    const SessionResult result = call();
     g_simCliBusy = 0;
     if (notice)
         terminal.err << kEraseLine << std::flush;
-    if (!made)
+    if (result == SessionResult::NoMemory)
         terminal.err << kProgram << ": cannot allocate the arrays for " << count << " particles\n";
-    return made;
+    return result == SessionResult::Done;
 }
 
 // A float as %.9g, which reads back as the same float (-0 included). A velocity
@@ -373,13 +365,14 @@ int StoppedStatus()
     return 128 + g_simCliStop;
 }
 
-int RunBench(ParticleSystem& particles, long long frames, std::ostream& out, std::ostream& err)
+int RunBench(SwarmSession& session, long long frames, std::ostream& out, std::ostream& err)
 {
+    const ParticleSystem& particles = session.Particles();
     const auto start = std::chrono::steady_clock::now();
     for (long long frame = 0; frame < frames; ++frame) {
         if (g_simCliStop != 0)
             return StoppedStatus();
-        particles.Step();
+        session.Frame();
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     const double count = particles.m_nCount;
@@ -400,9 +393,10 @@ int RunBench(ParticleSystem& particles, long long frames, std::ostream& out, std
 // Called with each printed frame's number once its state is out; false ends the run.
 using PrintedFrame = std::function<bool(long long frame)>;
 
-int RunFrames(ParticleSystem& particles, const Options& options, std::ostream& out, const Terminal& terminal,
+int RunFrames(SwarmSession& session, const Options& options, std::ostream& out, const Terminal& terminal,
               const PrintedFrame& printed)
 {
+    const ParticleSystem& particles = session.Particles();
     const std::vector<long long> lastOnly{options.frames};
     const std::vector<long long>& listed = options.printFrames ? *options.printFrames : lastOnly;
     auto next = listed.begin();
@@ -429,36 +423,10 @@ int RunFrames(ParticleSystem& particles, const Options& options, std::ostream& o
             break;
         if (g_simCliStop != 0)
             return StoppedStatus();
-        particles.Step();
+        session.Frame();
         progress.Update(frame + 1);
     }
     return 0;
-}
-
-// Replaces the whole state by a snapshot file's; the coefficients are read from
-// its texts as the boxes read them. False (after saying why, naming the file) when
-// the file is missing or bad or its particles cannot be allocated; the state is
-// then as it was.
-bool Load(const std::string& path, ParticleSystem& particles, std::string (&texts)[kSnapshotTextCount], int& preset,
-          std::ostream& err)
-{
-    Snapshot snapshot;
-    std::string error;
-    if (!LoadSnapshotFile(path, snapshot, error)) {
-        err << kProgram << ": " << error << '\n';
-        return false;
-    }
-    if (!ApplyParticles(snapshot, particles)) {
-        err << kProgram << ": " << path << ": cannot allocate the arrays for " << snapshot.particles.size()
-            << " particles\n";
-        return false;
-    }
-    for (int i = 0; i < kSnapshotTextCount; ++i)
-        texts[i] = snapshot.texts[i];
-    for (ParamBox box : {ParamBox::Attraction, ParamBox::Repulsion, ParamBox::Friction})
-        ApplyText(particles, box, texts[static_cast<int>(box)]);
-    preset = snapshot.preset;
-    return true;
 }
 
 } // namespace
@@ -490,27 +458,31 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (options.seed)
         SetPortableRandState(*options.seed);
 
-    // The window's state: the particles, and the boxes' texts and the preset,
-    // which only a snapshot keeps.
-    ParticleSystem particles;
-    std::string texts[kSnapshotTextCount];
-    int preset = 0;
-    const TypeText type = [&particles, &terminal, &texts](ParamBox box, std::string_view text) {
-        texts[static_cast<int>(box)] = text;
-        return ApplyEdit(particles, box, text, terminal);
-    };
-    if (!StartLikeTheWindow(particles, type))
+    // The options are the session's calls, in the order given; the tool answers
+    // yes to every large count.
+    SwarmSession session;
+    if (session.Start() != SessionResult::Done)
         return 1;
     for (const Action& action : options.actions) {
-        if (action.kind == Action::Edit && !type(action.box, action.text))
-            return 1;
-        if (action.kind == Action::Preset)
-            preset = action.preset;
-        if (action.kind == Action::Load && !Load(action.text, particles, texts, preset, err))
-            return 1;
+        if (action.kind == Action::Edit) {
+            const int count = action.box == ParamBox::Num ? CountFromText(action.text) : 0;
+            if (!Scattering(count, terminal, [&] { return session.TypeText(action.box, action.text); }))
+                return 1;
+        } else if (action.kind == Action::Preset) {
+            const int count = CountFromText(PresetRow(action.preset).num);
+            if (!Scattering(count, terminal, [&] { return session.SelectPreset(action.preset); }))
+                return 1;
+        } else {
+            std::string error;
+            if (session.OpenSnapshotFile(action.text, error) != SessionResult::Done) {
+                err << kProgram << ": " << error << '\n';
+                return 1;
+            }
+        }
     }
     if (g_simCliStop != 0)
         return StoppedStatus();
+    const ParticleSystem& particles = session.Particles();
 
     const auto picture = [&](long long frame) {
         std::string error;
@@ -521,8 +493,8 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return false;
     };
     const bool numbered = options.picture && options.picture->numbered;
-    const int status = options.bench ? RunBench(particles, options.frames, out, err)
-                                     : RunFrames(particles, options, out, terminal, [&](long long frame) {
+    const int status = options.bench ? RunBench(session, options.frames, out, err)
+                                     : RunFrames(session, options, out, terminal, [&](long long frame) {
                                            return !numbered || picture(frame);
                                        });
     if (status != 0)
@@ -530,13 +502,8 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (options.picture && (!numbered || options.bench) && !picture(options.frames))
         return 1;
     if (options.savePath) {
-        Snapshot snapshot;
-        for (int i = 0; i < kSnapshotTextCount; ++i)
-            snapshot.texts[i] = texts[i];
-        snapshot.preset = preset;
-        CaptureParticles(particles, snapshot);
         std::string error;
-        if (!SaveFileAtomically(*options.savePath, WriteSnapshot(snapshot), error)) {
+        if (session.SaveSnapshotFile(*options.savePath, error) != SessionResult::Done) {
             err << kProgram << ": " << error << '\n';
             return 1;
         }

@@ -3,7 +3,6 @@
 
 #include "CAboutDlg.h"
 #include "DialogTemplate.h"
-#include "DragRule.h"
 #include "EnterOnButton.h"
 #include "PointerMath.h"
 #include "SwarmCanvas.h"
@@ -26,7 +25,6 @@
 #include <QTimer>
 
 #include <chrono>
-#include <string>
 #include <thread>
 
 namespace {
@@ -55,10 +53,8 @@ constexpr Anchor kAnchors[] = {
     {IDC_PRESETS_LABEL, kFollowRight},
 };
 
-std::string EditText(const QLineEdit* edit)
-{
-    return edit->text().toStdString();
-}
+// The box of each ParamBox, in that order.
+constexpr int kBoxIds[kParamBoxCount] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
 
 } // namespace
 
@@ -78,7 +74,6 @@ CSwarmDlg::~CSwarmDlg()
         m_canvas->ShowBuffer(nullptr);
     m_backBuffer = QImage();
     m_layout.Free();
-    m_particles.SetCount(0);
 }
 
 void CSwarmDlg::Create()
@@ -90,14 +85,14 @@ void CSwarmDlg::Create()
 
 void CSwarmDlg::DoDataExchange()
 {
-    m_editNum = Edit(IDC_NUM);
+    m_editNum = Edit(ParamBox::Num);
     m_btnPlayNice = qobject_cast<QPushButton*>(GetDlgItem(this, IDC_PLAY_NICE));
     m_canvas = static_cast<SwarmCanvas*>(GetDlgItem(this, IDC_CANVAS));
 
     connect(m_editNum, &QLineEdit::textChanged, this, &CSwarmDlg::OnChangeNum);
-    connect(Edit(IDC_ATTRACTION), &QLineEdit::textChanged, this, &CSwarmDlg::OnChangeAttraction);
-    connect(Edit(IDC_REPULSION), &QLineEdit::textChanged, this, &CSwarmDlg::OnChangeRepulsion);
-    connect(Edit(IDC_FRICTION), &QLineEdit::textChanged, this, &CSwarmDlg::OnChangeFriction);
+    connect(Edit(ParamBox::Attraction), &QLineEdit::textChanged, this, &CSwarmDlg::OnChangeAttraction);
+    connect(Edit(ParamBox::Repulsion), &QLineEdit::textChanged, this, &CSwarmDlg::OnChangeRepulsion);
+    connect(Edit(ParamBox::Friction), &QLineEdit::textChanged, this, &CSwarmDlg::OnChangeFriction);
     connect(qobject_cast<QPushButton*>(GetDlgItem(this, IDC_PRESET_PREV)), &QPushButton::clicked, this,
             &CSwarmDlg::OnPresetPrev);
     connect(qobject_cast<QPushButton*>(GetDlgItem(this, IDC_PRESET_NEXT)), &QPushButton::clicked, this,
@@ -122,12 +117,11 @@ void CSwarmDlg::OnInitDialog()
     for (const Anchor& anchor : kAnchors)
         m_layout.Add(m_windows, WidgetLayoutWindows::HandleOf(GetDlgItem(this, anchor.id)), anchor.flags);
 
-    m_nHover = -1;
-    m_nDrag = -1;
     m_nDotSize = kDotSize;
-    m_nPreset = 0;
     m_btnPlayNice->setChecked(true);
-    StartLikeTheWindow(m_particles, [this](ParamBox box, std::string_view text) { return TypeIntoBox(box, text); });
+    m_session.m_confirmLargeCount = [this](int) { return ConfirmLargeCount(); };
+    m_session.Start();
+    ShowSessionTexts();
     FocusCountWithTextSelected();
 }
 
@@ -139,29 +133,40 @@ void CSwarmDlg::FocusCountWithTextSelected()
     m_editNum->selectAll();
 }
 
-QLineEdit* CSwarmDlg::Edit(int id) const
+QLineEdit* CSwarmDlg::Edit(ParamBox box) const
 {
-    return qobject_cast<QLineEdit*>(GetDlgItem(this, id));
+    return qobject_cast<QLineEdit*>(GetDlgItem(this, kBoxIds[static_cast<int>(box)]));
 }
 
-void CSwarmDlg::SetEditText(QLineEdit* edit, const QString& text)
+void CSwarmDlg::ShowSessionTexts()
 {
-    // The edit signals a change only when the text differs; the handler must run either way.
-    if (edit->text() == text)
-        emit edit->textChanged(text);
-    else
+    for (int i = 0; i < kParamBoxCount; ++i) {
+        QLineEdit* edit = Edit(static_cast<ParamBox>(i));
+        const QString text = QString::fromStdString(m_session.Text(static_cast<ParamBox>(i)));
+        // Setting the same text again would only lose the caret's place.
+        if (edit->text() == text)
+            continue;
+        const QSignalBlocker quiet(edit);
+        const bool allSelected = !edit->text().isEmpty() && edit->selectedText() == edit->text();
         edit->setText(text);
+        if (allSelected)
+            edit->selectAll();
+    }
+}
+
+void CSwarmDlg::TypeBox(ParamBox box)
+{
+    const int count = CountFromText(Edit(box)->text().toStdString());
+    const SessionResult result = m_session.TypeText(box, Edit(box)->text().toStdString());
+    ShowSessionTexts();
+    RepaintIfPaused();
+    if (result == SessionResult::NoMemory)
+        ShowNoMemory(count);
 }
 
 void CSwarmDlg::OnChangeNum()
 {
-    const int count = CountFromText(EditText(m_editNum));
-    // The count already in use is not asked about again: declining a larger one puts
-    // it back in the box, and asking then would leave no way to say No.
-    if (count <= kConfirmCountAbove || count == m_particles.m_nCount || ConfirmLargeCount())
-        SetParticleCount(count);
-    else
-        SetEditText(m_editNum, QString::number(m_particles.m_nCount));
+    TypeBox(ParamBox::Num);
 }
 
 bool CSwarmDlg::ConfirmLargeCount()
@@ -172,14 +177,8 @@ bool CSwarmDlg::ConfirmLargeCount()
     return m_runMessageBox(box) == QMessageBox::Yes;
 }
 
-void CSwarmDlg::SetParticleCount(int count)
+void CSwarmDlg::ShowNoMemory(int count)
 {
-    // No index may outlive the particles it pointed at.
-    m_nHover = -1;
-    m_nDrag = -1;
-    RepaintIfPaused();
-    if (ResizeAndScatter(m_particles, count))
-        return;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Driftmote"),
                     QStringLiteral("There is not enough memory for %1 particles.").arg(count), QMessageBox::Ok, this);
     m_runMessageBox(box);
@@ -187,43 +186,31 @@ void CSwarmDlg::SetParticleCount(int count)
 
 void CSwarmDlg::OnChangeAttraction()
 {
-    ApplyText(m_particles, ParamBox::Attraction, EditText(Edit(IDC_ATTRACTION)));
+    TypeBox(ParamBox::Attraction);
 }
 
 void CSwarmDlg::OnChangeRepulsion()
 {
-    ApplyText(m_particles, ParamBox::Repulsion, EditText(Edit(IDC_REPULSION)));
+    TypeBox(ParamBox::Repulsion);
 }
 
 void CSwarmDlg::OnChangeFriction()
 {
-    ApplyText(m_particles, ParamBox::Friction, EditText(Edit(IDC_FRICTION)));
+    TypeBox(ParamBox::Friction);
 }
 
 void CSwarmDlg::OnPresetPrev()
 {
-    --m_nPreset;
-    ApplyPreset();
+    m_session.PresetPrev();
+    ShowSessionTexts();
+    RepaintIfPaused();
 }
 
 void CSwarmDlg::OnPresetNext()
 {
-    ++m_nPreset;
-    ApplyPreset();
-}
-
-void CSwarmDlg::ApplyPreset()
-{
-    m_nPreset = WrapPreset(m_nPreset);
-    TypeRow(PresetRow(m_nPreset), [this](ParamBox box, std::string_view text) { return TypeIntoBox(box, text); });
-}
-
-bool CSwarmDlg::TypeIntoBox(ParamBox box, std::string_view text)
-{
-    static constexpr int kBoxIds[] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
-    SetEditText(Edit(kBoxIds[static_cast<int>(box)]),
-                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    return true;
+    m_session.PresetNext();
+    ShowSessionTexts();
+    RepaintIfPaused();
 }
 
 void CSwarmDlg::accept()
@@ -277,33 +264,16 @@ void CSwarmDlg::OnPaint()
         }
         return;
     }
-    if (m_bPaused) {
-        HoldDrag();
-        Render();
-        return;
-    }
-    StepAndDrag();
+    m_session.Frame();
     Render();
-    if (m_btnPlayNice->isChecked())
+    // A paused window draws only when asked to, and has nothing to leave room for.
+    if (!m_session.Paused() && m_btnPlayNice->isChecked())
         m_sleep(std::chrono::milliseconds(1));
-}
-
-void CSwarmDlg::StepAndDrag()
-{
-    m_particles.Step();
-    HoldDrag();
-}
-
-void CSwarmDlg::HoldDrag()
-{
-    if (m_nDrag < 0 || m_nDrag >= m_particles.m_nCount)
-        return;
-    HoldDragged(m_particles.m_pCur[m_nDrag], m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
 }
 
 void CSwarmDlg::RepaintIfPaused()
 {
-    if (m_bPaused)
+    if (m_session.Paused())
         update();
 }
 
@@ -312,19 +282,19 @@ void CSwarmDlg::Render()
     const QSize client = m_canvas->ClientSize();
     const int w0 = client.width();
     const int h0 = client.height();
-    if (m_backBuffer.isNull() || m_bResized) {
+    if (m_backBuffer.isNull() || m_backBuffer.size() != client) {
         // One buffer pixel per canvas pixel; on a scaled screen the toolkit enlarges it.
         m_backBuffer = QImage(); // the old buffer goes before the new one is made
         if (w0 > 0 && h0 > 0)
             m_backBuffer = QImage(w0, h0, QImage::Format_RGB32);
-        m_bResized = false;
     }
     if (m_backBuffer.isNull()) {
         m_canvas->ShowBuffer(nullptr);
         return;
     }
 
-    RenderSwarm(m_backBuffer, m_particles.m_pCur, m_particles.m_nCount, m_nHover, m_nDrag, m_nDotSize);
+    const ParticleSystem& particles = m_session.Particles();
+    RenderSwarm(m_backBuffer, particles.m_pCur, particles.m_nCount, m_session.Hover(), m_session.Drag(), m_nDotSize);
     m_canvas->ShowBuffer(&m_backBuffer);
 }
 
@@ -339,7 +309,6 @@ void CSwarmDlg::OnSize(int cx, int cy)
     if (!m_canvas)
         return;
     m_layout.Apply(m_windows, WidgetLayoutWindows::HandleOf(this), cx, cy);
-    m_bResized = true;
 }
 
 void CSwarmDlg::mouseMoveEvent(QMouseEvent* event)
@@ -369,31 +338,24 @@ void CSwarmDlg::mouseReleaseEvent(QMouseEvent* event)
 
 void CSwarmDlg::OnMouseMove(Qt::MouseButtons buttons, const QPoint& point)
 {
-    // A drag whose release went to another window (a menu that opened meanwhile)
-    // ends at the first move without the button.
-    if (m_nDrag != -1 && !(buttons & Qt::LeftButton))
-        m_nDrag = -1;
     const QPoint pixel = m_canvas->ClientFromDialog(point);
     const QSize client = m_canvas->ClientSize();
     const PointerScale scale = PointerScaleFor(client.width(), client.height(), m_nDotSize);
     // A canvas whose pointer scale would be infinite keeps the last position.
-    MapPointer(scale, pixel.x(), pixel.y(), m_fMouseX, m_fMouseY);
-    m_nHover = HoverIndex(m_nDrag, m_particles.m_pCur, m_particles.m_nCount, m_fMouseX, m_fMouseY,
-                          scale.pickRadius);
+    float x = m_session.MouseX();
+    float y = m_session.MouseY();
+    MapPointer(scale, pixel.x(), pixel.y(), x, y);
+    m_session.PointerMove(x, y, (buttons & Qt::LeftButton) != 0, scale.pickRadius);
 }
 
 void CSwarmDlg::OnLButtonDown(Qt::MouseButtons, const QPoint&)
 {
-    // The grab works from the last move's position and hover, not the press's point.
-    m_nDrag = IsParticleIndex(m_nHover, m_particles.m_nCount) ? m_nHover : -1;
-    if (m_nDrag != -1)
-        GrabOffset(m_particles.m_pCur[m_nDrag], m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
+    m_session.PointerPress();
 }
 
 void CSwarmDlg::OnLButtonUp(Qt::MouseButtons, const QPoint&)
 {
-    // The highlight stays on the particle until the pointer moves.
-    m_nDrag = -1;
+    m_session.PointerRelease();
 }
 
 void CSwarmDlg::contextMenuEvent(QContextMenuEvent* event)
@@ -429,9 +391,9 @@ void CSwarmDlg::UpdateMenuActions()
         if (!action)
             continue;
         const unsigned id = action->data().toUInt();
-        action->setEnabled(IsWindowCommandEnabled(id, isMinimized(), isMaximized(), m_bPaused));
+        action->setEnabled(IsWindowCommandEnabled(id, isMinimized(), isMaximized(), m_session.Paused()));
         if (action->isCheckable())
-            action->setChecked(m_bPaused);
+            action->setChecked(m_session.Paused());
     }
 }
 
@@ -491,17 +453,16 @@ void CSwarmDlg::OnSysCommand(unsigned nID, qintptr)
 
 void CSwarmDlg::OnPause()
 {
-    m_bPaused = !m_bPaused;
+    m_session.SetPaused(!m_session.Paused());
     UpdateMenuActions();
     if (m_pauseChanged)
-        m_pauseChanged(m_bPaused);
+        m_pauseChanged(m_session.Paused());
 }
 
 void CSwarmDlg::OnStepOneFrame()
 {
-    if (!m_bPaused || isMinimized())
+    if (isMinimized() || !m_session.StepOneFrame())
         return;
-    StepAndDrag();
     Render();
 }
 

@@ -3,11 +3,11 @@
 
 // The main window: the canvas on which the particles drift and, down its right
 // edge, the count and coefficient boxes, the Play Nice toggle, the preset arrows
-// and the credit button. It owns the simulation, turns edits into parameters,
-// presets into edit texts, and paint requests into frames.
+// and the credit button. It owns the session, turns widget events into session
+// calls and draws the session's particles.
 
 #include "ControlLayout.h"
-#include "ParticleSystem.h"
+#include "SwarmSession.h"
 #include "SwarmFileCommands.h"
 #include "WidgetLayoutWindows.h"
 
@@ -20,7 +20,6 @@
 #include <string_view>
 #include <vector>
 
-enum class ParamBox;
 class QAction;
 class QLineEdit;
 class QMessageBox;
@@ -36,10 +35,14 @@ public:
     // window is shown by its owner.
     void Create();
 
-    // One frame: a step, the drawing and the Play Nice pause (only the icon while
-    // minimised). While paused a frame draws and holds a dragged particle, without a step.
+    // The running Driftmote the window shows; every handler below turns a widget
+    // event into one of its calls.
+    const SwarmSession& Session() const { return m_session; }
+    bool IsPaused() const { return m_session.Paused(); }
+
+    // One frame: the session's frame, the drawing and the Play Nice pause (only the
+    // icon while minimised).
     void OnPaint();
-    void StepAndDrag();
     void Render();
 
     void OnSize(int cx, int cy);
@@ -53,8 +56,8 @@ public:
     void OnPresetNext();
 
     // The pointer over the dialog (the canvas lets it through), in the dialog's
-    // client coordinates. A move maps the pointer to world units and finds the
-    // particle under it; a press grabs that particle and a release lets it go.
+    // client coordinates. A move maps the pointer to world units; a press grabs the
+    // particle under it and a release lets it go.
     void OnMouseMove(Qt::MouseButtons buttons, const QPoint& point);
     void OnLButtonDown(Qt::MouseButtons buttons, const QPoint& point);
     void OnLButtonUp(Qt::MouseButtons buttons, const QPoint& point);
@@ -77,14 +80,6 @@ public:
     // state is replaced, or nothing changes and a message box says why.
     bool OpenSnapshot(const QString& path);
 
-    // The state a snapshot keeps: the four texts as they stand in the boxes, the
-    // preset, the generator and the particles.
-    Snapshot CaptureSnapshot() const;
-    // Puts a snapshot's state in place without any handler's rescatter or question;
-    // the coefficients are read from the texts as typing them would. The pause
-    // stays as it is. False (and nothing changed) when the particles cannot be allocated.
-    bool RestoreSnapshot(const Snapshot& snapshot);
-
     // Opens the window menu at a screen position and dispatches the chosen command.
     void ShowWindowMenu(const QPoint& globalPos);
 
@@ -103,25 +98,6 @@ public:
     // Told when the pause is switched, so that the frame loop can rest or resume.
     std::function<void(bool paused)> m_pauseChanged;
 
-    ParticleSystem m_particles;
-    QImage m_backBuffer;    // null until the first frame builds it
-    bool m_bResized = false; // set by OnSize, cleared when the back buffer is rebuilt
-    ControlLayout m_layout;
-    int m_nHover = -1;      // particle under the pointer, -1 none
-    int m_nDrag = -1;       // particle being dragged, -1 none
-    float m_fMouseX = 0.0f; // last pointer position, world units
-    float m_fMouseY = 0.0f;
-    float m_fGrabDX = 0.0f; // pointer minus particle position at the grab, world units
-    float m_fGrabDY = 0.0f;
-    int m_nDotSize = 0;     // disc size in pixels, set when the dialog is initialised
-    int m_nPreset = 0;      // current preset, 0 to 4
-    bool m_bPaused = false; // frames draw without stepping
-
-    QLineEdit* m_editNum = nullptr;
-    QPushButton* m_btnPlayNice = nullptr;
-    SwarmCanvas* m_canvas = nullptr;
-    QIcon m_hIcon;
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -138,21 +114,30 @@ protected:
 private:
     void DoDataExchange();
     void OnInitDialog();
-    void ApplyPreset();
-    QLineEdit* Edit(int id) const;
-    // Sets an edit's text and runs its change handler once, also for an unchanged text.
-    void SetEditText(QLineEdit* edit, const QString& text);
-    // Types a text into the box's edit, whose change handler then takes it.
-    bool TypeIntoBox(ParamBox box, std::string_view text);
-    void SetParticleCount(int count);
+    QLineEdit* Edit(ParamBox box) const;
+    // Types a box's text into the session, then shows what the session holds.
+    void TypeBox(ParamBox box);
+    // Puts the session's texts into the boxes where they differ, without running
+    // the change handlers; a box whose whole text was selected keeps it so.
+    void ShowSessionTexts();
     bool ConfirmLargeCount();
+    void ShowNoMemory(int count);
     void FocusCountWithTextSelected();
-    void HoldDrag();
     // While paused nothing else draws a frame: a change that shows asks for one.
     void RepaintIfPaused();
     void CreateMenuActions();
     void UpdateMenuActions();
     void ShowFileError(const QString& message);
+
+    SwarmSession m_session;
+    QImage m_backBuffer;     // the canvas's size; null until the first frame builds it
+    ControlLayout m_layout;
+    int m_nDotSize = 0;      // disc size in pixels, set when the dialog is initialised
+
+    QLineEdit* m_editNum = nullptr;
+    QPushButton* m_btnPlayNice = nullptr;
+    SwarmCanvas* m_canvas = nullptr;
+    QIcon m_hIcon;
 
     WidgetLayoutWindows m_windows;
     std::vector<QAction*> m_menuActions; // one per entry of kWindowMenu, null for a separator

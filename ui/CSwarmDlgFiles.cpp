@@ -4,21 +4,11 @@
 
 #include "CSwarmDlg.h"
 
-#include "Resource.h"
-#include "SnapshotState.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
-
-namespace {
-
-// The boxes in the order of a snapshot's texts.
-constexpr int kBoxIds[kSnapshotTextCount] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
-
-} // namespace
 
 void CSwarmDlg::OnSavePicture()
 {
@@ -33,12 +23,11 @@ void CSwarmDlg::OnSavePicture()
 
 void CSwarmDlg::OnSaveSnapshot()
 {
-    const Snapshot snapshot = CaptureSnapshot();
     const QString path = m_runFileDialog({true, QStringLiteral("Save Snapshot"),
                                           QString::fromUtf8(kSnapshotFilter), QString::fromUtf8(kSnapshotSuffix)});
-    QString error;
-    if (!path.isEmpty() && !SaveSnapshotTo(snapshot, path, error))
-        ShowFileError(error);
+    std::string error;
+    if (!path.isEmpty() && m_session.SaveSnapshotFile(FileNameBytes(path), error) != SessionResult::Done)
+        ShowFileError(MessageNamingFile(path, error));
 }
 
 void CSwarmDlg::OnOpenSnapshot()
@@ -51,52 +40,15 @@ void CSwarmDlg::OnOpenSnapshot()
 
 bool CSwarmDlg::OpenSnapshot(const QString& path)
 {
-    Snapshot snapshot;
-    QString error;
-    if (!LoadSnapshotFrom(path, snapshot, error)) {
-        ShowFileError(error);
-        return false;
+    std::string error;
+    const SessionResult result = m_session.OpenSnapshotFile(FileNameBytes(path), error);
+    if (result == SessionResult::Done || result == SessionResult::Declined) {
+        ShowSessionTexts();
+        RepaintIfPaused();
     }
-    if (!RestoreSnapshot(snapshot)) {
-        ShowFileError(QStringLiteral("%1: there is not enough memory for %2 particles.")
-                          .arg(path)
-                          .arg(snapshot.particles.size()));
-        return false;
-    }
-    return true;
-}
-
-Snapshot CSwarmDlg::CaptureSnapshot() const
-{
-    Snapshot snapshot;
-    for (int i = 0; i < kSnapshotTextCount; ++i)
-        snapshot.texts[i] = Edit(kBoxIds[i])->text().toStdString();
-    snapshot.preset = m_nPreset;
-    CaptureParticles(m_particles, snapshot);
-    return snapshot;
-}
-
-bool CSwarmDlg::RestoreSnapshot(const Snapshot& snapshot)
-{
-    if (!ApplyParticles(snapshot, m_particles))
-        return false;
-    for (int i = 0; i < kSnapshotTextCount; ++i) {
-        QLineEdit* edit = Edit(kBoxIds[i]);
-        const QSignalBlocker quiet(edit);
-        // A box whose whole text was selected (the count at start) keeps it so.
-        const bool allSelected = !edit->text().isEmpty() && edit->selectedText() == edit->text();
-        edit->setText(QString::fromStdString(snapshot.texts[i]));
-        if (allSelected)
-            edit->selectAll();
-    }
-    OnChangeAttraction();
-    OnChangeRepulsion();
-    OnChangeFriction();
-    m_nPreset = snapshot.preset;
-    m_nHover = -1;
-    m_nDrag = -1;
-    RepaintIfPaused();
-    return true;
+    if (result == SessionResult::BadFile || result == SessionResult::NoMemory)
+        ShowFileError(MessageNamingFile(path, error));
+    return result == SessionResult::Done;
 }
 
 void CSwarmDlg::ShowFileError(const QString& message)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PointerMath.h"
 
-#include <cmath>
+
 
 namespace {
 
@@ -33,28 +33,4 @@ bool MapPointer(const PointerScale& scale, int px, int py, float& worldX, float&
     worldX = static_cast<float>(px * static_cast<double>(scale.ux));
     worldY = static_cast<float>(10.0 - py * scale.uy);
     return true;
-}
-
-int PickParticle(const Particle* particles, int count, float x, float y, double radius)
-{
-    for (int i = 0; i < count; ++i) {
-        const double dx = static_cast<double>(particles[i].x) - x;
-        const double dy = static_cast<double>(particles[i].y) - y;
-        if (std::sqrt(dx * dx + dy * dy) < radius) // false for a distance that is not a number
-            return i;
-    }
-    return -1;
-}
-
-int HoverIndex(int drag, const Particle* particles, int count, float x, float y, double radius)
-{
-    if (drag != -1)
-        return drag;
-    return PickParticle(particles, count, x, y, radius);
-}
-
-void GrabOffset(const Particle& p, float mouseX, float mouseY, float& grabDX, float& grabDY)
-{
-    grabDX = static_cast<float>(static_cast<double>(mouseX) - p.x);
-    grabDY = static_cast<float>(static_cast<double>(mouseY) - p.y);
 }

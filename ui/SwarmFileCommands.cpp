@@ -2,7 +2,6 @@
 #include "SwarmFileCommands.h"
 
 #include "AtomicFile.h"
-#include "SnapshotFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -13,19 +12,19 @@
 
 #include <string>
 
-namespace {
-
-// The file functions name the file by its bytes; the window's messages show its
-// name as text, so the reason is taken without that prefix.
-QString WithoutPathPrefix(const QString& path, std::string message)
+std::string FileNameBytes(const QString& path)
 {
-    const std::string prefix = QFile::encodeName(path).toStdString() + ": ";
-    if (message.rfind(prefix, 0) == 0)
-        message.erase(0, prefix.size());
-    return QString::fromStdString(message);
+    return QFile::encodeName(path).toStdString();
 }
 
-} // namespace
+QString MessageNamingFile(const QString& path, std::string message)
+{
+    // The file functions name the file by its bytes; the window shows its name as text.
+    const std::string prefix = FileNameBytes(path) + ": ";
+    if (message.rfind(prefix, 0) == 0)
+        message.erase(0, prefix.size());
+    return QStringLiteral("%1: %2").arg(path, QString::fromStdString(message));
+}
 
 QString RunFileDialog(QWidget* parent, const FileDialogRequest& request)
 {
@@ -34,16 +33,6 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request)
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-}
-
-bool SaveBytesAtomically(const QString& path, const QByteArray& bytes, QString& error)
-{
-    std::string message;
-    if (SaveFileAtomically(QFile::encodeName(path).toStdString(),
-                           std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), message))
-        return true;
-    error = QStringLiteral("%1: %2").arg(path, WithoutPathPrefix(path, message));
-    return false;
 }
 
 bool SavePicturePng(const QImage& picture, const QString& path, QString& error)
@@ -55,20 +44,11 @@ bool SavePicturePng(const QImage& picture, const QString& path, QString& error)
         error = QStringLiteral("%1: there is no picture to save").arg(path);
         return false;
     }
-    return SaveBytesAtomically(path, png, error);
-}
-
-bool SaveSnapshotTo(const Snapshot& snapshot, const QString& path, QString& error)
-{
-    return SaveBytesAtomically(path, QByteArray::fromStdString(WriteSnapshot(snapshot)), error);
-}
-
-bool LoadSnapshotFrom(const QString& path, Snapshot& out, QString& error)
-{
     std::string message;
-    if (LoadSnapshotFile(QFile::encodeName(path).toStdString(), out, message))
+    if (SaveFileAtomically(FileNameBytes(path),
+                           std::string_view(png.constData(), static_cast<std::size_t>(png.size())), message))
         return true;
-    error = QStringLiteral("%1: %2").arg(path, WithoutPathPrefix(path, message));
+    error = MessageNamingFile(path, message);
     return false;
 }
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The window's files without the window: the picture as PNG, snapshots saved all
-// or nothing and read strictly, and which of the files dropped on the window is a
-// snapshot. Every message names the file.
-
-#include "Snapshot.h"
+// The window's side of files: the file dialogs, the picture as PNG (saved all or
+// nothing), messages naming a file, and which of the files dropped on the window
+// is a snapshot.
 
 #include <QString>
+
+#include <string>
 
 class QImage;
 class QMimeData;
@@ -30,17 +30,15 @@ struct FileDialogRequest {
 // Runs the toolkit's file dialog for the request; the chosen path, or empty.
 QString RunFileDialog(QWidget* parent, const FileDialogRequest& request);
 
-// Writes the bytes to a new file beside `path` and puts it in place only once
-// complete: a failed save leaves the previous file as it was.
-bool SaveBytesAtomically(const QString& path, const QByteArray& bytes, QString& error);
+// A path as the file functions take it, in the system's encoding of file names.
+std::string FileNameBytes(const QString& path);
+
+// "path: reason" for a message from the file functions, which may already start
+// with the path in its bytes.
+QString MessageNamingFile(const QString& path, std::string message);
 
 // The picture, pixel for pixel, as a PNG file.
 bool SavePicturePng(const QImage& picture, const QString& path, QString& error);
-
-bool SaveSnapshotTo(const Snapshot& snapshot, const QString& path, QString& error);
-
-// Reads and checks a snapshot file; on failure `out` is left as it was.
-bool LoadSnapshotFrom(const QString& path, Snapshot& out, QString& error);
 
 // The first local file among the dropped ones whose name ends in .driftmote
 // (in any case), or an empty string.

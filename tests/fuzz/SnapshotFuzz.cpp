@@ -19,7 +19,7 @@ bool SameBits(float a, float b)
 
 bool SameSnapshot(const Snapshot& a, const Snapshot& b)
 {
-    for (int t = 0; t < kSnapshotTextCount; ++t)
+    for (int t = 0; t < kParamBoxCount; ++t)
         if (a.texts[t] != b.texts[t])
             return false;
     if (a.preset != b.preset || a.randomState != b.randomState || a.particles.size() != b.particles.size())
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     Snapshot first;
-    first.texts[kTextNum] = "untouched";
+    first.texts[static_cast<int>(ParamBox::Num)] = "untouched";
     first.randomState = 12345;
     const Snapshot before = first;
     std::string error;
