@@ -66,17 +66,17 @@ sanitize: deps
 
 # The simulation tests (the step kernels and the worker pool with two threads)
 # under ThreadSanitizer.
-TSAN_TARGETS := driftmote-sim-tests driftmote-snapshot-tests driftmote-fast-tests
+TSAN_TARGETS := driftmote-sim-tests driftmote-session-tests driftmote-snapshot-tests driftmote-fast-tests
 tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan -j $(JOBS) --target $(TSAN_TARGETS)
 	ctest --preset tsan -j $(JOBS)
 
-# The window driven by random input on a virtual display (tools/soak.sh).
+# The window driven by random input on a virtual display (scripts/soak.sh).
 SOAK_SECONDS ?= 300
 soak: PACKAGES += xvfb xdotool openbox x11-utils
 soak: build
-	tools/soak.sh $(SOAK_SECONDS) $(SOAK_SEED)
+	scripts/soak.sh $(SOAK_SECONDS) $(SOAK_SEED)
 
 # The libFuzzer targets, each for FUZZ_SECONDS from its corpus in tests/fuzz/corpus/.
 # New inputs go to build-fuzz/corpus/, crashes to build-fuzz/crashes/; a crash
@@ -108,16 +108,16 @@ package: build
 	cmake --build --preset release --target package
 	lintian build/driftmote_*.deb
 
-# The icon's SVG picture and its PNG sizes under res/icons/, from tools/make-icon.py.
+# The icon's SVG picture and its PNG sizes under res/icons/, from scripts/make-icon.py.
 icons:
 	$(call install-missing,$(ICON_PACKAGES))
-	python3 tools/make-icon.py
+	python3 scripts/make-icon.py
 
 # The tool and the simulation tests built for arm64 and run under qemu-aarch64;
 # the tool's output must match every golden trajectory byte for byte.
 cross-check:
 	$(MAKE) --no-print-directory deps PACKAGES="$(CROSS_PACKAGES)"
-	JOBS=$(JOBS) tools/cross-check.sh build-arm64
+	JOBS=$(JOBS) scripts/cross-check.sh build-arm64
 
 clean:
 	rm -rf build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-clang

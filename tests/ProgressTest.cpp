@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <sstream>
+
 namespace {
 
 TEST(Progress, LineGivesFramesRateAndTimeLeft)
@@ -38,6 +41,20 @@ TEST(Progress, ShownOnlyForRunsLongerThanAboutASecond)
     };
     for (const auto& c : cases)
         EXPECT_EQ(ProgressWanted(c.done, c.total, c.seconds), c.wanted) << c.done << '/' << c.total;
+}
+
+TEST(Progress, AMessageStartsOnALineOfItsOwn)
+{
+    std::chrono::steady_clock::time_point now{};
+    std::ostringstream err;
+    ProgressDisplay progress(err, true, 1000, [&] { return now; });
+    now += std::chrono::seconds(1);
+    progress.Update(10);
+    ASSERT_FALSE(err.str().empty()) << "the line should show after a second at this rate";
+    const std::size_t shown = err.str().size();
+    progress.Say("driftmote-sim: cannot write the output: No space left on device");
+    EXPECT_EQ(err.str().substr(shown), std::string(kEraseLine) +
+                                           "driftmote-sim: cannot write the output: No space left on device\n");
 }
 
 } // namespace

@@ -1,18 +1,11 @@
 // SPDX-License-Identifier: MIT
-// driftmote-sim's snapshots, seeds and picture names: a run saved and loaded
-// continues bit for bit, the seed is the generator's start wherever it is given,
+// driftmote-sim's snapshots, seeds and picture names: --load takes the place of
+// what came before it, the seed is the generator's start wherever it is given,
 // bad files end the run naming them, and picture names are read strictly.
 
-#include "ParticleSystem.h"
 #include "PicturePattern.h"
-#include "RandomUnit.h"
-#include "SimCli.h"
 #include "SimCliRun.h"
-#include "Snapshot.h"
-#include "AtomicFile.h"
-#include "SnapshotFile.h"
-#include "SnapshotState.h"
-#include "SwarmParams.h"
+#include "SwarmSession.h"
 #include "TempFolderTest.h"
 
 #include <gtest/gtest.h>
@@ -38,82 +31,31 @@ std::string ReadAll(const std::string& path)
 
 using SimCliFiles = TempFolderTest;
 
-TEST_F(SimCliFiles, ASavedRunContinuesBitForBit)
+TEST_F(SimCliFiles, LoadReplacesWhatCameBeforeAndLaterOptionsApplyOnTop)
 {
-    // How the saved state is made, and what the reference does after the save
-    // point, as the options after --load do.
-    struct Case {
-        const char* what;
-        std::vector<std::string> before; // options of the run that saves
-        bool nanVelocities;              // the saved file gets two velocities that are not numbers
-        std::vector<std::string> after;  // options after --load
-        std::function<void(ParticleSystem&, std::string (&)[4], int&)> reference;
-    };
-    const auto typed = [](ParticleSystem& ps, std::string (&texts)[4], ParamBox box, const char* text) {
-        texts[static_cast<int>(box)] = text;
-        ApplyText(ps, box, text);
-    };
-    const auto preset = [=](ParticleSystem& ps, std::string (&texts)[4], int& index, int k) {
-        const PresetTexts& row = PresetRow(k);
-        typed(ps, texts, ParamBox::Num, row.num);
-        typed(ps, texts, ParamBox::Attraction, row.attraction);
-        typed(ps, texts, ParamBox::Repulsion, row.repulsion);
-        typed(ps, texts, ParamBox::Friction, row.friction);
-        index = k;
-    };
-    const Case cases[] = {
-        {"frames only", {"--frames", "60"}, false, {"--frames", "40"}, nullptr},
-        {"a preset after loading", {"--preset", "1", "--frames", "30"}, false, {"--preset", "2", "--frames", "25"},
-         [=](ParticleSystem& ps, std::string (&t)[4], int& p) { preset(ps, t, p, 2); }},
-        {"a new count and friction after loading", {"--preset", "3", "--frames", "30"}, false,
-         {"--num", "50", "--friction", " .05z", "--frames", "25"},
-         [=](ParticleSystem& ps, std::string (&t)[4], int&) {
-             typed(ps, t, ParamBox::Num, "50");
-             typed(ps, t, ParamBox::Friction, " .05z");
-         }},
-        {"NaN velocities", {"--frames", "20"}, true, {"--frames", "30"}, nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::string saved = Path("saved.driftmote");
-        std::vector<std::string> args = c.before;
-        args.insert(args.end(), {"--print", "none", "--save", saved});
-        ASSERT_EQ(RunTool(args).status, 0);
-        Snapshot snapshot;
-        std::string error;
-        ASSERT_TRUE(LoadSnapshotFile(saved, snapshot, error)) << error;
-        if (c.nanVelocities) {
-            snapshot.particles[1].vx = std::numeric_limits<float>::quiet_NaN();
-            snapshot.particles[4].vy = std::numeric_limits<float>::quiet_NaN();
-            ASSERT_TRUE(SaveFileAtomically(saved, WriteSnapshot(snapshot), error)) << error;
-        }
-
-        // The reference: the saved state continued in-process, from another generator state.
-        SetPortableRandState(4242);
-        ParticleSystem ps;
-        ASSERT_TRUE(ApplyParticles(snapshot, ps));
-        for (ParamBox box : {ParamBox::Attraction, ParamBox::Repulsion, ParamBox::Friction})
-            ApplyText(ps, box, snapshot.texts[static_cast<int>(box)]);
-        if (c.reference)
-            c.reference(ps, snapshot.texts, snapshot.preset);
-        for (int i = 0; i < std::stoi(c.after.back()); ++i)
-            ps.Step();
-        CaptureParticles(ps, snapshot);
-
-        // The tool starts elsewhere (another seed, other texts) and loads the file.
-        args = {"--seed", "99", "--preset", "4", "--load", saved};
-        args.insert(args.end(), c.after.begin(), c.after.end());
-        args.insert(args.end(), {"--print", "none", "--save", Path("continued.driftmote")});
-        const Result r = RunTool(args);
-        ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(ReadAll(Path("continued.driftmote")), WriteSnapshot(snapshot));
-    }
-
-    // Saved and continued equals never interrupted.
+    // Saved and continued equals never interrupted, whatever came before --load.
     ASSERT_EQ(RunTool({"--frames", "60", "--print", "none", "--save", Path("half.driftmote")}).status, 0);
-    ASSERT_EQ(RunTool({"--load", Path("half.driftmote"), "--frames", "40", "--save", Path("b.driftmote")}).status, 0);
+    ASSERT_EQ(RunTool({"--seed", "99", "--preset", "4", "--load", Path("half.driftmote"), "--frames", "40", "--save",
+                       Path("b.driftmote")})
+                  .status,
+              0);
     ASSERT_EQ(RunTool({"--frames", "100", "--save", Path("a.driftmote")}).status, 0);
     EXPECT_EQ(ReadAll(Path("b.driftmote")), ReadAll(Path("a.driftmote")));
+
+    // The options after --load are the session's calls, in their order.
+    SwarmSession session;
+    std::string error;
+    ASSERT_EQ(session.OpenSnapshotFile(Path("half.driftmote"), error), SessionResult::Done) << error;
+    session.SelectPreset(2);
+    session.TypeText(ParamBox::Num, "50");
+    session.TypeText(ParamBox::Friction, " .05z");
+    for (int i = 0; i < 25; ++i)
+        session.Frame();
+    ASSERT_EQ(session.SaveSnapshotFile(Path("expected.driftmote"), error), SessionResult::Done) << error;
+    const Result r = RunTool({"--load", Path("half.driftmote"), "--preset", "2", "--num", "50", "--friction", " .05z",
+                              "--frames", "25", "--print", "none", "--save", Path("continued.driftmote")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadAll(Path("continued.driftmote")), ReadAll(Path("expected.driftmote")));
 }
 
 TEST_F(SimCliFiles, TheSeedIsTheStartWhereverItIsGiven)

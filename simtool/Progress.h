@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -30,7 +31,9 @@ inline constexpr const char* kEraseLine = "\r\033[K";
 // for quiet).
 class ProgressDisplay {
 public:
-    ProgressDisplay(std::ostream& err, bool enabled, long long total);
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    ProgressDisplay(std::ostream& err, bool enabled, long long total, Clock now = std::chrono::steady_clock::now);
     ~ProgressDisplay() { Erase(); }
     ProgressDisplay(const ProgressDisplay&) = delete;
     ProgressDisplay& operator=(const ProgressDisplay&) = delete;
@@ -45,10 +48,14 @@ public:
     // Removes the line, if one is shown.
     void Erase();
 
+    // Writes a message on a line of its own: the progress line goes first.
+    void Say(const std::string& message);
+
 private:
     void Draw(long long done);
 
     std::ostream& m_err;
+    Clock m_now;
     bool m_bEnabled;
     bool m_bShown = false;
     long long m_nTotal;

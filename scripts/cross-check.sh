@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Builds the window-free tool and the simulation tests for 64-bit Arm, runs the
 # tests under qemu-aarch64 and compares the tool's output with every golden
-# trajectory byte for byte. Usage: tools/cross-check.sh [BUILD_DIR]
+# trajectory byte for byte. Usage: scripts/cross-check.sh [BUILD_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-arm64}
@@ -18,7 +18,7 @@ fi
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/aarch64-linux-gnu.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DDRIFTMOTE_GUI=OFF -DDRIFTMOTE_BENCH=OFF \
   -DDRIFTMOTE_GOLDEN_DIR="$golden" >/dev/null
-cmake --build "$build" -j "$jobs" --target driftmote-sim driftmote-sim-tests driftmote-rules-tests driftmote-snapshot-tests \
+cmake --build "$build" -j "$jobs" --target driftmote-sim driftmote-sim-tests driftmote-session-tests driftmote-rules-tests driftmote-snapshot-tests \
   driftmote-tool-tests driftmote-fast-tests
 file "$build/driftmote-sim" | grep -q 'ARM aarch64' || { echo "cross-check: $build/driftmote-sim is not an arm64 program" >&2; exit 1; }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ostream>
+#include <utility>
 
 namespace {
 
@@ -49,15 +50,14 @@ std::string Redrawn(const std::string& line)
     return "\r" + line + "\033[K";
 }
 
-ProgressDisplay::ProgressDisplay(std::ostream& err, bool enabled, long long total)
-    : m_err(err), m_bEnabled(enabled), m_nTotal(total), m_start(std::chrono::steady_clock::now()),
-      m_lastDraw(m_start)
+ProgressDisplay::ProgressDisplay(std::ostream& err, bool enabled, long long total, Clock now)
+    : m_err(err), m_now(std::move(now)), m_bEnabled(enabled), m_nTotal(total), m_start(m_now()), m_lastDraw(m_start)
 {
 }
 
 void ProgressDisplay::Draw(long long done)
 {
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = m_now();
     if (now - m_lastDraw < kRedrawEvery)
         return;
     m_lastDraw = now;
@@ -73,4 +73,10 @@ void ProgressDisplay::Erase()
     if (m_bShown)
         m_err << kEraseLine << std::flush;
     m_bShown = false;
+}
+
+void ProgressDisplay::Say(const std::string& message)
+{
+    Erase();
+    m_err << message << '\n' << std::flush;
 }

@@ -334,17 +334,23 @@ void WriteState(std::ostream& out, long long frame, const ParticleSystem& partic
 }
 
 // Flushes what was written since errno was last cleared. Output that cannot be
-// written (a full disk, a closed pipe) is said on `err`, with the system's reason,
-// on a line of its own: a progress line shown there is erased first.
-bool Flushed(std::ostream& out, std::ostream& err, ProgressDisplay* progress = nullptr)
+// written (a full disk) is said through `progress`, with the system's reason, on
+// a line of its own.
+bool Flushed(std::ostream& out, ProgressDisplay& progress)
 {
     if (out.flush())
         return true;
     const int error = errno;
-    if (progress != nullptr)
-        progress->Erase();
-    err << kProgram << ": cannot write the output: " << (error != 0 ? std::strerror(error) : "write error") << '\n';
+    progress.Say(std::string(kProgram) + ": cannot write the output: " +
+                 (error != 0 ? std::strerror(error) : "write error"));
     return false;
+}
+
+// Flushed, for output written while no progress line can be shown.
+bool Flushed(std::ostream& out, std::ostream& err)
+{
+    ProgressDisplay none(err, false, 0);
+    return Flushed(out, none);
 }
 
 // Which loop the steps ran and on how many threads: the literal loop for counts
@@ -390,8 +396,9 @@ int RunBench(SwarmSession& session, long long frames, std::ostream& out, std::os
     return Flushed(out, err) ? 0 : 1;
 }
 
-// Called with each printed frame's number once its state is out; false ends the run.
-using PrintedFrame = std::function<bool(long long frame)>;
+// Called with each printed frame's number once its state is out; a message (to be
+// said) ends the run, an empty one lets it go on.
+using PrintedFrame = std::function<std::string(long long frame)>;
 
 int RunFrames(SwarmSession& session, const Options& options, std::ostream& out, const Terminal& terminal,
               const PrintedFrame& printed)
@@ -412,10 +419,10 @@ int RunFrames(SwarmSession& session, const Options& options, std::ostream& out, 
             WriteState(out, frame, particles, options.jsonl);
             if (next != listed.end())
                 ++next;
-            if (!Flushed(out, terminal.err, &progress))
+            if (!Flushed(out, progress))
                 return 1;
-            if (!printed(frame)) {
-                progress.Erase();
+            if (const std::string failure = printed(frame); !failure.empty()) {
+                progress.Say(failure);
                 return 1;
             }
         }
@@ -484,23 +491,27 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return StoppedStatus();
     const ParticleSystem& particles = session.Particles();
 
-    const auto picture = [&](long long frame) {
+    // The picture of a frame; a message when it cannot be written.
+    const auto picture = [&](long long frame) -> std::string {
         std::string error;
         if (WriteSimPicture(particles, options.pictureWidth, options.pictureHeight,
                             PictureName(*options.picture, frame), error))
-            return true;
-        err << kProgram << ": " << error << '\n';
-        return false;
+            return {};
+        return std::string(kProgram) + ": " + error;
     };
     const bool numbered = options.picture && options.picture->numbered;
     const int status = options.bench ? RunBench(session, options.frames, out, err)
                                      : RunFrames(session, options, out, terminal, [&](long long frame) {
-                                           return !numbered || picture(frame);
+                                           return numbered ? picture(frame) : std::string();
                                        });
     if (status != 0)
         return status;
-    if (options.picture && (!numbered || options.bench) && !picture(options.frames))
-        return 1;
+    if (options.picture && (!numbered || options.bench)) {
+        if (const std::string failure = picture(options.frames); !failure.empty()) {
+            err << failure << '\n';
+            return 1;
+        }
+    }
     if (options.savePath) {
         std::string error;
         if (session.SaveSnapshotFile(*options.savePath, error) != SessionResult::Done) {

@@ -23,7 +23,7 @@
 # paused right after opening one differs from it, or the window started with a
 # saved snapshot on its command line shows a message or does not close cleanly.
 #
-#   tools/soak.sh SECONDS [SEED]
+#   scripts/soak.sh SECONDS [SEED]
 #
 # The random choices come from bash's $RANDOM seeded with SEED (printed at the
 # start), so a failing run can be replayed. Needs Xvfb, openbox, xdotool and xprop
@@ -36,7 +36,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 if [[ $# -lt 1 || $# -gt 2 || ! $1 =~ ^[0-9]+$ || ( $# -eq 2 && ! $2 =~ ^[0-9]+$ ) ]]; then
-  echo "usage: tools/soak.sh SECONDS [SEED]" >&2
+  echo "usage: scripts/soak.sh SECONDS [SEED]" >&2
   exit 2
 fi
 duration=$1
@@ -50,7 +50,7 @@ fi
 for tool in Xvfb openbox xdotool xprop; do
   command -v "$tool" >/dev/null || { echo "soak: $tool is missing (make soak installs it)" >&2; exit 2; }
 done
-echo "soak: $duration s, seed $seed (replay: tools/soak.sh $duration $seed)"
+echo "soak: $duration s, seed $seed (replay: scripts/soak.sh $duration $seed)"
 RANDOM=$seed
 
 work=$(mktemp -d)
