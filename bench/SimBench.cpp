@@ -39,7 +39,7 @@ void BM_Step(benchmark::State& state)
 
 // Items are particles placed. Each pass restarts the random source, so every pass
 // places the same particles as the window does.
-template <void (ParticleSystem::*ScatterFunction)(float, float, float, float, float)>
+template <bool (ParticleSystem::*ScatterFunction)(float, float, float, float, float)>
 void BM_Scatter(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));

@@ -3,9 +3,11 @@
 
 #include "AtomicFile.h"
 #include "GrabRules.h"
+#include "RandomUnit.h"
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
 
+#include <cstdint>
 #include <string>
 
 SwarmSession::SwarmSession() = default;
@@ -53,7 +55,13 @@ SessionResult SwarmSession::SetParticleCount(int count)
     ParticleSystem fresh;
     if (!fresh.SetCount(count))
         return SessionResult::NoMemory;
-    fresh.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+    // A scatter abandoned half way leaves the generator as it was, too.
+    const std::uint32_t generator = PortableRandState();
+    fresh.m_shouldStop = m_shouldStop;
+    if (!fresh.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f)) {
+        SetPortableRandState(generator);
+        return SessionResult::Stopped;
+    }
     m_particles.SwapParticles(fresh);
     // No index may outlive the particles it pointed at.
     m_nHover = -1;

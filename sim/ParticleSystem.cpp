@@ -69,22 +69,28 @@ void ParticleSystem::SwapParticles(ParticleSystem& other) noexcept
     std::swap(m_pScratch, other.m_pScratch);
 }
 
-void ParticleSystem::Scatter(float centerX, float centerY, float radius, float minSeparation, float maxSpeed)
+bool ParticleSystem::Scatter(float centerX, float centerY, float radius, float minSeparation, float maxSpeed)
 {
-    if (!ScatterWithGrid(m_pCur, m_nCount, centerX, centerY, radius, minSeparation, maxSpeed))
-        ScatterPlain(centerX, centerY, radius, minSeparation, maxSpeed);
+    bool stopped = false;
+    const std::function<bool()> shouldStop = [this, &stopped] { return stopped = m_shouldStop && m_shouldStop(); };
+    if (!ScatterWithGrid(m_pCur, m_nCount, centerX, centerY, radius, minSeparation, maxSpeed, shouldStop))
+        return ScatterPlain(centerX, centerY, radius, minSeparation, maxSpeed);
+    return !stopped;
 }
 
-void ParticleSystem::ScatterPlain(float centerX, float centerY, float radius, float minSeparation, float maxSpeed)
+bool ParticleSystem::ScatterPlain(float centerX, float centerY, float radius, float minSeparation, float maxSpeed)
 {
     if (m_nCount <= 0)
-        return;
+        return true;
     // With a negative (or NaN) radius no displacement is ever inside the disc and
     // the draw would never end.
     if (!(radius >= 0.0f))
-        return;
+        return true;
     const double cx = centerX, cy = centerY, rad = radius, minSep = minSeparation, speed = maxSpeed;
     for (int i = 0; i < m_nCount; ++i) {
+        // Each particle is compared with every earlier one: look often.
+        if (i % 64 == 0 && m_shouldStop && m_shouldStop())
+            return false;
         Particle& p = m_pCur[i];
         for (int tries = 0; tries < kMaxCandidates;) {
             DrawCandidate(p, cx, cy, rad);
@@ -105,6 +111,7 @@ void ParticleSystem::ScatterPlain(float centerX, float centerY, float radius, fl
         }
         DrawVelocity(p, speed);
     }
+    return true;
 }
 
 void ParticleSystem::Step()

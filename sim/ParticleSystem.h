@@ -5,6 +5,7 @@
 #include "StepSettings.h"
 
 #include <climits>
+#include <functional>
 
 struct StepScratch;
 
@@ -35,6 +36,10 @@ public:
     // The kernel and thread count of this system's steps.
     StepSettings m_stepSettings;
 
+    // Asked between chunks of long work (a scatter or a step of very many
+    // particles), on the thread that called it; true abandons the work. Unset, never.
+    std::function<bool()> m_shouldStop;
+
     // The largest count the store can hold: each of its arrays stays within a
     // signed 32-bit byte size, so that a count such as 2,000,000,000 fails on every
     // machine instead of depending on how much memory the system promises.
@@ -59,8 +64,9 @@ public:
     // it where 1000 candidates allow, with velocities up to maxSpeed per axis.
     // Needs a radius of 0 or more; any other radius places nothing. Looks for
     // too-close particles in a grid and gives the literal scatter's particles and
-    // draws exactly.
-    void Scatter(float centerX, float centerY, float radius, float minSeparation, float maxSpeed);
+    // draws exactly. False when m_shouldStop abandoned it: the particles and the
+    // generator are then partly drawn.
+    bool Scatter(float centerX, float centerY, float radius, float minSeparation, float maxSpeed);
 
     // One frame of motion: forces from the current array, the new state written to
     // the next array, then the two arrays exchange roles. Runs the kernel of
@@ -73,5 +79,5 @@ public:
     // The literal implementations: every pair evaluated on its own, every
     // candidate compared with every earlier particle.
     void StepPlain();
-    void ScatterPlain(float centerX, float centerY, float radius, float minSeparation, float maxSpeed);
+    bool ScatterPlain(float centerX, float centerY, float radius, float minSeparation, float maxSpeed);
 };

@@ -207,10 +207,14 @@ private:
     std::vector<unsigned char> m_covered;
 };
 
+// Particles placed between two looks at whether to stop: a few milliseconds.
+constexpr int kStopCheckEvery = 4096;
+
 } // namespace
 
 bool ScatterWithGrid(Particle* particles, int count, float centerX, float centerY, float radius,
-                     float minSeparation, float maxSpeed, std::size_t maxCells)
+                     float minSeparation, float maxSpeed, const std::function<bool()>& shouldStop,
+                     std::size_t maxCells)
 {
     if (count <= 0 || !(radius >= 0.0f))
         return true;
@@ -236,6 +240,8 @@ bool ScatterWithGrid(Particle* particles, int count, float centerX, float center
     }
 
     for (int i = 0; i < count; ++i) {
+        if (i % kStopCheckEvery == 0 && shouldStop && shouldStop())
+            return true;
         Particle& p = particles[i];
         for (int tries = 0; tries < kMaxCandidates;) {
             DrawCandidate(p, cx, cy, rad);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 // Places particles[0..count) exactly as the literal scatter does (the same
 // candidates, the same random draws, the same stored floats), but looks for a
@@ -20,7 +21,11 @@
 // radius below 0, returns true without drawing, as the literal scatter does
 // nothing in those cases.
 //
+// `shouldStop`, when set, is asked every few thousand particles; once it answers
+// true the scatter ends there, with the particles and the generator partly drawn.
+//
 // `maxCells` caps the cells of each structure as if larger allocations failed
 // (tests use it to take the coarser grids without exhausting memory).
 bool ScatterWithGrid(Particle* particles, int count, float centerX, float centerY, float radius,
-                     float minSeparation, float maxSpeed, std::size_t maxCells = SIZE_MAX);
+                     float minSeparation, float maxSpeed, const std::function<bool()>& shouldStop = {},
+                     std::size_t maxCells = SIZE_MAX);

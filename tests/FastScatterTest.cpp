@@ -129,7 +129,7 @@ TEST(FastScatter, GridsCoarsenedForLackOfMemoryMatchTheLiteralScatter)
         PortableRandRestart();
         ParticleSystem grid;
         grid.SetCount(c.count);
-        ASSERT_TRUE(ScatterWithGrid(grid.m_pCur, c.count, 5, 5, c.radius, c.minSeparation, 0.1f, c.maxCells))
+        ASSERT_TRUE(ScatterWithGrid(grid.m_pCur, c.count, 5, 5, c.radius, c.minSeparation, 0.1f, {}, c.maxCells))
             << "fell back to the literal scatter with " << c.maxCells << " cells allowed";
         EXPECT_TRUE(SameParticles(plain.m_pCur, grid.m_pCur, c.count)) << c.maxCells << " cells allowed";
         EXPECT_EQ(PortableRandState(), plainEnd) << c.maxCells << " cells allowed";
@@ -142,7 +142,7 @@ TEST(FastScatter, NoGridAtAllLeavesTheGeneratorForTheLiteralScatter)
     const std::uint32_t start = PortableRandState();
     ParticleSystem ps;
     ps.SetCount(10);
-    EXPECT_FALSE(ScatterWithGrid(ps.m_pCur, 10, 5, 5, 5, 0.3f, 0, 8));
+    EXPECT_FALSE(ScatterWithGrid(ps.m_pCur, 10, 5, 5, 5, 0.3f, 0, {}, 8));
     EXPECT_EQ(PortableRandState(), start);
 }
 
