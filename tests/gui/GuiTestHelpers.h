@@ -25,12 +25,45 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+// The boxes by their labels, in the session's order.
+inline constexpr int kBoxes[kParamBoxCount] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
+
+// The fields a step writes, in particle order.
+inline std::vector<float> Positions(const ParticleSystem& ps)
+{
+    std::vector<float> values;
+    for (int i = 0; i < ps.m_nCount; ++i)
+        values.insert(values.end(), {ps.m_pCur[i].x, ps.m_pCur[i].y, ps.m_pCur[i].vx, ps.m_pCur[i].vy});
+    return values;
+}
+
+inline bool SameBits(const std::vector<float>& a, const std::vector<float>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+// The particles after one step of a copy of the system.
+inline std::vector<float> SteppedOnce(const ParticleSystem& ps)
+{
+    ParticleSystem copy;
+    copy.SetCount(ps.m_nCount);
+    std::copy(ps.m_pCur, ps.m_pCur + ps.m_nCount, copy.m_pCur);
+    copy.m_fAttraction = ps.m_fAttraction;
+    copy.m_fRepulsion = ps.m_fRepulsion;
+    copy.m_fFriction = ps.m_fFriction;
+    copy.Step();
+    return Positions(copy);
+}
 
 // Shows the dialog as the application does; false if it never gets on screen.
 inline bool ShowOnScreen(CSwarmDlg& dlg)
@@ -58,6 +91,13 @@ inline void SetCanvasClientSize(CSwarmDlg& dlg, int width, int height)
 inline QPoint DialogPointOfPixel(const CSwarmDlg& dlg, int px, int py)
 {
     return Canvas(dlg)->mapTo(&dlg, QPoint(px, py) + Canvas(dlg)->contentsRect().topLeft());
+}
+
+// The dialog's point over world (x, y) on a canvas of 400 by 300 pixels.
+inline QPoint DialogPointOfWorld(const CSwarmDlg& dlg, float x, float y)
+{
+    return DialogPointOfPixel(dlg, static_cast<int>(std::lround(x * 39.5)),
+                              static_cast<int>(std::lround((10.0 - y) * 29.5)));
 }
 
 // Writes a snapshot of these particles, with no forces and no friction, to `path`;

@@ -202,6 +202,7 @@ void TestSwarmApp::pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed()
     cleanup(); // the application makes its own dialog and runs its own frame loop
     App().InitInstance();
     CSwarmDlg* dlg = App().m_pMainDlg;
+    dlg->activateWindow(); // with no window manager nothing else does
     QVERIFY(QTest::qWaitForWindowActive(dlg));
     std::vector<FileDialogRequest> asked;
     dlg->m_runFileDialog = [&asked](const FileDialogRequest& request) {
@@ -295,12 +296,7 @@ void TestSwarmApp::escapeAndCloseBoxEndWithExitCodeZeroAfterDeletingTheDialog()
         // Runs the event loop until frames have moved the particles, then leaves.
         App().InitInstance();
         QPointer<CSwarmDlg> dialog = App().m_pMainDlg;
-        const auto positions = [&] {
-            std::vector<float> xy;
-            for (int i = 0; i < dialog->Session().Particles().m_nCount; ++i)
-                xy.insert(xy.end(), {dialog->Session().Particles().m_pCur[i].x, dialog->Session().Particles().m_pCur[i].y});
-            return xy;
-        };
+        const auto positions = [&] { return Positions(dialog->Session().Particles()); };
         const std::vector<float> start = positions();
         QTimer poll;
         poll.setInterval(0);

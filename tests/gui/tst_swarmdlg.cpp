@@ -14,10 +14,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
-#include <cstring>
 #include <fstream>
 #include <vector>
 
@@ -25,41 +22,6 @@ namespace {
 
 constexpr QRgb kWhite = 0xffffffff;
 constexpr QRgb kGrey = 0xffc0c0c0;
-// The boxes by their labels, in the session's order.
-constexpr int kBoxes[kParamBoxCount] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
-
-// The fields a step writes, bit for bit.
-std::vector<float> Positions(const ParticleSystem& ps)
-{
-    std::vector<float> values;
-    for (int i = 0; i < ps.m_nCount; ++i)
-        values.insert(values.end(), {ps.m_pCur[i].x, ps.m_pCur[i].y, ps.m_pCur[i].vx, ps.m_pCur[i].vy});
-    return values;
-}
-
-bool SameBits(const std::vector<float>& a, const std::vector<float>& b)
-{
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
-}
-
-// The particles after one step of a copy of the system.
-std::vector<float> SteppedOnce(const ParticleSystem& ps)
-{
-    ParticleSystem copy;
-    copy.SetCount(ps.m_nCount);
-    std::copy(ps.m_pCur, ps.m_pCur + ps.m_nCount, copy.m_pCur);
-    copy.m_fAttraction = ps.m_fAttraction;
-    copy.m_fRepulsion = ps.m_fRepulsion;
-    copy.m_fFriction = ps.m_fFriction;
-    copy.Step();
-    return Positions(copy);
-}
-
-// Canvas pixel of world (x, y) under the pointer scale of a 400 by 300 canvas.
-QPoint PixelOfWorld(float x, float y)
-{
-    return QPoint(static_cast<int>(std::lround(x * 39.5)), static_cast<int>(std::lround((10.0 - y) * 29.5)));
-}
 
 // The address space this process holds now, in bytes.
 rlim_t AddressSpaceInUse()
@@ -105,7 +67,7 @@ private:
         SetCanvasClientSize(*m_dlg, 400, 300);
         return shown;
     }
-    QPoint At(float x, float y) { return DialogPointOfPixel(*m_dlg, PixelOfWorld(x, y).x(), PixelOfWorld(x, y).y()); }
+    QPoint At(float x, float y) { return DialogPointOfWorld(*m_dlg, x, y); }
 };
 
 void TestSwarmDlg::init()

@@ -18,38 +18,10 @@
 #include <QUrl>
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
 namespace {
-
-// The fields a step writes, in particle order.
-std::vector<float> Positions(const ParticleSystem& ps)
-{
-    std::vector<float> values;
-    for (int i = 0; i < ps.m_nCount; ++i)
-        values.insert(values.end(), {ps.m_pCur[i].x, ps.m_pCur[i].y, ps.m_pCur[i].vx, ps.m_pCur[i].vy});
-    return values;
-}
-
-bool SameBits(const std::vector<float>& a, const std::vector<float>& b)
-{
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
-}
-
-// The particles after one step of a copy of the system.
-std::vector<float> SteppedOnce(const ParticleSystem& ps)
-{
-    ParticleSystem copy;
-    copy.SetCount(ps.m_nCount);
-    std::copy(ps.m_pCur, ps.m_pCur + ps.m_nCount, copy.m_pCur);
-    copy.m_fAttraction = ps.m_fAttraction;
-    copy.m_fRepulsion = ps.m_fRepulsion;
-    copy.m_fFriction = ps.m_fFriction;
-    copy.Step();
-    return Positions(copy);
-}
 
 // The session's particles drawn as the window draws them.
 QImage Rendered(const SwarmSession& session, QSize size)
@@ -87,8 +59,7 @@ std::vector<float> FrameOfCsv(const QByteArray& csv, int frame)
     return values;
 }
 
-// The boxes by their labels, in the session's order, and distinct texts for them.
-constexpr int kBoxes[kParamBoxCount] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
+// Distinct texts for the boxes, in the session's order.
 const QStringList kTexts = {QStringLiteral("40"), QStringLiteral(".00011"), QStringLiteral(".00004"),
                             QStringLiteral(".05")};
 
@@ -157,9 +128,7 @@ void TestSwarmFiles::pauseAndStepOneFrameReachTheSessionAndThePicture()
     QVERIFY(Session().Paused());
     // Paused, the pointer over a particle highlights it, and the window draws that by itself.
     const ParticleSystem& ps = Session().Particles();
-    const QPoint over = DialogPointOfPixel(*m_dlg, std::lround(ps.m_pCur[0].x * 39.5),
-                                           std::lround((10.0 - ps.m_pCur[0].y) * 29.5));
-    QTest::mouseMove(m_dlg->windowHandle(), over);
+    QTest::mouseMove(m_dlg->windowHandle(), DialogPointOfWorld(*m_dlg, ps.m_pCur[0].x, ps.m_pCur[0].y));
     QVERIFY(Session().Hover() >= 0);
     QTRY_COMPARE(CanvasPicture(*m_dlg), Rendered(Session(), QSize(400, 300)));
 
