@@ -2,11 +2,13 @@
 #pragma once
 
 // Helpers shared by the window tests: a main dialog on screen with a known canvas
-// and particles, frames sent as paint requests, and a way to act on a menu or
-// modal box from inside its own loop.
+// and particles (placed through a snapshot file), frames sent as paint requests,
+// and a way to act on a menu or modal box from inside its own loop.
 
+#include "AtomicFile.h"
 #include "CSwarmDlg.h"
 #include "Resource.h"
+#include "Snapshot.h"
 #include "SwarmCanvas.h"
 #include "TemplateBuilder.h"
 
@@ -19,13 +21,49 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOption>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
+
+// The boxes by their labels, in the session's order.
+inline constexpr int kBoxes[kParamBoxCount] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
+
+// The fields a step writes, in particle order.
+inline std::vector<float> Positions(const ParticleSystem& ps)
+{
+    std::vector<float> values;
+    for (int i = 0; i < ps.m_nCount; ++i)
+        values.insert(values.end(), {ps.m_pCur[i].x, ps.m_pCur[i].y, ps.m_pCur[i].vx, ps.m_pCur[i].vy});
+    return values;
+}
+
+inline bool SameBits(const std::vector<float>& a, const std::vector<float>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+// The particles after one step of a copy of the system.
+inline std::vector<float> SteppedOnce(const ParticleSystem& ps)
+{
+    ParticleSystem copy;
+    copy.SetCount(ps.m_nCount);
+    std::copy(ps.m_pCur, ps.m_pCur + ps.m_nCount, copy.m_pCur);
+    copy.m_fAttraction = ps.m_fAttraction;
+    copy.m_fRepulsion = ps.m_fRepulsion;
+    copy.m_fFriction = ps.m_fFriction;
+    copy.Step();
+    return Positions(copy);
+}
 
 // Shows the dialog as the application does; false if it never gets on screen.
 inline bool ShowOnScreen(CSwarmDlg& dlg)
@@ -35,33 +73,59 @@ inline bool ShowOnScreen(CSwarmDlg& dlg)
     return QTest::qWaitForWindowExposed(&dlg);
 }
 
+inline SwarmCanvas* Canvas(const CSwarmDlg& dlg)
+{
+    return static_cast<SwarmCanvas*>(GetDlgItem(&dlg, IDC_CANVAS));
+}
+
 // Gives the canvas a client area of width x height pixels; the next frame rebuilds
 // the back buffer at that size.
 inline void SetCanvasClientSize(CSwarmDlg& dlg, int width, int height)
 {
-    const int frame = dlg.m_canvas->frameWidth();
-    dlg.m_canvas->resize(width + 2 * frame, height + 2 * frame);
-    dlg.m_bResized = true;
+    const int frame = Canvas(dlg)->frameWidth();
+    Canvas(dlg)->resize(width + 2 * frame, height + 2 * frame);
     QCoreApplication::processEvents();
 }
 
 // The dialog's client point (and so the window point) over canvas pixel (px, py).
 inline QPoint DialogPointOfPixel(const CSwarmDlg& dlg, int px, int py)
 {
-    return dlg.m_canvas->mapTo(&dlg, QPoint(px, py) + dlg.m_canvas->contentsRect().topLeft());
+    return Canvas(dlg)->mapTo(&dlg, QPoint(px, py) + Canvas(dlg)->contentsRect().topLeft());
+}
+
+// The dialog's point over world (x, y) on a canvas of 400 by 300 pixels.
+inline QPoint DialogPointOfWorld(const CSwarmDlg& dlg, float x, float y)
+{
+    return DialogPointOfPixel(dlg, static_cast<int>(std::lround(x * 39.5)),
+                              static_cast<int>(std::lround((10.0 - y) * 29.5)));
+}
+
+// Writes a snapshot of these particles, with no forces and no friction, to `path`;
+// false if it could not be written.
+inline bool WriteParticlesSnapshot(const QString& path, const std::vector<Particle>& particles)
+{
+    const Snapshot snapshot{{std::to_string(particles.size()), "0", "0", "0"}, 0, 1, particles};
+    std::string error;
+    return SaveFileAtomically(path.toStdString(), WriteSnapshot(snapshot), error);
 }
 
 // Replaces the particles by resting ones at the given world positions, with no
-// forces and no friction, so that only the pointer moves them.
-inline void PlaceParticles(CSwarmDlg& dlg, std::initializer_list<std::pair<float, float>> positions)
+// forces and no friction, through a snapshot file opened as a user opens one;
+// false if that failed.
+inline bool PlaceParticles(CSwarmDlg& dlg, std::initializer_list<std::pair<float, float>> positions)
 {
-    ParticleSystem& ps = dlg.m_particles;
-    ps.SetCount(static_cast<int>(positions.size()));
-    int i = 0;
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("placed.driftmote"));
+    std::vector<Particle> particles;
     for (const auto& [x, y] : positions)
-        ps.m_pCur[i++] = Particle{x, y, 0.0f, 0.0f, 0.0f};
-    ps.m_fAttraction = ps.m_fRepulsion = ps.m_fFriction = 0.0f;
-    dlg.m_nHover = dlg.m_nDrag = -1;
+        particles.push_back(Particle{x, y, 0.0f, 0.0f, 0.0f});
+    return WriteParticlesSnapshot(path, particles) && dlg.OpenSnapshot(path);
+}
+
+// The picture the canvas shows now.
+inline QImage CanvasPicture(const CSwarmDlg& dlg)
+{
+    return Canvas(dlg)->grab(Canvas(dlg)->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 // Where the ink of `text` lands when it is drawn into `space` with `flags`, as a

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The application object and what it opens over the main dialog: frames from idle
-// time, their pause while the About box or the window menu is open and their rest
-// while the window is minimised, the About box, the window menu
-// and the routing of window commands, and the way out through Escape or the close box.
+// The application object and what it opens over the main dialog: the start file,
+// frames from idle time, their pause while the About box or the window menu is open
+// and their rest while the window is minimised or paused, the window menu and its
+// shortcuts, the routing of window commands, and the way out through Escape or the
+// close box.
 
 #include "CAboutDlg.h"
 #include "CSwarmApp.h"
-#include "Version.h"
 #include "GuiTestHelpers.h"
 #include "SwarmFileCommands.h"
 #include "WindowMenu.h"
@@ -15,8 +15,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QSet>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <vector>
@@ -52,11 +51,11 @@ private slots:
     void init();
     void cleanup();
 
-    void aboutBoxTextsIconsAndDefaultButton();
+    void startFileOpensInTheWindow();
     void idleFramesPauseWhileABoxOrTheWindowMenuIsOpen_data();
     void idleFramesPauseWhileABoxOrTheWindowMenuIsOpen();
     void minimisedWindowStopsTheFrameLoopUntilItComesBack();
-    void rightClickAndAltSpaceOpenTheWindowMenu();
+    void rightClickAndAltSpaceOpenTheWindowMenuWithPauseTicked();
     void pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed();
     void windowCommandsPassOnAndMaskedAboutOpensTheBox();
     void escapeAndCloseBoxEndWithExitCodeZeroAfterDeletingTheDialog();
@@ -79,42 +78,19 @@ void TestSwarmApp::cleanup()
     m_dlg.reset();
 }
 
-void TestSwarmApp::aboutBoxTextsIconsAndDefaultButton()
+void TestSwarmApp::startFileOpensInTheWindow()
 {
-    CAboutDlg box(m_dlg.get());
-    QCOMPARE(box.windowTitle(), QStringLiteral("About Driftmote"));
-    QCOMPARE(box.parentWidget(), m_dlg.get());
-
-    QStringList texts;
-    int icons = 0;
-    for (QLabel* label : box.findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-        if (!label->pixmap().isNull()) {
-            ++icons;
-            continue;
-        }
-        texts << label->text();
-        // Every text shows whole within its place: nothing wraps out of sight.
-        QVERIFY2(TextFits(label), qPrintable(label->text()));
-    }
-    QCOMPARE(icons, 3);
-    QCOMPARE(texts.size(), 4);
-    QCOMPARE(texts[0], QStringLiteral("I was thinking about cheerios, obviously. The motion of the particles in this "
-                                      "program is entirely modelled with force effects, without any model of "
-                                      "'surfaces'*."));
-    QCOMPARE(texts[1], QStringLiteral("* Lie. The walls are modelled as surfaces."));
-    QVERIFY(texts[2].startsWith(QStringLiteral("Quenly Vostrake 20030818")));
-    QVERIFY(texts[2].contains(QRegularExpression(QStringLiteral("[\\w.]+@example\\.org"))));
-    QCOMPARE(texts[3], QStringLiteral("As of this writing, there's a \"Far\" attractive force and a \"Near\" repulsive "
-                                      "force. (1/r^4 and 1/r^6, respectively)."));
-    // Pointing at the credit line tells the version and the licence.
-    const QString tip = box.findChild<QLabel*>(QStringLiteral("IDC_CREDIT_LINE"))->toolTip();
-    QVERIFY2(tip.contains(QStringLiteral(DRIFTMOTE_VERSION_STRING)) && tip.contains(QStringLiteral("MIT License")),
-             qPrintable(tip));
-
-    QPushButton* rad = RadButton(&box);
-    QCOMPARE(rad->text(), QStringLiteral("Rad"));
-    QVERIFY(rad->isDefault());
-    QVERIFY(!box.isVisible()); // the modal run shows it
+    cleanup(); // the application makes its own dialog here
+    QTemporaryDir folder;
+    App().m_startFile = folder.filePath(QStringLiteral("run.driftmote"));
+    QVERIFY(WriteParticlesSnapshot(App().m_startFile, {{1, 2, 0, 0, 0}, {3, 4, 0, 0, 0}}));
+    App().InitInstance();
+    App().m_startFile.clear();
+    CSwarmDlg* dlg = App().m_pMainDlg;
+    QCOMPARE(dlg->Session().Particles().m_nCount, 2);
+    QCOMPARE(dlg->Session().Particles().m_pCur[1].y, 4.0f);
+    QCOMPARE(qobject_cast<QLineEdit*>(GetDlgItem(dlg, IDC_NUM))->text(), QStringLiteral("2"));
+    QCOMPARE(App().ExitInstance(0), 0);
 }
 
 void TestSwarmApp::idleFramesPauseWhileABoxOrTheWindowMenuIsOpen_data()
@@ -144,18 +120,18 @@ void TestSwarmApp::idleFramesPauseWhileABoxOrTheWindowMenuIsOpen()
     QFETCH(std::function<void(QWidget*)>, close);
     m_dlg->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
-    const Particle* before = m_dlg->m_particles.m_pCur;
+    const Particle* before = m_dlg->Session().Particles().m_pCur;
     App().OnIdle(0);
-    QVERIFY(m_dlg->m_particles.m_pCur != before); // a frame swaps the arrays
+    QVERIFY(m_dlg->Session().Particles().m_pCur != before); // a frame swaps the arrays
 
     bool gaveUp = false, ownedByDialog = false, pausedWhileOpen = false, paintSteps = false;
     WhenShown(find, [&](QWidget* w) {
         ownedByDialog = w->parentWidget() == m_dlg.get();
-        const Particle* cur = m_dlg->m_particles.m_pCur;
-        pausedWhileOpen = App().OnIdle(0) && App().OnIdle(0) && App().OnIdle(0) && m_dlg->m_particles.m_pCur == cur;
+        const Particle* cur = m_dlg->Session().Particles().m_pCur;
+        pausedWhileOpen = App().OnIdle(0) && App().OnIdle(0) && App().OnIdle(0) && m_dlg->Session().Particles().m_pCur == cur;
         // A paint request from the window system still makes a frame.
         SendPaint(m_dlg.get());
-        paintSteps = m_dlg->m_particles.m_pCur != cur;
+        paintSteps = m_dlg->Session().Particles().m_pCur != cur;
         close(w);
     }, &gaveUp);
     open(m_dlg.get());
@@ -166,9 +142,9 @@ void TestSwarmApp::idleFramesPauseWhileABoxOrTheWindowMenuIsOpen()
     QVERIFY(paintSteps);
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(!QApplication::activePopupWidget());
-    before = m_dlg->m_particles.m_pCur;
+    before = m_dlg->Session().Particles().m_pCur;
     App().OnIdle(0);
-    QVERIFY(m_dlg->m_particles.m_pCur != before); // frames resume
+    QVERIFY(m_dlg->Session().Particles().m_pCur != before); // frames resume
 }
 
 void TestSwarmApp::minimisedWindowStopsTheFrameLoopUntilItComesBack()
@@ -181,22 +157,23 @@ void TestSwarmApp::minimisedWindowStopsTheFrameLoopUntilItComesBack()
 
     dlg->showMinimized();
     QTRY_VERIFY(!App().m_idleTimer.isActive());
-    const Particle* resting = dlg->m_particles.m_pCur;
+    const Particle* resting = dlg->Session().Particles().m_pCur;
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();
     QVERIFY(!App().m_idleTimer.isActive());
-    QVERIFY(dlg->m_particles.m_pCur == resting);
+    QVERIFY(dlg->Session().Particles().m_pCur == resting);
 
     dlg->showNormal();
     QTRY_VERIFY(App().m_idleTimer.isActive());
-    QTRY_VERIFY(dlg->m_particles.m_pCur != resting);
+    QTRY_VERIFY(dlg->Session().Particles().m_pCur != resting);
     QCOMPARE(App().ExitInstance(0), 0);
 }
 
-void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenu()
+void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenuWithPauseTicked()
 {
     // A right click over the canvas, which lets the pointer through to the dialog,
-    // and Alt+Space open the same menu.
+    // and Alt+Space open the same menu; its Pause entry is ticked while paused and
+    // P chooses it.
     const std::function<void()> openers[] = {
         [&] { QTest::mouseClick(m_dlg->windowHandle(), Qt::RightButton, {}, DialogPointOfPixel(*m_dlg, 50, 60)); },
         [&] { QTest::keyClick(m_dlg.get(), Qt::Key_Space, Qt::AltModifier); },
@@ -204,45 +181,19 @@ void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenu()
     for (const std::function<void()>& open : openers) {
         m_dlg->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
-        bool gaveUp = false, aboutOpened = false;
-        QStringList texts;
-        QList<uint> ids;
-        QList<bool> enabled, separators;
+        const bool paused = m_dlg->IsPaused();
+        bool gaveUp = false, ticked = !paused;
         WhenShown(OpenMenu, [&](QWidget* w) {
-            for (QAction* action : static_cast<QMenu*>(w)->actions()) {
-                texts << action->text();
-                ids << action->data().toUInt();
-                enabled << action->isEnabled();
-                separators << action->isSeparator();
-            }
-            // A is the About entry's access key.
-            QTest::keyClick(w, Qt::Key_A);
-        }, &gaveUp);
-        WhenShown(OpenAboutBox, [&](QWidget* box) {
-            aboutOpened = true;
-            QTest::mouseClick(RadButton(box), Qt::LeftButton);
+            for (QAction* action : static_cast<QMenu*>(w)->actions())
+                if (action->data().toUInt() == IDM_PAUSE)
+                    ticked = action->isChecked();
+            QTest::keyClick(w, Qt::Key_P);
         }, &gaveUp);
         open();
         QVERIFY(!gaveUp);
-        const QStringList expected = {"&Restore", "Mi&nimize", "Ma&ximize", "&Close", "&Pause", "Step One &Frame",
-                                      "Save P&icture...", "Save &Snapshot...", "&Open Snapshot...", "",
-                                      "&About Driftmote..."};
-        QCOMPARE(texts, expected);
-        QCOMPARE(ids, (QList<uint>{SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, IDM_PAUSE, IDM_STEP_FRAME,
-                                   IDM_SAVE_PICTURE, IDM_SAVE_SNAPSHOT, IDM_OPEN_SNAPSHOT, 0, IDM_ABOUTBOX}));
-        QCOMPARE(ids.last(), 16u);
-        QCOMPARE(separators.count(true), 1);
-        QVERIFY(separators[9]);
-        // A window in its normal state cannot be restored; one running cannot step.
-        QCOMPARE(enabled, (QList<bool>{false, true, true, true, true, false, true, true, true, true, true}));
-        // Every access key leads to one entry only.
-        QStringList keys;
-        for (const QString& text : texts)
-            if (const qsizetype amp = text.indexOf(QLatin1Char('&')); amp >= 0)
-                keys << text.mid(amp + 1, 1).toUpper();
-        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
-        QVERIFY(aboutOpened);
-        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(ticked, paused);
+        QCOMPARE(m_dlg->IsPaused(), !paused);
+        QVERIFY(!QApplication::activePopupWidget());
     }
 }
 
@@ -251,6 +202,7 @@ void TestSwarmApp::pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed()
     cleanup(); // the application makes its own dialog and runs its own frame loop
     App().InitInstance();
     CSwarmDlg* dlg = App().m_pMainDlg;
+    dlg->activateWindow(); // with no window manager nothing else does
     QVERIFY(QTest::qWaitForWindowActive(dlg));
     std::vector<FileDialogRequest> asked;
     dlg->m_runFileDialog = [&asked](const FileDialogRequest& request) {
@@ -259,26 +211,27 @@ void TestSwarmApp::pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed()
     };
     // The keys go to the count box, which has the focus, as a user's would.
     QWidget* focus = QApplication::focusWidget();
-    QCOMPARE(focus, dlg->m_editNum);
-    const QString count = dlg->m_editNum->text();
+    auto* countBox = qobject_cast<QLineEdit*>(GetDlgItem(dlg, IDC_NUM));
+    QCOMPARE(focus, countBox);
+    const QString count = countBox->text();
     const auto turn = [] {
         for (int i = 0; i < 20; ++i)
             QCoreApplication::processEvents();
     };
 
     QTest::keyClick(focus, Qt::Key_Pause);
-    QVERIFY(dlg->m_bPaused);
+    QVERIFY(dlg->IsPaused());
     QTRY_VERIFY(!App().m_idleTimer.isActive());
-    const Particle* resting = dlg->m_particles.m_pCur;
+    const Particle* resting = dlg->Session().Particles().m_pCur;
     turn();
-    QVERIFY(dlg->m_particles.m_pCur == resting);
+    QVERIFY(dlg->Session().Particles().m_pCur == resting);
 
     // One frame for each Ctrl+. while paused; the loop goes on resting.
     QTest::keyClick(focus, Qt::Key_Period, Qt::ControlModifier);
-    QVERIFY(dlg->m_particles.m_pCur != resting);
+    QVERIFY(dlg->Session().Particles().m_pCur != resting);
     turn();
     QVERIFY(!App().m_idleTimer.isActive());
-    QVERIFY(dlg->m_particles.m_pCur != resting);
+    QVERIFY(dlg->Session().Particles().m_pCur != resting);
 
     QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
@@ -287,18 +240,18 @@ void TestSwarmApp::pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed()
     QVERIFY(asked[0].save && asked[0].filter == QString::fromUtf8(kPictureFilter));
     QVERIFY(asked[1].save && asked[1].filter == QString::fromUtf8(kSnapshotFilter));
     QVERIFY(!asked[2].save && asked[2].filter == QString::fromUtf8(kSnapshotFilter));
-    QCOMPARE(dlg->m_editNum->text(), count);
+    QCOMPARE(countBox->text(), count);
 
     // Resumed, the loop turns again; running, Ctrl+. is not a frame of its own.
     QTest::keyClick(focus, Qt::Key_Pause);
-    QVERIFY(!dlg->m_bPaused);
+    QVERIFY(!dlg->IsPaused());
     QTRY_VERIFY(App().m_idleTimer.isActive());
-    QTRY_VERIFY(dlg->m_particles.m_pCur != resting);
+    QTRY_VERIFY(dlg->Session().Particles().m_pCur != resting);
     App().m_idleTimer.stop();
-    const Particle* running = dlg->m_particles.m_pCur;
+    const Particle* running = dlg->Session().Particles().m_pCur;
     QTest::keyClick(focus, Qt::Key_Period, Qt::ControlModifier);
-    QVERIFY(dlg->m_particles.m_pCur == running);
-    QCOMPARE(dlg->m_editNum->text(), count);
+    QVERIFY(dlg->Session().Particles().m_pCur == running);
+    QCOMPARE(countBox->text(), count);
     QCOMPARE(App().ExitInstance(0), 0);
 }
 
@@ -319,13 +272,19 @@ void TestSwarmApp::windowCommandsPassOnAndMaskedAboutOpensTheBox()
     QVERIFY(!QApplication::activeModalWidget());
 
     bool gaveUp = false, opened = false;
+    QStringList cutOff;
     WhenShown(OpenAboutBox, [&](QWidget* box) {
-        opened = true;
+        opened = RadButton(box)->isDefault();
+        // Every text shows whole within its place: nothing wraps out of sight.
+        for (QLabel* label : box->findChildren<QLabel*>())
+            if (!TextFits(label))
+                cutOff << label->text();
         QTest::keyClick(box, Qt::Key_Return); // Enter presses the default button
     }, &gaveUp);
     m_dlg->OnSysCommand(IDM_ABOUTBOX | 0xF, 0);
     QVERIFY(!gaveUp);
     QVERIFY(opened);
+    QVERIFY2(cutOff.isEmpty(), qPrintable(cutOff.join('\n')));
     QVERIFY(!QApplication::activeModalWidget());
 }
 
@@ -337,12 +296,7 @@ void TestSwarmApp::escapeAndCloseBoxEndWithExitCodeZeroAfterDeletingTheDialog()
         // Runs the event loop until frames have moved the particles, then leaves.
         App().InitInstance();
         QPointer<CSwarmDlg> dialog = App().m_pMainDlg;
-        const auto positions = [&] {
-            std::vector<float> xy;
-            for (int i = 0; i < dialog->m_particles.m_nCount; ++i)
-                xy.insert(xy.end(), {dialog->m_particles.m_pCur[i].x, dialog->m_particles.m_pCur[i].y});
-            return xy;
-        };
+        const auto positions = [&] { return Positions(dialog->Session().Particles()); };
         const std::vector<float> start = positions();
         QTimer poll;
         poll.setInterval(0);

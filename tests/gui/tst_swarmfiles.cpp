@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The main dialog's pause, single frame and files: a run saved and opened again
-// continues bit for bit, a paused window draws and follows the pointer without
-// stepping, a bad file changes nothing, and the saved picture is the one shown.
+// The main dialog's pause, single frame and files: the commands reach the session
+// and the picture shows it, a snapshot saved by the window continues bit for bit
+// in driftmote-sim and one saved by driftmote-sim in the window, a bad file is
+// reported by name, and the saved picture is the one shown.
 
 #include "GuiTestHelpers.h"
-#include "RandomUnit.h"
 #include "SwarmFileCommands.h"
 #include "SwarmRenderer.h"
 
@@ -13,56 +13,55 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include <bit>
-#include <cmath>
-#include <cstdint>
-#include <limits>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
 namespace {
 
-// The fields a step writes, bit for bit, then the generator's state.
-std::vector<std::uint32_t> StateBits(const ParticleSystem& ps)
-{
-    std::vector<std::uint32_t> bits;
-    for (int i = 0; i < ps.m_nCount; ++i)
-        for (float value : {ps.m_pCur[i].x, ps.m_pCur[i].y, ps.m_pCur[i].vx, ps.m_pCur[i].vy})
-            bits.push_back(std::bit_cast<std::uint32_t>(value));
-    bits.push_back(PortableRandState());
-    return bits;
-}
-
-QStringList Texts(CSwarmDlg& dlg)
-{
-    QStringList texts;
-    for (int id : {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION})
-        texts << qobject_cast<QLineEdit*>(GetDlgItem(&dlg, id))->text();
-    return texts;
-}
-
-// A copy of the system stepped once.
-std::vector<std::uint32_t> BitsAfterOneStep(const ParticleSystem& ps)
-{
-    ParticleSystem copy;
-    copy.SetCount(ps.m_nCount);
-    std::copy(ps.m_pCur, ps.m_pCur + ps.m_nCount, copy.m_pCur);
-    copy.m_fAttraction = ps.m_fAttraction;
-    copy.m_fRepulsion = ps.m_fRepulsion;
-    copy.m_fFriction = ps.m_fFriction;
-    copy.Step();
-    return StateBits(copy);
-}
-
-QImage Rendered(const CSwarmDlg& dlg, QSize size)
+// The session's particles drawn as the window draws them.
+QImage Rendered(const SwarmSession& session, QSize size)
 {
     QImage image(size, QImage::Format_RGB32);
-    RenderSwarm(image, dlg.m_particles.m_pCur, dlg.m_particles.m_nCount, dlg.m_nHover, dlg.m_nDrag, dlg.m_nDotSize);
+    const ParticleSystem& ps = session.Particles();
+    RenderSwarm(image, ps.m_pCur, ps.m_nCount, session.Hover(), session.Drag(), kDotSize);
     return image;
 }
+
+// Runs driftmote-sim with these arguments; its standard output, or empty if it failed.
+QByteArray RunTool(const QStringList& args)
+{
+    QStringList command = QProcess::splitCommand(QStringLiteral(DRIFTMOTE_SIM_PATH).trimmed());
+    const QString program = command.takeFirst();
+    QProcess tool;
+    tool.start(program, command + args);
+    if (!tool.waitForFinished(120000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
+        qWarning("driftmote-sim failed: %s", tool.readAllStandardError().constData());
+        return {};
+    }
+    return tool.readAllStandardOutput();
+}
+
+// The x, y, vx, vy of every particle in the rows of the tool's CSV for `frame`.
+std::vector<float> FrameOfCsv(const QByteArray& csv, int frame)
+{
+    std::vector<float> values;
+    for (const QByteArray& line : csv.split('\n')) {
+        const QList<QByteArray> fields = line.split(',');
+        if (fields.size() == 6 && fields[0] == QByteArray::number(frame))
+            for (int i = 2; i < 6; ++i)
+                values.push_back(std::strtof(fields[i].constData(), nullptr));
+    }
+    return values;
+}
+
+// Distinct texts for the boxes, in the session's order.
+const QStringList kTexts = {QStringLiteral("40"), QStringLiteral(".00011"), QStringLiteral(".00004"),
+                            QStringLiteral(".05")};
 
 } // namespace
 
@@ -72,38 +71,23 @@ class TestSwarmFiles : public QObject {
 private slots:
     void init();
     void cleanup();
-    void pausedFramesDrawAndFollowThePointerWithoutStepping();
-    void stepOneFrameIsOneWholeFrameOnlyWhilePaused();
-    void savedRunContinuesBitForBitAfterOpening_data();
-    void savedRunContinuesBitForBitAfterOpening();
-    void badFilesShowAMessageAndChangeNothing_data();
-    void badFilesShowAMessageAndChangeNothing();
+    void pauseAndStepOneFrameReachTheSessionAndThePicture();
+    void windowSnapshotContinuesInTheTool();
+    void toolSnapshotContinuesInTheWindow();
+    void badFilesAreNamedOnceAndChangeNothing_data();
+    void badFilesAreNamedOnceAndChangeNothing();
     void savedPictureIsTheCanvasPicture();
     void droppedSnapshotOpens_data();
     void droppedSnapshotOpens();
 
 private:
-    // A dialog whose message boxes and file dialogs are answered by the test.
-    std::unique_ptr<CSwarmDlg> NewDialog()
-    {
-        auto dlg = std::make_unique<CSwarmDlg>();
-        dlg->m_runMessageBox = [this](QMessageBox& box) {
-            m_messages << box.text();
-            return static_cast<int>(QMessageBox::Ok);
-        };
-        dlg->m_runFileDialog = [this](const FileDialogRequest& request) {
-            m_requests.push_back(request);
-            return m_answer;
-        };
-        dlg->m_sleep = [](std::chrono::milliseconds) {};
-        dlg->Create();
-        return dlg;
-    }
-    void Frames(CSwarmDlg& dlg, int n)
+    void Frames(int n)
     {
         for (int i = 0; i < n; ++i)
-            SendPaint(&dlg);
+            SendPaint(m_dlg.get());
     }
+    QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(GetDlgItem(m_dlg.get(), id)); }
+    const SwarmSession& Session() const { return m_dlg->Session(); }
 
     std::unique_ptr<CSwarmDlg> m_dlg;
     QStringList m_messages;
@@ -114,11 +98,20 @@ private:
 
 void TestSwarmFiles::init()
 {
-    PortableRandRestart();
     m_messages.clear();
     m_requests.clear();
     m_answer.clear();
-    m_dlg = NewDialog();
+    m_dlg = std::make_unique<CSwarmDlg>();
+    m_dlg->m_runMessageBox = [this](QMessageBox& box) {
+        m_messages << box.text();
+        return static_cast<int>(QMessageBox::Ok);
+    };
+    m_dlg->m_runFileDialog = [this](const FileDialogRequest& request) {
+        m_requests.push_back(request);
+        return m_answer;
+    };
+    m_dlg->m_sleep = [](std::chrono::milliseconds) {};
+    m_dlg->Create();
     QVERIFY(ShowOnScreen(*m_dlg));
     SetCanvasClientSize(*m_dlg, 400, 300);
 }
@@ -128,169 +121,88 @@ void TestSwarmFiles::cleanup()
     m_dlg.reset();
 }
 
-void TestSwarmFiles::pausedFramesDrawAndFollowThePointerWithoutStepping()
+void TestSwarmFiles::pauseAndStepOneFrameReachTheSessionAndThePicture()
 {
-    // Two moving particles far apart, no forces: only a step or the pointer moves them.
-    PlaceParticles(*m_dlg, {{5.0f, 5.0f}, {2.0f, 2.0f}});
-    m_dlg->m_particles.m_pCur[0].vx = 0.25f;
-    m_dlg->m_particles.m_pCur[1].vy = 0.25f;
+    Frames(3);
     m_dlg->OnSysCommand(IDM_PAUSE, 0);
-    QVERIFY(m_dlg->m_bPaused);
-    const std::vector<std::uint32_t> still = StateBits(m_dlg->m_particles);
-    Frames(*m_dlg, 3);
-    QCOMPARE(StateBits(m_dlg->m_particles), still);
-    QCOMPARE(m_dlg->m_backBuffer, Rendered(*m_dlg, QSize(400, 300)));
+    QVERIFY(Session().Paused());
+    // Paused, the pointer over a particle highlights it, and the window draws that by itself.
+    const ParticleSystem& ps = Session().Particles();
+    QTest::mouseMove(m_dlg->windowHandle(), DialogPointOfWorld(*m_dlg, ps.m_pCur[0].x, ps.m_pCur[0].y));
+    QVERIFY(Session().Hover() >= 0);
+    QTRY_COMPARE(CanvasPicture(*m_dlg), Rendered(Session(), QSize(400, 300)));
 
-    // The pointer over particle 0 highlights it, and the window draws that by itself.
-    const QPoint over = DialogPointOfPixel(*m_dlg, 198, 148); // world (5, 5) within the pick radius
-    QTest::mouseMove(m_dlg->windowHandle(), over);
-    QCOMPARE(m_dlg->m_nHover, 0);
-    QTRY_COMPARE(m_dlg->m_backBuffer, Rendered(*m_dlg, QSize(400, 300)));
-    QCOMPARE(StateBits(m_dlg->m_particles), still);
-
-    // Held, it follows the pointer; the other particle stays where it was.
-    QTest::mousePress(m_dlg->windowHandle(), Qt::LeftButton, {}, over);
-    QCOMPARE(m_dlg->m_nDrag, 0);
-    QTest::mouseMove(m_dlg->windowHandle(), over + QPoint(79, 0)); // 2 world units to the right
-    QCoreApplication::processEvents();
-    QTRY_VERIFY(std::abs(m_dlg->m_particles.m_pCur[0].x - 7.0f) < 0.05f);
-    QCOMPARE(m_dlg->m_particles.m_pCur[1].y, 2.0f);
-    QTest::mouseRelease(m_dlg->windowHandle(), Qt::LeftButton, {}, over + QPoint(79, 0));
-    QCOMPARE(m_dlg->m_nDrag, -1);
-    const float heldX = m_dlg->m_particles.m_pCur[0].x;
-    Frames(*m_dlg, 2);
-    QCOMPARE(m_dlg->m_particles.m_pCur[0].x, heldX);
-
-    // Resumed, the next frame steps: the released particle flies on, the other moves again.
-    m_dlg->OnSysCommand(IDM_PAUSE, 0);
-    QVERIFY(!m_dlg->m_bPaused);
-    Frames(*m_dlg, 1);
-    QVERIFY(m_dlg->m_particles.m_pCur[0].x > heldX);
-    QVERIFY(m_dlg->m_particles.m_pCur[1].y > 2.0f);
-}
-
-void TestSwarmFiles::stepOneFrameIsOneWholeFrameOnlyWhilePaused()
-{
-    Frames(*m_dlg, 5);
-    // Running: nothing to step by hand.
-    std::vector<std::uint32_t> before = StateBits(m_dlg->m_particles);
+    // Step One Frame: one step, shown.
+    const std::vector<float> expected = SteppedOnce(ps);
     m_dlg->OnSysCommand(IDM_STEP_FRAME, 0);
-    QCOMPARE(StateBits(m_dlg->m_particles), before);
-
-    m_dlg->OnPause();
-    for (int i = 0; i < 3; ++i) {
-        const std::vector<std::uint32_t> expected = BitsAfterOneStep(m_dlg->m_particles);
-        m_dlg->OnSysCommand(IDM_STEP_FRAME, 0);
-        QCOMPARE(StateBits(m_dlg->m_particles), expected);
-        // And the picture shows the stepped state.
-        QCOMPARE(m_dlg->m_backBuffer, Rendered(*m_dlg, QSize(400, 300)));
-        QVERIFY(m_dlg->m_bPaused);
-    }
+    QVERIFY(SameBits(Positions(ps), expected));
+    QCOMPARE(CanvasPicture(*m_dlg), Rendered(Session(), QSize(400, 300)));
+    m_dlg->OnSysCommand(IDM_PAUSE, 0);
+    QVERIFY(!Session().Paused());
 }
 
-void TestSwarmFiles::savedRunContinuesBitForBitAfterOpening_data()
+void TestSwarmFiles::windowSnapshotContinuesInTheTool()
 {
-    // What happens to the saved state before the save, and to both runs after it.
-    QTest::addColumn<bool>("nanVelocities");
-    QTest::addColumn<std::function<void(CSwarmDlg&)>>("after");
-    QTest::addColumn<bool>("openWhilePaused");
-    const auto frames = [](CSwarmDlg& d) {
-        for (int i = 0; i < 40; ++i)
-            SendPaint(&d);
-    };
-    QTest::newRow("frames only") << false << std::function<void(CSwarmDlg&)>(frames) << false;
-    QTest::newRow("next preset, then frames")
-        << false << std::function<void(CSwarmDlg&)>([=](CSwarmDlg& d) {
-               d.OnPresetNext();
-               frames(d);
-           })
-        << false;
-    QTest::newRow("a new count rescatters")
-        << false << std::function<void(CSwarmDlg&)>([=](CSwarmDlg& d) {
-               d.m_editNum->setText(QStringLiteral("90"));
-               frames(d);
-           })
-        << true;
-    QTest::newRow("NaN velocities, previous preset")
-        << true << std::function<void(CSwarmDlg&)>([=](CSwarmDlg& d) {
-               frames(d);
-               d.OnPresetPrev();
-               frames(d);
-           })
-        << false;
-}
-
-void TestSwarmFiles::savedRunContinuesBitForBitAfterOpening()
-{
-    QFETCH(bool, nanVelocities);
-    QFETCH(std::function<void(CSwarmDlg&)>, after);
-    QFETCH(bool, openWhilePaused);
-    m_dlg->OnPresetNext();
-    qobject_cast<QLineEdit*>(GetDlgItem(m_dlg.get(), IDC_FRICTION))->setText(QStringLiteral(" .25xyz"));
-    Frames(*m_dlg, 30);
-    if (nanVelocities) {
-        m_dlg->m_particles.m_pCur[2].vx = -std::numeric_limits<float>::quiet_NaN(); // as arithmetic makes it
-        m_dlg->m_particles.m_pCur[7].vy = std::numeric_limits<float>::quiet_NaN();
+    // Typed into the boxes by their labels, then some frames, then the save.
+    for (int i = 0; i < kParamBoxCount; ++i) {
+        Edit(kBoxes[i])->setFocus();
+        Edit(kBoxes[i])->selectAll();
+        QTest::keyClicks(Edit(kBoxes[i]), kTexts[i]);
     }
-    m_answer = m_dir.filePath(QStringLiteral("run.driftmote"));
+    Frames(20);
+    m_answer = m_dir.filePath(QStringLiteral("window.driftmote"));
     m_dlg->OnSysCommand(IDM_SAVE_SNAPSHOT, 0);
     QCOMPARE(m_requests.size(), 1u);
     QVERIFY(m_requests[0].save);
     QCOMPARE(m_requests[0].filter, QString::fromUtf8(kSnapshotFilter));
-    const QStringList savedTexts = Texts(*m_dlg);
-    const int savedPreset = m_dlg->m_nPreset;
-    after(*m_dlg);
-    const std::vector<std::uint32_t> expected = StateBits(m_dlg->m_particles);
-    const QStringList expectedTexts = Texts(*m_dlg);
-    const int expectedPreset = m_dlg->m_nPreset;
-    m_dlg.reset();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
+    Frames(25);
 
-    // Another window elsewhere in its run, with the generator moved on, opens the file.
-    auto other = NewDialog();
-    other->OnPresetPrev();
-    other->m_editNum->setText(QStringLiteral("5"));
-    Frames(*other, 7);
-    other->m_nHover = 1;
-    other->m_nDrag = 2;
-    if (openWhilePaused)
-        other->OnPause();
-    other->m_editNum->selectAll(); // as at start: the first keystroke replaces the count
-    m_requests.clear();
-    other->OnSysCommand(IDM_OPEN_SNAPSHOT, 0);
+    // The tool, given the same texts for the same boxes again, goes the same way.
+    const QByteArray csv = RunTool({"--load", m_answer, "--attraction", kTexts[1], "--repulsion", kTexts[2],
+                                    "--friction", kTexts[3], "--frames", "25"});
+    const std::vector<float> tool = FrameOfCsv(csv, 25);
+    QCOMPARE(tool.size(), size_t(4 * 40));
+    QVERIFY(SameBits(tool, Positions(Session().Particles())));
+}
+
+void TestSwarmFiles::toolSnapshotContinuesInTheWindow()
+{
+    const QString saved = m_dir.filePath(QStringLiteral("tool.driftmote"));
+    QVERIFY(!RunTool({"--preset", "1", "--num", kTexts[0], "--attraction", kTexts[1], "--repulsion", kTexts[2],
+                      "--friction", kTexts[3], "--frames", "20", "--print", "none", "--save", saved})
+                 .isNull());
+    m_answer = saved;
+    m_dlg->OnSysCommand(IDM_OPEN_SNAPSHOT, 0);
     QCOMPARE(m_requests.size(), 1u);
     QVERIFY(!m_requests[0].save);
     QCOMPARE(m_requests[0].filter, QString::fromUtf8(kSnapshotFilter));
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
-    QCOMPARE(Texts(*other), savedTexts);
-    QCOMPARE(other->m_nPreset, savedPreset);
-    QCOMPARE(other->m_particles.m_fFriction, 0.25f);
-    QCOMPARE(other->m_nHover, -1);
-    QCOMPARE(other->m_nDrag, -1);
-    QCOMPARE(other->m_bPaused, openWhilePaused);
-    QCOMPARE(other->m_editNum->selectedText(), savedTexts[0]);
-    if (openWhilePaused)
-        other->OnPause();
-    after(*other);
-    QCOMPARE(StateBits(other->m_particles), expected);
-    QCOMPARE(Texts(*other), expectedTexts);
-    QCOMPARE(other->m_nPreset, expectedPreset);
+    QCOMPARE(Session().Preset(), 1);
+    for (int i = 0; i < kParamBoxCount; ++i)
+        QCOMPARE(Edit(kBoxes[i])->text(), kTexts[i]);
+    Frames(25);
+
+    const std::vector<float> tool = FrameOfCsv(RunTool({"--load", saved, "--frames", "25"}), 25);
+    QCOMPARE(tool.size(), size_t(4 * 40));
+    QVERIFY(SameBits(tool, Positions(Session().Particles())));
 }
 
-void TestSwarmFiles::badFilesShowAMessageAndChangeNothing_data()
+void TestSwarmFiles::badFilesAreNamedOnceAndChangeNothing_data()
 {
     // The reader's own table covers every way a file can be wrong; here the window's
-    // part: the message names the file and the state stays.
+    // part: the message names the file once and the state stays.
     QTest::addColumn<QByteArray>("content"); // empty: no such file
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << QByteArray() << QStringLiteral("No such file");
+    QTest::newRow("missing") << QByteArray() << QStringLiteral("No such file or directory");
     QTest::newRow("count and particles disagree")
         << QByteArray(R"({"format":"driftmote-snapshot","version":1,)"
                       R"("texts":{"num":"2","attraction":"0","repulsion":"0","friction":"0"},)"
                       R"("preset":0,"random_state":1,"count":2,"particles":[[1.0,1.0,0.0,0.0,0.0]]})")
-        << QStringLiteral("count");
+        << QStringLiteral("the count is 2 but there are 1 particles");
 }
 
-void TestSwarmFiles::badFilesShowAMessageAndChangeNothing()
+void TestSwarmFiles::badFilesAreNamedOnceAndChangeNothing()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, reason);
@@ -301,39 +213,33 @@ void TestSwarmFiles::badFilesShowAMessageAndChangeNothing()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
-    Frames(*m_dlg, 3);
-    m_dlg->m_nHover = 4;
-    const std::vector<std::uint32_t> before = StateBits(m_dlg->m_particles);
-    const QStringList texts = Texts(*m_dlg);
-    const float friction = m_dlg->m_particles.m_fFriction;
+    Frames(3);
+    const std::vector<float> before = Positions(Session().Particles());
+    QStringList texts;
+    for (int id : kBoxes)
+        texts << Edit(id)->text();
 
     QVERIFY(!m_dlg->OpenSnapshot(path));
-    QCOMPARE(m_messages.size(), 1);
-    QVERIFY2(m_messages[0].startsWith(path + QStringLiteral(": ")), qPrintable(m_messages[0]));
-    QVERIFY2(m_messages[0].contains(reason, Qt::CaseInsensitive), qPrintable(m_messages[0]));
-    QCOMPARE(StateBits(m_dlg->m_particles), before);
-    QCOMPARE(Texts(*m_dlg), texts);
-    QCOMPARE(m_dlg->m_particles.m_fFriction, friction);
-    QCOMPARE(m_dlg->m_nPreset, 0);
-    QCOMPARE(m_dlg->m_nHover, 4);
+    QCOMPARE(m_messages, QStringList{path + QStringLiteral(": ") + reason});
+    QVERIFY(SameBits(Positions(Session().Particles()), before));
+    for (int i = 0; i < kParamBoxCount; ++i)
+        QCOMPARE(Edit(kBoxes[i])->text(), texts[i]);
 
     // A save where no file can go says so, and leaves nothing behind.
     m_messages.clear();
     m_answer = m_dir.filePath(QStringLiteral("no such folder/run.driftmote"));
     m_dlg->OnSaveSnapshot();
     QCOMPARE(m_messages.size(), 1);
-    QVERIFY2(m_messages[0].startsWith(m_answer + QStringLiteral(": ")), qPrintable(m_messages[0]));
+    QVERIFY2(m_messages[0].startsWith(m_answer + QStringLiteral(": ")) && m_messages[0].count(m_answer) == 1,
+             qPrintable(m_messages[0]));
     QVERIFY(!QFile::exists(m_answer));
-    QCOMPARE(StateBits(m_dlg->m_particles), before);
 }
 
 void TestSwarmFiles::savedPictureIsTheCanvasPicture()
 {
-    Frames(*m_dlg, 4);
-    m_dlg->m_nHover = 3;
-    Frames(*m_dlg, 1);
+    Frames(4);
     QCoreApplication::processEvents();
-    const QImage shown = m_dlg->m_canvas->grab(m_dlg->m_canvas->contentsRect()).toImage();
+    const QImage shown = CanvasPicture(*m_dlg);
     m_answer = m_dir.filePath(QStringLiteral("picture.png"));
     m_dlg->OnSysCommand(IDM_SAVE_PICTURE, 0);
     QCOMPARE(m_requests.size(), 1u);
@@ -341,9 +247,7 @@ void TestSwarmFiles::savedPictureIsTheCanvasPicture()
     QVERIFY(m_messages.isEmpty());
     QImage saved(m_answer, "PNG");
     QVERIFY(!saved.isNull());
-    saved = saved.convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(saved, m_dlg->m_backBuffer);
-    QCOMPARE(saved, shown.convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), shown);
 
     // A cancelled dialog writes nothing.
     QFile::remove(m_answer);
@@ -374,12 +278,9 @@ void TestSwarmFiles::droppedSnapshotOpens()
     QFETCH(QString, opened);
     // Every file dropped is a snapshot of a different count: the count shows which opened.
     const char* names[] = {"a.driftmote", "B.DRIFTMOTE", "a.driftmote.png"};
-    for (int i = 0; i < 3; ++i) {
-        Snapshot s = m_dlg->CaptureSnapshot();
-        s.particles.resize(static_cast<std::size_t>(i + 1), Particle{5.0f, 5.0f, 0.0f, 0.0f, 0.0f});
-        QString error;
-        QVERIFY(SaveSnapshotTo(s, m_dir.filePath(QString::fromUtf8(names[i])), error));
-    }
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(WriteParticlesSnapshot(m_dir.filePath(QString::fromUtf8(names[i])),
+                                       std::vector<Particle>(i + 1, Particle{5.0f, 5.0f, 0.0f, 0.0f, 0.0f})));
     QMimeData mime;
     mime.setUrls(urls);
     const QPoint at = DialogPointOfPixel(*m_dlg, 100, 100);
@@ -390,7 +291,7 @@ void TestSwarmFiles::droppedSnapshotOpens()
     QCoreApplication::sendEvent(m_dlg.get(), &drop);
     QCoreApplication::processEvents();
     const int expectedCount = opened.isEmpty() ? 67 : (opened == QStringLiteral("a.driftmote") ? 1 : 2);
-    QCOMPARE(m_dlg->m_particles.m_nCount, expectedCount);
+    QCOMPARE(Session().Particles().m_nCount, expectedCount);
     QVERIFY(m_messages.isEmpty());
 }
 
