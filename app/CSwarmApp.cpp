@@ -32,7 +32,7 @@ bool CSwarmApp::InitInstance()
 {
     m_pMainDlg = new CSwarmDlg(nullptr);
     m_pMainDlg->Create();
-    m_pMainDlg->m_pauseChanged = [this](bool) { ResumeAfterWindowCameBack(); };
+    m_pMainDlg->SetPauseListener([this](bool) { ResumeAfterWindowCameBack(); });
     m_pMainDlg->showNormal();
     if (!m_startFile.isEmpty())
         m_pMainDlg->OpenSnapshot(m_startFile);

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -69,7 +70,7 @@ public:
 
     // The window menu's own commands. Pause stops and resumes the steps; Step One
     // Frame, while paused, runs one whole frame. The file commands ask for a name
-    // through m_runFileDialog and report any failure in a message box, changing nothing.
+    // through the file dialog hook and report any failure in a message box, changing nothing.
     void OnPause();
     void OnStepOneFrame();
     void OnSavePicture();
@@ -83,20 +84,16 @@ public:
     // Opens the window menu at a screen position and dispatches the chosen command.
     void ShowWindowMenu(const QPoint& globalPos);
 
-    // Every message box of the dialog is run through this; it returns the button
-    // pressed. Tests replace it to read and answer the boxes.
-    std::function<int(QMessageBox&)> m_runMessageBox;
-
-    // The Play Nice pause at the end of a frame is taken through this; tests
-    // replace it to see when and for how long the frame pauses.
-    std::function<void(std::chrono::milliseconds)> m_sleep;
-
-    // Every file dialog of the dialog is run through this; it returns the chosen
-    // path or an empty string. Tests replace it to answer without a dialog.
-    std::function<QString(const FileDialogRequest&)> m_runFileDialog;
-
+    // The hooks through which the dialog meets the user and the frame loop; tests
+    // replace them to read and answer without a display.
+    // Every message box is run through this; it returns the button pressed.
+    void SetMessageBoxRunner(std::function<int(QMessageBox&)> run) { m_runMessageBox = std::move(run); }
+    // The Play Nice pause at the end of a frame is taken through this.
+    void SetSleep(std::function<void(std::chrono::milliseconds)> sleep) { m_sleep = std::move(sleep); }
+    // Every file dialog is run through this; it returns the chosen path or an empty string.
+    void SetFileDialogRunner(std::function<QString(const FileDialogRequest&)> run) { m_runFileDialog = std::move(run); }
     // Told when the pause is switched, so that the frame loop can rest or resume.
-    std::function<void(bool paused)> m_pauseChanged;
+    void SetPauseListener(std::function<void(bool paused)> listener) { m_pauseChanged = std::move(listener); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -128,6 +125,11 @@ private:
     void CreateMenuActions();
     void UpdateMenuActions();
     void ShowFileError(const QString& message);
+
+    std::function<int(QMessageBox&)> m_runMessageBox;
+    std::function<void(std::chrono::milliseconds)> m_sleep;
+    std::function<QString(const FileDialogRequest&)> m_runFileDialog;
+    std::function<void(bool paused)> m_pauseChanged;
 
     SwarmSession m_session;
     QImage m_backBuffer;     // the canvas's size; null until the first frame builds it

@@ -205,10 +205,10 @@ void TestSwarmApp::pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed()
     dlg->activateWindow(); // with no window manager nothing else does
     QVERIFY(QTest::qWaitForWindowActive(dlg));
     std::vector<FileDialogRequest> asked;
-    dlg->m_runFileDialog = [&asked](const FileDialogRequest& request) {
+    dlg->SetFileDialogRunner([&asked](const FileDialogRequest& request) {
         asked.push_back(request);
         return QString();
-    };
+    });
     // The keys go to the count box, which has the focus, as a user's would.
     QWidget* focus = QApplication::focusWidget();
     auto* countBox = qobject_cast<QLineEdit*>(GetDlgItem(dlg, IDC_NUM));

@@ -74,11 +74,11 @@ void TestSwarmDlg::init()
 {
     m_boxes.clear();
     m_dlg = std::make_unique<CSwarmDlg>();
-    m_dlg->m_runMessageBox = [this](QMessageBox& box) {
+    m_dlg->SetMessageBoxRunner([this](QMessageBox& box) {
         m_boxes.push_back(box.text());
         return static_cast<int>(box.icon() == QMessageBox::NoIcon ? QMessageBox::Yes : QMessageBox::Ok);
-    };
-    m_dlg->m_sleep = [](std::chrono::milliseconds) {};
+    });
+    m_dlg->SetSleep([](std::chrono::milliseconds) {});
     m_dlg->Create();
 }
 
@@ -143,7 +143,7 @@ void TestSwarmDlg::largeCountAsksInARealBox()
 {
     QFETCH(QMessageBox::StandardButton, answer);
     QFETCH(int, count);
-    m_dlg->m_runMessageBox = [](QMessageBox& box) { return box.exec(); };
+    m_dlg->SetMessageBoxRunner([](QMessageBox& box) { return box.exec(); });
     m_dlg->show();
     QStringList seen;
     bool gaveUp = false;
@@ -198,7 +198,7 @@ void TestSwarmDlg::onePaintRequestIsOneFrameAndNoneWhileMinimised()
 {
     QFETCH(bool, playNice);
     std::vector<std::chrono::milliseconds> pauses;
-    m_dlg->m_sleep = [&pauses](std::chrono::milliseconds pause) { pauses.push_back(pause); };
+    m_dlg->SetSleep([&pauses](std::chrono::milliseconds pause) { pauses.push_back(pause); });
     const std::vector<std::chrono::milliseconds> oneFramesPauses(playNice ? 1 : 0, std::chrono::milliseconds(1));
     Button(IDC_PLAY_NICE)->setChecked(playNice);
     QVERIFY(ShowOnScreen(*m_dlg));
@@ -265,7 +265,7 @@ void TestSwarmDlg::resizeRebuildsBufferAndMovesControls()
     // The saved picture is the back buffer as it is.
     QTemporaryDir folder;
     const QString picture = folder.filePath(QStringLiteral("buffer.png"));
-    m_dlg->m_runFileDialog = [&picture](const FileDialogRequest&) { return picture; };
+    m_dlg->SetFileDialogRunner([&picture](const FileDialogRequest&) { return picture; });
     const auto bufferSize = [&] {
         SendPaint(m_dlg.get());
         m_dlg->OnSavePicture();

@@ -102,15 +102,15 @@ void TestSwarmFiles::init()
     m_requests.clear();
     m_answer.clear();
     m_dlg = std::make_unique<CSwarmDlg>();
-    m_dlg->m_runMessageBox = [this](QMessageBox& box) {
+    m_dlg->SetMessageBoxRunner([this](QMessageBox& box) {
         m_messages << box.text();
         return static_cast<int>(QMessageBox::Ok);
-    };
-    m_dlg->m_runFileDialog = [this](const FileDialogRequest& request) {
+    });
+    m_dlg->SetFileDialogRunner([this](const FileDialogRequest& request) {
         m_requests.push_back(request);
         return m_answer;
-    };
-    m_dlg->m_sleep = [](std::chrono::milliseconds) {};
+    });
+    m_dlg->SetSleep([](std::chrono::milliseconds) {});
     m_dlg->Create();
     QVERIFY(ShowOnScreen(*m_dlg));
     SetCanvasClientSize(*m_dlg, 400, 300);
