@@ -2,6 +2,7 @@
 #include "CSwarmApp.h"
 
 #include "CSwarmDlg.h"
+#include "StopSignals.h"
 #include "Version.h"
 
 #include <QPaintEvent>
@@ -33,6 +34,11 @@ bool CSwarmApp::InitInstance()
     m_pMainDlg = new CSwarmDlg(nullptr);
     m_pMainDlg->Create();
     m_pMainDlg->SetPauseListener([this](bool) { ResumeAfterWindowCameBack(); });
+    // SIGINT and SIGTERM end the program as the close box does, with 128 + the signal.
+    WatchStopSignals(this, [this](int signal) {
+        if (m_pMainDlg)
+            m_pMainDlg->RequestClose(128 + signal);
+    });
     m_pMainDlg->showNormal();
     if (!m_startFile.isEmpty())
         m_pMainDlg->OpenSnapshot(m_startFile);

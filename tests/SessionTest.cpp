@@ -106,18 +106,27 @@ TEST(Session, ALargeCountAsksFirstAndNoPutsTheCountInUseBack)
     EXPECT_EQ(session.TypeText(ParamBox::Num, "500 "), SessionResult::Done);
 }
 
-TEST(Session, ACountThatCannotBeAllocatedChangesNothing)
+TEST(Session, ACountThatCannotBeMadeChangesNothing)
 {
-    SwarmSession session;
-    ASSERT_EQ(session.Start(), SessionResult::Done);
-    session.Frame();
-    const std::vector<Particle> before = ParticlesOf(session);
-    const std::uint32_t generator = PortableRandState();
-    EXPECT_EQ(session.TypeText(ParamBox::Num, "2147483647"), SessionResult::NoMemory);
-    EXPECT_EQ(session.Text(ParamBox::Num), "67");
-    ASSERT_EQ(session.Particles().m_nCount, 67);
-    EXPECT_TRUE(SameParticles(before.data(), session.Particles().m_pCur, 67));
-    EXPECT_EQ(PortableRandState(), generator);
+    const struct {
+        const char* typed;
+        bool stop; // the front end asks to stop during the scatter
+        SessionResult result;
+    } cases[] = {{"2147483647", false, SessionResult::NoMemory}, {"100000", true, SessionResult::Stopped}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        SwarmSession session;
+        ASSERT_EQ(session.Start(), SessionResult::Done);
+        session.Frame();
+        session.m_shouldStop = [&c] { return c.stop; };
+        const std::vector<Particle> before = ParticlesOf(session);
+        const std::uint32_t generator = PortableRandState();
+        EXPECT_EQ(session.TypeText(ParamBox::Num, c.typed), c.result);
+        EXPECT_EQ(session.Text(ParamBox::Num), "67");
+        ASSERT_EQ(session.Particles().m_nCount, 67);
+        EXPECT_TRUE(SameParticles(before.data(), session.Particles().m_pCur, 67));
+        EXPECT_EQ(PortableRandState(), generator);
+    }
 }
 
 TEST(Session, TheHeldParticleFollowsThePointerAndFliesOnWhenLetGo)

@@ -120,6 +120,7 @@ void CSwarmDlg::OnInitDialog()
     m_nDotSize = kDotSize;
     m_btnPlayNice->setChecked(true);
     m_session.m_confirmLargeCount = [this](int) { return ConfirmLargeCount(); };
+    m_session.m_shouldStop = [this] { return PollWhileBusy(); };
     m_session.Start();
     ShowSessionTexts();
     FocusCountWithTextSelected();
@@ -162,6 +163,7 @@ void CSwarmDlg::TypeBox(ParamBox box)
     RepaintIfPaused();
     if (result == SessionResult::NoMemory)
         ShowNoMemory(count);
+    CloseIfRequested();
 }
 
 void CSwarmDlg::OnChangeNum()
@@ -204,6 +206,7 @@ void CSwarmDlg::OnPresetPrev()
     m_session.PresetPrev();
     ShowSessionTexts();
     RepaintIfPaused();
+    CloseIfRequested();
 }
 
 void CSwarmDlg::OnPresetNext()
@@ -211,6 +214,7 @@ void CSwarmDlg::OnPresetNext()
     m_session.PresetNext();
     ShowSessionTexts();
     RepaintIfPaused();
+    CloseIfRequested();
 }
 
 void CSwarmDlg::accept()
@@ -239,8 +243,78 @@ void CSwarmDlg::keyPressEvent(QKeyEvent* event)
 
 void CSwarmDlg::OnCancel()
 {
-    QCoreApplication::exit(0);
+    QCoreApplication::exit(m_nExitCode);
     QDialog::reject();
+}
+
+void CSwarmDlg::RequestClose(int exitCode)
+{
+    if (m_bBusy) {
+        m_nCloseCode = exitCode;
+        return;
+    }
+    m_nExitCode = exitCode;
+    close(); // as the close box: the dialog is cancelled
+}
+
+void CSwarmDlg::CloseIfRequested()
+{
+    if (m_nCloseCode < 0 || m_bBusy)
+        return;
+    const int exitCode = m_nCloseCode;
+    m_nCloseCode = -1;
+    RequestClose(exitCode);
+}
+
+bool CSwarmDlg::PollWhileBusy()
+{
+    // A few looks a second keep a close request within a second, at little cost.
+    constexpr int kPollEveryMs = 50;
+    if (m_bBusy || (m_pollClock.isValid() && m_pollClock.elapsed() < kPollEveryMs))
+        return m_nCloseCode >= 0;
+    m_pollClock.start();
+    m_bBusy = true;
+    qApp->installEventFilter(this);
+    QCoreApplication::processEvents();
+    qApp->removeEventFilter(this);
+    m_bBusy = false;
+    return m_nCloseCode >= 0;
+}
+
+bool CSwarmDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!m_bBusy)
+        return QDialog::eventFilter(watched, event);
+    // During long work the window takes no input: only a request to end counts.
+    switch (event->type()) {
+    case QEvent::Close:
+        if (watched == this) {
+            m_nCloseCode = 0;
+            event->ignore();
+            return true;
+        }
+        break;
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            m_nCloseCode = 0;
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CSwarmDlg::paintEvent(QPaintEvent* event)
@@ -264,11 +338,15 @@ void CSwarmDlg::OnPaint()
         }
         return;
     }
+    // A frame inside long work would step the particles that the work is changing.
+    if (m_bBusy)
+        return;
     m_session.Frame();
     Render();
     // A paused window draws only when asked to, and has nothing to leave room for.
     if (!m_session.Paused() && m_btnPlayNice->isChecked())
         m_sleep(std::chrono::milliseconds(1));
+    CloseIfRequested();
 }
 
 void CSwarmDlg::RepaintIfPaused()

@@ -12,6 +12,7 @@
 #include "WidgetLayoutWindows.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QImage>
 
@@ -81,6 +82,11 @@ public:
     // state is replaced, or nothing changes and a message box says why.
     bool OpenSnapshot(const QString& path);
 
+    // A request to end the program (Escape, the close box, SIGINT or SIGTERM): taken
+    // at once or, during long work, as soon as the work looks at its events, which
+    // it does several times a second. The program then exits with `exitCode`.
+    void RequestClose(int exitCode = 0);
+
     // Opens the window menu at a screen position and dispatches the chosen command.
     void ShowWindowMenu(const QPoint& globalPos);
 
@@ -107,6 +113,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void accept() override;
     void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void DoDataExchange();
@@ -125,6 +132,11 @@ private:
     void CreateMenuActions();
     void UpdateMenuActions();
     void ShowFileError(const QString& message);
+    // Between chunks of long work: lets the window system's events through, of
+    // which only a close request counts; true once one came.
+    bool PollWhileBusy();
+    // Ends the program if a close request came during long work.
+    void CloseIfRequested();
 
     std::function<int(QMessageBox&)> m_runMessageBox;
     std::function<void(std::chrono::milliseconds)> m_sleep;
@@ -132,6 +144,10 @@ private:
     std::function<void(bool paused)> m_pauseChanged;
 
     SwarmSession m_session;
+    bool m_bBusy = false;     // events are being let through from inside long work
+    int m_nCloseCode = -1;    // exit code of a close request that came meanwhile, -1 none
+    int m_nExitCode = 0;      // the program's exit code when the dialog is cancelled
+    QElapsedTimer m_pollClock; // since events were last let through
     QImage m_backBuffer;     // the canvas's size; null until the first frame builds it
     ControlLayout m_layout;
     int m_nDotSize = 0;      // disc size in pixels, set when the dialog is initialised

@@ -48,6 +48,7 @@ bool CSwarmDlg::OpenSnapshot(const QString& path)
     }
     if (result == SessionResult::BadFile || result == SessionResult::NoMemory)
         ShowFileError(MessageNamingFile(path, error));
+    CloseIfRequested();
     return result == SessionResult::Done;
 }
 

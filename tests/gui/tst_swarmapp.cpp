@@ -11,12 +11,15 @@
 #include "SwarmFileCommands.h"
 #include "WindowMenu.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <functional>
 #include <vector>
 
@@ -58,7 +61,7 @@ private slots:
     void rightClickAndAltSpaceOpenTheWindowMenuWithPauseTicked();
     void pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed();
     void windowCommandsPassOnAndMaskedAboutOpensTheBox();
-    void escapeAndCloseBoxEndWithExitCodeZeroAfterDeletingTheDialog();
+    void requestsToEndLeaveWithTheirExitCodeAfterDeletingTheDialog();
 
 private:
     std::unique_ptr<CSwarmDlg> m_dlg;
@@ -288,28 +291,52 @@ void TestSwarmApp::windowCommandsPassOnAndMaskedAboutOpensTheBox()
     QVERIFY(!QApplication::activeModalWidget());
 }
 
-void TestSwarmApp::escapeAndCloseBoxEndWithExitCodeZeroAfterDeletingTheDialog()
+void TestSwarmApp::requestsToEndLeaveWithTheirExitCodeAfterDeletingTheDialog()
 {
     cleanup(); // the application makes its own dialog here
-    for (void (*leave)(CSwarmDlg*) : {+[](CSwarmDlg* d) { QTest::keyClick(d, Qt::Key_Escape); },
-                                      +[](CSwarmDlg* d) { d->close(); }}) {
+    const struct {
+        const char* what;
+        void (*leave)(CSwarmDlg*);
+        int exitCode;
+        int count; // the particles when the program ends
+    } cases[] = {
+        {"Escape", [](CSwarmDlg* d) { QTest::keyClick(d, Qt::Key_Escape); }, 0, 67},
+        {"close box", [](CSwarmDlg* d) { d->close(); }, 0, 67},
+        {"SIGTERM", [](CSwarmDlg*) { std::raise(SIGTERM); }, 128 + SIGTERM, 67},
+        // Waiting in the queue, the Escape reaches the window at the scatter's
+        // first look at its events; the scatter is abandoned and nothing changes.
+        {"Escape during a long scatter",
+         [](CSwarmDlg* d) {
+             d->SetMessageBoxRunner([](QMessageBox&) { return int(QMessageBox::Yes); });
+             QCoreApplication::postEvent(d, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+             qobject_cast<QLineEdit*>(GetDlgItem(d, IDC_NUM))->setText(QStringLiteral("3000000"));
+         },
+         0, 67},
+    };
+    for (const auto& c : cases) {
         // Runs the event loop until frames have moved the particles, then leaves.
         App().InitInstance();
         QPointer<CSwarmDlg> dialog = App().m_pMainDlg;
         const auto positions = [&] { return Positions(dialog->Session().Particles()); };
         const std::vector<float> start = positions();
+        int count = -1;
         QTimer poll;
         poll.setInterval(0);
         connect(&poll, &QTimer::timeout, &poll, [&] {
             if (positions() == start)
                 return;
             poll.stop();
-            leave(dialog);
+            c.leave(dialog);
+            if (dialog)
+                count = dialog->Session().Particles().m_nCount;
         });
+        connect(dialog, &QObject::destroyed, &poll, [&] { poll.stop(); });
         poll.start();
-        QCOMPARE(App().ExitInstance(App().exec()), 0);
-        QVERIFY(dialog.isNull());
+        QCOMPARE(App().ExitInstance(App().exec()), c.exitCode);
+        QVERIFY2(dialog.isNull(), c.what);
         QVERIFY(App().m_pMainDlg == nullptr);
+        if (count >= 0)
+            QCOMPARE(count, c.count);
     }
 }
 
