@@ -309,14 +309,10 @@ void CSwarmDlg::RepaintIfPaused()
 
 void CSwarmDlg::Render()
 {
-    const QSize client = m_canvas->ClientSize();
-    const int w0 = client.width();
-    const int h0 = client.height();
-    if (m_backBuffer.isNull() || m_bResized) {
-        // One buffer pixel per canvas pixel; on a scaled screen the toolkit enlarges it.
+    if (m_backBuffer.isNull() || m_bResized || !m_canvas->BufferFits(m_backBuffer)) {
+        // Device pixels, rebuilt for a new size and for a screen of another ratio.
         m_backBuffer = QImage(); // the old buffer goes before the new one is made
-        if (w0 > 0 && h0 > 0)
-            m_backBuffer = QImage(w0, h0, QImage::Format_RGB32);
+        m_backBuffer = m_canvas->MakeBuffer();
         m_bResized = false;
     }
     if (m_backBuffer.isNull()) {
@@ -324,7 +320,8 @@ void CSwarmDlg::Render()
         return;
     }
 
-    RenderSwarm(m_backBuffer, m_particles.m_pCur, m_particles.m_nCount, m_nHover, m_nDrag, m_nDotSize);
+    RenderSwarm(m_backBuffer, m_canvas->View(), m_particles.m_pCur, m_particles.m_nCount, m_nHover, m_nDrag,
+                m_nDotSize);
     m_canvas->ShowBuffer(&m_backBuffer);
 }
 

@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -448,6 +449,12 @@ void TestSwarmDlg::resizeRebuildsBufferAndMovesControls()
     QTRY_COMPARE(m_dlg->m_canvas->ClientSize(), client);
     for (const auto& [control, place] : column)
         QVERIFY2(control->geometry() == place, qPrintable(control->objectName()));
+
+    // A canvas larger than the screen gets a buffer of the screen's size.
+    m_dlg->resize(32767, 32767);
+    QTRY_VERIFY(m_dlg->m_canvas->ClientSize().height() > 30000);
+    SendPaint(m_dlg.get());
+    QCOMPARE(m_dlg->m_backBuffer.size(), m_dlg->screen()->geometry().size());
 }
 
 void TestSwarmDlg::textsFitTheirControlsAndNoControlsOverlap()
