@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QWindow>
 
 #include <functional>
 #include <vector>
@@ -56,6 +57,7 @@ private slots:
     void idleFramesPauseWhileABoxOrTheWindowMenuIsOpen_data();
     void idleFramesPauseWhileABoxOrTheWindowMenuIsOpen();
     void minimisedWindowStopsTheFrameLoopUntilItComesBack();
+    void windowNotExposedStopsTheFrameLoopUntilExposedAgain();
     void rightClickAndAltSpaceOpenTheWindowMenu();
     void pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed();
     void windowCommandsPassOnAndMaskedAboutOpensTheBox();
@@ -190,6 +192,36 @@ void TestSwarmApp::minimisedWindowStopsTheFrameLoopUntilItComesBack()
     dlg->showNormal();
     QTRY_VERIFY(App().m_idleTimer.isActive());
     QTRY_VERIFY(dlg->m_particles.m_pCur != resting);
+    QCOMPARE(App().ExitInstance(0), 0);
+}
+
+void TestSwarmApp::windowNotExposedStopsTheFrameLoopUntilExposedAgain()
+{
+    // A compositor that stops drawing a window takes its exposure away without
+    // minimising it, and gives it back when the window shows again.
+    cleanup();
+    App().InitInstance();
+    CSwarmDlg* dlg = App().m_pMainDlg;
+    QVERIFY(QTest::qWaitForWindowExposed(dlg));
+    QWindow* window = dlg->windowHandle();
+
+    bool exposed = false;
+    App().m_isExposed = [&exposed](const QWindow&) { return exposed; };
+    QExposeEvent hidden{QRegion()};
+    QCoreApplication::sendEvent(window, &hidden);
+    QTRY_VERIFY(!App().m_idleTimer.isActive());
+    const std::vector<Particle> resting(dlg->m_particles.m_pCur, dlg->m_particles.m_pCur + dlg->m_particles.m_nCount);
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    QVERIFY(!App().m_idleTimer.isActive());
+    QVERIFY(std::equal(resting.begin(), resting.end(), dlg->m_particles.m_pCur,
+                       [](const Particle& a, const Particle& b) { return a.x == b.x && a.y == b.y; }));
+
+    exposed = true;
+    QExposeEvent shown{QRegion(QRect(QPoint(), window->size()))};
+    QCoreApplication::sendEvent(window, &shown);
+    QVERIFY(App().m_idleTimer.isActive());
+    App().m_isExposed = [](const QWindow& w) { return w.isExposed(); };
     QCOMPARE(App().ExitInstance(0), 0);
 }
 
