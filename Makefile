@@ -14,7 +14,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test sanitize tsan soak fuzz bench package icons cross-check clean
+.PHONY: all deps build run test sanitize tsan soak a11y-check fuzz bench package icons cross-check clean
 
 all: build
 
@@ -77,6 +77,13 @@ SOAK_SECONDS ?= 300
 soak: PACKAGES += xvfb xdotool openbox x11-utils
 soak: build
 	tools/soak.sh $(SOAK_SECONDS) $(SOAK_SEED)
+
+# The window's accessible tree read over AT-SPI as a screen reader reads it
+# (tools/a11y-check.sh).
+A11Y_PACKAGES := xvfb xdotool dbus at-spi2-core python3-pyatspi
+a11y-check: PACKAGES += $(A11Y_PACKAGES)
+a11y-check: build
+	tools/a11y-check.sh
 
 # The libFuzzer targets, each for FUZZ_SECONDS from its corpus in tests/fuzz/corpus/.
 # New inputs go to build-fuzz/corpus/, crashes to build-fuzz/crashes/; a crash

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "CSwarmDlg.h"
 
+#include "AccessibleNames.h"
 #include "CAboutDlg.h"
 #include "DialogTemplate.h"
 #include "DragRule.h"
 #include "EnterOnButton.h"
 #include "PointerMath.h"
+#include "RunStateDisplay.h"
 #include "SwarmCanvas.h"
 #include "SwarmParams.h"
 #include "SwarmRenderer.h"
@@ -84,6 +86,7 @@ CSwarmDlg::~CSwarmDlg()
 void CSwarmDlg::Create()
 {
     BuildDialog(*this, kSwarmDialog);
+    ApplyAccessibleNames(*this);
     DoDataExchange();
     OnInitDialog();
 }
@@ -323,6 +326,7 @@ void CSwarmDlg::Render()
     RenderSwarm(m_backBuffer, m_canvas->View(), m_particles.m_pCur, m_particles.m_nCount, m_nHover, m_nDrag,
                 m_nDotSize);
     m_canvas->ShowBuffer(&m_backBuffer);
+    ShowRunState(*this, *m_canvas, m_particles.m_nCount, m_bPaused);
 }
 
 void CSwarmDlg::resizeEvent(QResizeEvent* event)
@@ -490,6 +494,7 @@ void CSwarmDlg::OnPause()
 {
     m_bPaused = !m_bPaused;
     UpdateMenuActions();
+    ShowRunState(*this, *m_canvas, m_particles.m_nCount, m_bPaused);
     if (m_pauseChanged)
         m_pauseChanged(m_bPaused);
 }
