@@ -3,6 +3,7 @@
 
 #include "CSwarmDlg.h"
 #include "Version.h"
+#include "WindowPlacement.h"
 
 #include <QPaintEvent>
 
@@ -33,6 +34,7 @@ bool CSwarmApp::InitInstance()
     m_pMainDlg = new CSwarmDlg(nullptr);
     m_pMainDlg->Create();
     m_pMainDlg->m_pauseChanged = [this](bool) { ResumeAfterWindowCameBack(); };
+    PlaceOnScreen(*m_pMainDlg);
     m_pMainDlg->showNormal();
     if (!m_startFile.isEmpty())
         m_pMainDlg->OpenSnapshot(m_startFile);

@@ -7,6 +7,7 @@
 #include "CAboutDlg.h"
 #include "CSwarmApp.h"
 #include "Version.h"
+#include "WindowPlacement.h"
 #include "GuiTestHelpers.h"
 #include "SwarmFileCommands.h"
 #include "WindowMenu.h"
@@ -58,6 +59,8 @@ private slots:
     void idleFramesPauseWhileABoxOrTheWindowMenuIsOpen();
     void minimisedWindowStopsTheFrameLoopUntilItComesBack();
     void windowNotExposedStopsTheFrameLoopUntilExposedAgain();
+    void windowStartsWhollyInsideTheAvailableArea_data();
+    void windowStartsWhollyInsideTheAvailableArea();
     void rightClickAndAltSpaceOpenTheWindowMenu();
     void pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed();
     void windowCommandsPassOnAndMaskedAboutOpensTheBox();
@@ -223,6 +226,25 @@ void TestSwarmApp::windowNotExposedStopsTheFrameLoopUntilExposedAgain()
     QVERIFY(App().m_idleTimer.isActive());
     App().m_isExposed = [](const QWindow& w) { return w.isExposed(); };
     QCOMPARE(App().ExitInstance(0), 0);
+}
+
+void TestSwarmApp::windowStartsWhollyInsideTheAvailableArea_data()
+{
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QPoint>("frame");
+    QTest::newRow("fits: centred") << QRect(0, 0, 1280, 1024) << QSize(600, 455) << QPoint(339, 272);
+    QTest::newRow("fits, panel on top: centred below it") << QRect(0, 32, 640, 480) << QSize(601, 455) << QPoint(18, 32);
+    QTest::newRow("too tall: at the top") << QRect(0, 0, 640, 512) << QSize(601, 500) << QPoint(18, 0);
+    QTest::newRow("too large: at the top-left") << QRect(50, 30, 640, 400) << QSize(700, 455) << QPoint(50, 30);
+}
+
+void TestSwarmApp::windowStartsWhollyInsideTheAvailableArea()
+{
+    QFETCH(QRect, area);
+    QFETCH(QSize, client);
+    QFETCH(QPoint, frame);
+    QCOMPARE(FramePosition(area, client, QMargins(1, 20, 1, 5)), frame);
 }
 
 void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenu()
