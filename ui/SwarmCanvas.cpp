@@ -74,11 +74,15 @@ void SwarmCanvas::paintEvent(QPaintEvent* event)
     painter.fillRect(client, QColor(192, 192, 192));
     if (!m_pBuffer || m_pBuffer->isNull())
         return;
-    // Copied device pixel for device pixel, from the device pixel where the client
-    // area starts, so that the toolkit does not scale it.
+    // Copied device pixel for device pixel, so that the toolkit does not scale it,
+    // from the device pixel of the window where the client area starts: on a
+    // fractional ratio the canvas itself may start between two device pixels.
     const double ratio = m_pBuffer->devicePixelRatio();
     painter.scale(1.0 / ratio, 1.0 / ratio);
     const QRectF source(QPointF(0, 0), QSizeF(m_pBuffer->size()));
-    const QPointF corner(DevicePixel(client.left(), ratio), DevicePixel(client.top(), ratio));
+    const QPoint origin = mapTo(window(), QPoint(0, 0));
+    const QPoint start = origin + client.topLeft();
+    const QPointF corner(DevicePixel(start.x(), ratio) - origin.x() * ratio,
+                         DevicePixel(start.y(), ratio) - origin.y() * ratio);
     painter.drawImage(QRectF(corner, source.size()), *m_pBuffer, source);
 }

@@ -5,6 +5,7 @@
 
 #include "GuiTestHelpers.h"
 #include "RandomUnit.h"
+#include "SimCli.h"
 #include "SwarmFileCommands.h"
 #include "SwarmRenderer.h"
 
@@ -21,6 +22,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -79,6 +81,7 @@ private slots:
     void badFilesShowAMessageAndChangeNothing_data();
     void badFilesShowAMessageAndChangeNothing();
     void savedPictureIsTheCanvasPicture();
+    void savedPictureIsTheToolsPictureAtTheScreensRatio();
     void droppedSnapshotOpens_data();
     void droppedSnapshotOpens();
 
@@ -342,6 +345,7 @@ void TestSwarmFiles::savedPictureIsTheCanvasPicture()
     QImage saved(m_answer, "PNG");
     QVERIFY(!saved.isNull());
     saved = saved.convertToFormat(QImage::Format_RGB32);
+    saved.setDevicePixelRatio(m_dlg->m_backBuffer.devicePixelRatio()); // a PNG keeps only the pixels
     QCOMPARE(saved, m_dlg->m_backBuffer);
     QCOMPARE(saved, shown.convertToFormat(QImage::Format_RGB32));
 
@@ -352,6 +356,34 @@ void TestSwarmFiles::savedPictureIsTheCanvasPicture()
     m_dlg->OnSavePicture();
     QVERIFY(!QFile::exists(kept));
     QVERIFY(m_messages.isEmpty());
+}
+
+void TestSwarmFiles::savedPictureIsTheToolsPictureAtTheScreensRatio()
+{
+    // Also run with QT_SCALE_FACTOR 1.5 and 2: the same state on the same canvas
+    // is the same picture from the window and from driftmote-sim --scale.
+    Frames(*m_dlg, 6);
+    const QString snapshot = m_dir.filePath(QStringLiteral("state.driftmote"));
+    QString error;
+    QVERIFY2(SaveSnapshotTo(m_dlg->CaptureSnapshot(), snapshot, error), qPrintable(error));
+    m_answer = m_dir.filePath(QStringLiteral("window.png"));
+    m_dlg->OnSavePicture();
+    QVERIFY(m_messages.isEmpty());
+
+    const QSize client = m_dlg->m_canvas->ClientSize();
+    const double ratio = m_dlg->m_canvas->devicePixelRatioF();
+    const QString tool = m_dir.filePath(QStringLiteral("tool.png"));
+    std::ostringstream out, err;
+    PortableRandRestart();
+    QCOMPARE(RunSimCli({"--load", snapshot.toStdString(), "--frames", "0", "--print", "none", "--picture",
+                        tool.toStdString(), "--size",
+                        std::to_string(client.width()) + "x" + std::to_string(client.height()), "--scale",
+                        QString::number(ratio, 'g', 17).toStdString()},
+                       out, err),
+             0);
+    const QImage window(m_answer, "PNG");
+    QCOMPARE(window.size(), QSize(std::lround(client.width() * ratio), std::lround(client.height() * ratio)));
+    QVERIFY(window == QImage(tool, "PNG"));
 }
 
 void TestSwarmFiles::droppedSnapshotOpens_data()
