@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 
 SwarmCanvas::SwarmCanvas(QWidget* parent)
     : QFrame(parent)
@@ -75,14 +76,13 @@ void SwarmCanvas::paintEvent(QPaintEvent* event)
     if (!m_pBuffer || m_pBuffer->isNull())
         return;
     // Copied device pixel for device pixel, so that the toolkit does not scale it,
-    // from the device pixel of the window where the client area starts: on a
-    // fractional ratio the canvas itself may start between two device pixels.
+    // from the device pixel where the client area starts: on a fractional ratio
+    // the canvas itself may start between two device pixels.
     const double ratio = m_pBuffer->devicePixelRatio();
+    const QTransform device = painter.deviceTransform();
+    const QPointF start = device.map(QPointF(client.topLeft()));
     painter.scale(1.0 / ratio, 1.0 / ratio);
     const QRectF source(QPointF(0, 0), QSizeF(m_pBuffer->size()));
-    const QPoint origin = mapTo(window(), QPoint(0, 0));
-    const QPoint start = origin + client.topLeft();
-    const QPointF corner(DevicePixel(start.x(), ratio) - origin.x() * ratio,
-                         DevicePixel(start.y(), ratio) - origin.y() * ratio);
+    const QPointF corner(std::floor(start.x() + 0.5) - device.dx(), std::floor(start.y() + 0.5) - device.dy());
     painter.drawImage(QRectF(corner, source.size()), *m_pBuffer, source);
 }
