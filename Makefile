@@ -14,7 +14,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test sanitize tsan soak a11y-check fuzz bench package icons cross-check clean
+.PHONY: all deps build run test sanitize tsan soak a11y-check wayland-check fuzz bench package icons cross-check clean
 
 all: build
 
@@ -84,6 +84,14 @@ A11Y_PACKAGES := xvfb xdotool dbus at-spi2-core python3-pyatspi
 a11y-check: PACKAGES += $(A11Y_PACKAGES)
 a11y-check: build
 	tools/a11y-check.sh
+
+# The window on Wayland under a headless weston: a screenshot shows the particles,
+# and the frame loop rests while the compositor does not show the window
+# (tools/wayland-check.sh).
+WAYLAND_PACKAGES := weston qt6-wayland imagemagick python3
+wayland-check: PACKAGES += $(WAYLAND_PACKAGES)
+wayland-check: build
+	tools/wayland-check.sh
 
 # The libFuzzer targets, each for FUZZ_SECONDS from its corpus in tests/fuzz/corpus/.
 # New inputs go to build-fuzz/corpus/, crashes to build-fuzz/crashes/; a crash

@@ -47,10 +47,8 @@ def main():
         i = 3 * (y * width + x)
         return (data[i], data[i + 1], data[i + 2])
 
-    grey = bytearray(width * height)
-    for y in range(height):
-        for x in range(width):
-            grey[y * width + x] = pixel(x, y) == GREY
+    grey_bytes = bytes(GREY)
+    grey = bytearray(data[i:i + 3] == grey_bytes for i in range(0, 3 * width * height, 3))
     seen = bytearray(width * height)
     discs = []
     for start in range(width * height):
