@@ -3,7 +3,7 @@
 # Both install the Debian packages that are missing (with sudo when not root),
 # configure with CMake and build into build/.
 
-PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev nlohmann-json3-dev locales desktop-file-utils appstream
+PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev qt6-wayland nlohmann-json3-dev locales desktop-file-utils appstream
 # Only for `make package` and `make icons`.
 PACKAGE_PACKAGES := dpkg-dev file lintian
 ICON_PACKAGES := python3 librsvg2-bin
@@ -14,7 +14,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test sanitize tsan soak fuzz bench package icons cross-check clean
+.PHONY: all deps build run test sanitize tsan soak a11y-check wayland-check fuzz bench package icons cross-check clean
 
 all: build
 
@@ -77,6 +77,21 @@ SOAK_SECONDS ?= 300
 soak: PACKAGES += xvfb xdotool openbox x11-utils
 soak: build
 	scripts/soak.sh $(SOAK_SECONDS) $(SOAK_SEED)
+
+# The window's accessible tree read over AT-SPI as a screen reader reads it
+# (scripts/a11y-check.sh).
+A11Y_PACKAGES := xvfb xdotool dbus at-spi2-core python3-pyatspi
+a11y-check: PACKAGES += $(A11Y_PACKAGES)
+a11y-check: build
+	scripts/a11y-check.sh
+
+# The window on Wayland under a headless weston: a screenshot shows the particles,
+# and the frame loop rests while the compositor does not show the window
+# (scripts/wayland-check.sh).
+WAYLAND_PACKAGES := weston qt6-wayland imagemagick python3
+wayland-check: PACKAGES += $(WAYLAND_PACKAGES)
+wayland-check: build
+	scripts/wayland-check.sh
 
 # The libFuzzer targets, each for FUZZ_SECONDS from its corpus in tests/fuzz/corpus/.
 # New inputs go to build-fuzz/corpus/, crashes to build-fuzz/crashes/; a crash

@@ -4,6 +4,7 @@
 #include "CSwarmDlg.h"
 #include "StopSignals.h"
 #include "Version.h"
+#include "WindowPlacement.h"
 
 #include <QPaintEvent>
 
@@ -39,6 +40,7 @@ bool CSwarmApp::InitInstance()
         if (m_pMainDlg)
             m_pMainDlg->RequestClose(128 + signal);
     });
+    PlaceOnScreen(*m_pMainDlg);
     m_pMainDlg->showNormal();
     if (!m_startFile.isEmpty())
         m_pMainDlg->OpenSnapshot(m_startFile);
@@ -48,7 +50,7 @@ bool CSwarmApp::InitInstance()
 
 bool CSwarmApp::OnIdle(long)
 {
-    if (m_pMainDlg && (m_pMainDlg->isMinimized() || m_pMainDlg->IsPaused())) {
+    if (m_pMainDlg && !WindowRuns()) {
         WaitForWindow();
         return true;
     }
@@ -63,34 +65,51 @@ bool CSwarmApp::OnIdle(long)
         m_idleTimer.setInterval(0);
     QPaintEvent paint(m_pMainDlg->rect());
     sendEvent(m_pMainDlg, &paint);
+    ++m_frames;
     return true;
+}
+
+bool CSwarmApp::WindowRuns() const
+{
+    // A compositor that stops drawing a window (minimised, on another workspace,
+    // covered) says so by taking its exposure away; minimised alone is not reported
+    // everywhere.
+    const QWindow* window = m_pMainDlg->windowHandle();
+    return !m_pMainDlg->isMinimized() && window && m_isExposed(*window) && !m_pMainDlg->IsPaused();
 }
 
 void CSwarmApp::WaitForWindow()
 {
-    // A minimised window shows no frames and a paused one draws only when asked to:
+    // A hidden window shows no frames and a paused one draws only when asked to:
     // instead of turning idly, the loop sleeps until the window comes back or resumes.
     m_idleTimer.stop();
+    if (!m_bWaitingForWindow)
+        m_frameLog.Note("rest", m_frames);
     m_bWaitingForWindow = true;
 }
 
 void CSwarmApp::ResumeAfterWindowCameBack()
 {
-    if (!m_bWaitingForWindow || !m_pMainDlg || m_pMainDlg->isMinimized() || m_pMainDlg->IsPaused())
+    if (!m_bWaitingForWindow || !m_pMainDlg || !WindowRuns())
         return;
     m_bWaitingForWindow = false;
+    m_frameLog.Note("resume", m_frames);
     m_idleTimer.start();
 }
 
 bool CSwarmApp::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_pMainDlg && event->type() == QEvent::WindowStateChange)
+    if (m_pMainDlg && event->type() == QEvent::WindowStateChange && watched == m_pMainDlg)
+        ResumeAfterWindowCameBack();
+    // Exposure arrives at the dialog's window, not at the dialog.
+    if (m_pMainDlg && event->type() == QEvent::Expose && watched == m_pMainDlg->windowHandle())
         ResumeAfterWindowCameBack();
     return QApplication::eventFilter(watched, event);
 }
 
 int CSwarmApp::ExitInstance(int exitCode)
 {
+    m_frameLog.Note("exit", m_frames);
     m_bWaitingForWindow = false;
     m_idleTimer.stop();
     delete m_pMainDlg;

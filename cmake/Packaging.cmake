@@ -17,11 +17,14 @@ set(CPACK_DEBIAN_PACKAGE_VERSION ${PROJECT_VERSION})
 # The full Debian version, as the changelog names it.
 set(DRIFTMOTE_DEBIAN_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# A desktop toy, but Debian's games section would want its programs in /usr/games,
-# off the PATH of root and of some desktop sessions; science is its other home.
-set(CPACK_DEBIAN_PACKAGE_SECTION science)
+# A desktop toy: games, as its desktop entry's category (Game) and its manual
+# section (6) say. Its programs stay in /usr/bin, on every PATH (see
+# docs/debian/lintian-overrides).
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# On a Wayland desktop the window runs as a Wayland client with it (else through X11).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 # The extended description under the summary: one paragraph.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A small desktop toy: a few dozen to a few hundred round particles drift in a
 square box under far attraction, near repulsion, friction and reflecting walls.

@@ -21,17 +21,19 @@ bool SimPicturesAvailable()
 #endif
 }
 
-bool WriteSimPicture(const ParticleSystem& particles, int width, int height, const std::string& path,
+bool WriteSimPicture(const ParticleSystem& particles, int width, int height, double scale, const std::string& path,
                      std::string& error)
 {
 #ifdef DRIFTMOTE_SIM_PICTURES
-    QImage image(width, height, QImage::Format_RGB32);
+    const CanvasView canvas{width, height, scale};
+    const QSize size = DeviceSize(canvas);
+    QImage image(size, QImage::Format_RGB32);
     if (image.isNull()) {
-        error = path + ": there is not enough memory for a picture of " + std::to_string(width) + "x" +
-                std::to_string(height) + " pixels";
+        error = path + ": there is not enough memory for a picture of " + std::to_string(size.width()) + "x" +
+                std::to_string(size.height()) + " pixels";
         return false;
     }
-    RenderSwarm(image, particles.m_pCur, particles.m_nCount, -1, -1, kDotSize);
+    RenderSwarm(image, canvas, particles.m_pCur, particles.m_nCount, -1, -1, kDotSize);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -44,6 +46,7 @@ bool WriteSimPicture(const ParticleSystem& particles, int width, int height, con
     (void)particles;
     (void)width;
     (void)height;
+    (void)scale;
     error = path + ": pictures need the GUI build";
     return false;
 #endif

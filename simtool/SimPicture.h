@@ -12,7 +12,9 @@ class ParticleSystem;
 bool SimPicturesAvailable();
 
 // Draws the particles on a canvas of width x height pixels, nothing highlighted,
-// and writes it as PNG to `path` all or nothing. False with a message naming the
-// file when it cannot be written (or the build has no pictures).
-bool WriteSimPicture(const ParticleSystem& particles, int width, int height, const std::string& path,
+// as a screen with `scale` device pixels per pixel shows it (the picture has the
+// canvas's size in device pixels), and writes it as PNG to `path` all or nothing.
+// False with a message naming the file when it cannot be written (or the build
+// has no pictures).
+bool WriteSimPicture(const ParticleSystem& particles, int width, int height, double scale, const std::string& path,
                      std::string& error);

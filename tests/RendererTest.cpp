@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "SwarmRenderer.h"
 
+#include "CanvasMapping.h"
+
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -104,6 +106,77 @@ TEST(SwarmRenderer, CopiedDiscsGiveThePaintersPicture)
             RenderSwarm(copied, particles.data(), count, hover, drag, c.dotSize);
             EXPECT_TRUE(painted == copied) << "hover " << hover << " drag " << drag;
         }
+    }
+}
+
+TEST(SwarmRenderer, AtEveryRatioTheDiscsAreAlikeRoundAndClosed)
+{
+    // Particles on a grid, apart from each other and from the edges.
+    std::vector<Particle> particles;
+    for (int i = 0; i < 5; ++i)
+        for (int j = 0; j < 4; ++j)
+            particles.push_back({1.3f + 1.9f * i + 0.07f * j, 1.1f + 2.3f * j + 0.03f * i, 0, 0, 0});
+    const int count = static_cast<int>(particles.size());
+    for (const double ratio : {0.75, 1.0, 1.25, 1.5, 1.75, 2.0, 3.0}) {
+        SCOPED_TRACE(testing::Message() << "ratio " << ratio);
+        const CanvasView canvas{511, 458, ratio};
+        const DiscShape disc = DiscAt(kDotSize, ratio);
+        QImage image(DeviceSize(canvas), QImage::Format_RGB32);
+        RenderSwarm(image, canvas, particles.data(), count, 2, -1, kDotSize);
+        // The frame is as wide as a disc's outline.
+        EXPECT_EQ(image.pixel(disc.rim - 1, 40), kBlack);
+        EXPECT_EQ(image.pixel(disc.rim, 40), kGrey);
+        EXPECT_EQ(image.pixel(image.width() - disc.rim, 40), kBlack);
+        EXPECT_EQ(image.pixel(image.width() - disc.rim - 1, 40), kGrey);
+
+        const float sx = CanvasScale(canvas.width, kDotSize);
+        const float sy = CanvasScale(canvas.height, kDotSize);
+        QImage first;
+        for (int i = 0; i < count; ++i) {
+            const DiscPixel corner = DiscCorner(particles[i].x, particles[i].y, sx, sy);
+            const QImage d = image.copy(DevicePixel(corner.x, ratio), DevicePixel(corner.y, ratio), disc.side, disc.side);
+            if (i == 2) {
+                EXPECT_EQ(d.pixel(disc.side / 2, disc.side / 2), kGrey) << "the highlighted disc";
+                continue;
+            }
+            if (first.isNull())
+                first = d;
+            ASSERT_EQ(d, first) << "disc " << i;
+        }
+        // Round: the same under each mirror and the transposition.
+        EXPECT_EQ(first.mirrored(true, false), first);
+        EXPECT_EQ(first.mirrored(false, true), first);
+        for (int y = 0; y < disc.side; ++y)
+            for (int x = 0; x < y; ++x)
+                ASSERT_EQ(first.pixel(x, y), first.pixel(y, x)) << x << ", " << y;
+        // The outline along the middle row is `rim` wide, and the inside touches no
+        // pixel of the background side by side.
+        const int mid = disc.side / 2;
+        int rim = 0;
+        for (int x = 0; x < disc.side && first.pixel(x, mid) != kWhite; ++x)
+            rim += first.pixel(x, mid) == kBlack;
+        EXPECT_EQ(rim, disc.rim);
+        for (int y = 0; y < disc.side; ++y)
+            for (int x = 0; x < disc.side; ++x) {
+                if (first.pixel(x, y) != kWhite)
+                    continue;
+                for (auto [nx, ny] : {std::pair{x - 1, y}, std::pair{x + 1, y}, std::pair{x, y - 1}, std::pair{x, y + 1}})
+                    ASSERT_TRUE(first.valid(nx, ny) && first.pixel(nx, ny) != kGrey) << x << ", " << y;
+            }
+    }
+}
+
+TEST(SwarmRenderer, AnImageSmallerThanTheCanvasShowsItsTopLeftPart)
+{
+    const std::vector<Particle> particles = Swarm(7, 200);
+    const int count = static_cast<int>(particles.size());
+    for (const double ratio : {1.0, 1.5, 2.0}) {
+        const CanvasView canvas{300, 200, ratio};
+        QImage whole(DeviceSize(canvas), QImage::Format_RGB32);
+        RenderSwarm(whole, canvas, particles.data(), count, 5, -1, kDotSize);
+        QImage part(DevicePixel(170, ratio), DevicePixel(120, ratio), QImage::Format_RGB32);
+        RenderSwarm(part, canvas, particles.data(), count, 5, -1, kDotSize);
+        EXPECT_EQ(part, whole.copy(part.rect())) << "ratio " << ratio;
     }
 }
 

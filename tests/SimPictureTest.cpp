@@ -30,13 +30,14 @@ int RunTool(const std::vector<std::string>& args, std::string* err = nullptr)
 }
 
 // The renderer's picture of a saved state, nothing highlighted.
-QImage RenderedFrom(const std::string& snapshotPath, int width, int height)
+QImage RenderedFrom(const std::string& snapshotPath, int width, int height, double scale = 1.0)
 {
     Snapshot snapshot;
     std::string error;
     EXPECT_TRUE(LoadSnapshotFile(snapshotPath, snapshot, error)) << error;
-    QImage image(width, height, QImage::Format_RGB32);
-    RenderSwarm(image, snapshot.particles.data(), static_cast<int>(snapshot.particles.size()), -1, -1, 11);
+    const CanvasView canvas{width, height, scale};
+    QImage image(DeviceSize(canvas), QImage::Format_RGB32);
+    RenderSwarm(image, canvas, snapshot.particles.data(), static_cast<int>(snapshot.particles.size()), -1, -1, 11);
     return image;
 }
 
@@ -52,19 +53,26 @@ TEST(SimPicture, ThePictureIsTheRenderersPictureOfTheFrame)
     std::filesystem::create_directories(dir);
     const auto at = [&](const char* name) { return (dir / name).string(); };
 
-    // Sizes: the window's start canvas by default, or as asked, also odd and tiny.
+    // Sizes: the window's start canvas by default, or as asked, also odd and tiny;
+    // scaled, the picture has the canvas's device pixels.
     const struct {
         std::vector<std::string> size;
         int width, height;
-    } sizes[] = {{{}, 511, 458}, {{"--size", "120x90"}, 120, 90}, {{"--size=33x7"}, 33, 7}};
+        double scale;
+        QSize pixels;
+    } sizes[] = {{{}, 511, 458, 1.0, {511, 458}},
+                 {{"--size", "120x90"}, 120, 90, 1.0, {120, 90}},
+                 {{"--size=33x7"}, 33, 7, 1.0, {33, 7}},
+                 {{"--scale", "2"}, 511, 458, 2.0, {1022, 916}},
+                 {{"--size", "120x91", "--scale=1.25"}, 120, 91, 1.25, {150, 114}}};
     for (const auto& s : sizes) {
         std::vector<std::string> args = {"--preset", "2", "--frames", "15", "--print", "none",
                                           "--picture", at("p.png"), "--save", at("s.driftmote")};
         args.insert(args.end(), s.size.begin(), s.size.end());
         ASSERT_EQ(RunTool(args), 0);
         const QImage png = Png(at("p.png"));
-        EXPECT_EQ(png.size(), QSize(s.width, s.height));
-        EXPECT_EQ(png, RenderedFrom(at("s.driftmote"), s.width, s.height));
+        EXPECT_EQ(png.size(), s.pixels);
+        EXPECT_EQ(png, RenderedFrom(at("s.driftmote"), s.width, s.height, s.scale));
     }
 
     // A numbered name: one picture for each printed frame, the last as above.
@@ -87,7 +95,8 @@ TEST(SimPicture, BadNamesAndSizesAreBadUsage)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"--picture", "f%s.png"}, {"--picture", "%d%d"}, {"--picture", "50%.png"},
-             {"--size", "0x10"}, {"--size", "10"}, {"--size", "10x"}, {"--size", "32769x1"}, {"--size", "-5x5"}}) {
+             {"--size", "0x10"}, {"--size", "10"}, {"--size", "10x"}, {"--size", "32769x1"}, {"--size", "-5x5"},
+             {"--scale", "0.2"}, {"--scale", "9"}, {"--scale", "1.5x"}, {"--scale", "nan"}}) {
         std::string err;
         EXPECT_EQ(RunTool(args, &err), 2) << args[1];
         EXPECT_NE(err.find(args[0]), std::string::npos) << err;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "CSwarmDlg.h"
 
+#include "AccessibleNames.h"
 #include "CAboutDlg.h"
 #include "DialogTemplate.h"
 #include "EnterOnButton.h"
 #include "PointerMath.h"
+#include "RunStateDisplay.h"
 #include "SwarmCanvas.h"
 #include "SwarmParams.h"
 #include "SwarmRenderer.h"
@@ -79,6 +81,7 @@ CSwarmDlg::~CSwarmDlg()
 void CSwarmDlg::Create()
 {
     BuildDialog(*this, kSwarmDialog);
+    ApplyAccessibleNames(*this);
     DoDataExchange();
     OnInitDialog();
 }
@@ -357,14 +360,10 @@ void CSwarmDlg::RepaintIfPaused()
 
 void CSwarmDlg::Render()
 {
-    const QSize client = m_canvas->ClientSize();
-    const int w0 = client.width();
-    const int h0 = client.height();
-    if (m_backBuffer.isNull() || m_backBuffer.size() != client) {
-        // One buffer pixel per canvas pixel; on a scaled screen the toolkit enlarges it.
+    if (m_backBuffer.isNull() || !m_canvas->BufferFits(m_backBuffer)) {
+        // Device pixels, rebuilt for a new size and for a screen of another ratio.
         m_backBuffer = QImage(); // the old buffer goes before the new one is made
-        if (w0 > 0 && h0 > 0)
-            m_backBuffer = QImage(w0, h0, QImage::Format_RGB32);
+        m_backBuffer = m_canvas->MakeBuffer();
     }
     if (m_backBuffer.isNull()) {
         m_canvas->ShowBuffer(nullptr);
@@ -372,8 +371,10 @@ void CSwarmDlg::Render()
     }
 
     const ParticleSystem& particles = m_session.Particles();
-    RenderSwarm(m_backBuffer, particles.m_pCur, particles.m_nCount, m_session.Hover(), m_session.Drag(), m_nDotSize);
+    RenderSwarm(m_backBuffer, m_canvas->View(), particles.m_pCur, particles.m_nCount, m_session.Hover(),
+                m_session.Drag(), m_nDotSize);
     m_canvas->ShowBuffer(&m_backBuffer);
+    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused());
 }
 
 void CSwarmDlg::resizeEvent(QResizeEvent* event)
@@ -533,6 +534,7 @@ void CSwarmDlg::OnPause()
 {
     m_session.SetPaused(!m_session.Paused());
     UpdateMenuActions();
+    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused());
     if (m_pauseChanged)
         m_pauseChanged(m_session.Paused());
 }

@@ -3,6 +3,10 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
 
 SwarmCanvas::SwarmCanvas(QWidget* parent)
     : QFrame(parent)
@@ -23,6 +27,39 @@ QPoint SwarmCanvas::ClientFromDialog(const QPoint& dialogPoint) const
     return mapFrom(parentWidget(), dialogPoint) - contentsRect().topLeft();
 }
 
+CanvasView SwarmCanvas::View() const
+{
+    const QSize client = ClientSize();
+    return {client.width(), client.height(), devicePixelRatioF()};
+}
+
+QSize SwarmCanvas::BufferSize() const
+{
+    CanvasView part = View();
+    if (const QScreen* shown = screen()) {
+        part.width = std::min(part.width, shown->geometry().width());
+        part.height = std::min(part.height, shown->geometry().height());
+    }
+    if (part.width <= 0 || part.height <= 0)
+        return QSize();
+    return DeviceSize(part);
+}
+
+QImage SwarmCanvas::MakeBuffer() const
+{
+    const QSize size = BufferSize();
+    if (size.isEmpty())
+        return QImage();
+    QImage buffer(size, QImage::Format_RGB32);
+    buffer.setDevicePixelRatio(devicePixelRatioF());
+    return buffer;
+}
+
+bool SwarmCanvas::BufferFits(const QImage& buffer) const
+{
+    return buffer.devicePixelRatio() == devicePixelRatioF() && buffer.size() == BufferSize();
+}
+
 void SwarmCanvas::ShowBuffer(const QImage* buffer)
 {
     m_pBuffer = buffer;
@@ -36,6 +73,16 @@ void SwarmCanvas::paintEvent(QPaintEvent* event)
     const QRect client = contentsRect();
     painter.setClipRect(client);
     painter.fillRect(client, QColor(192, 192, 192));
-    if (m_pBuffer && !m_pBuffer->isNull())
-        painter.drawImage(client.topLeft(), *m_pBuffer);
+    if (!m_pBuffer || m_pBuffer->isNull())
+        return;
+    // Copied device pixel for device pixel, so that the toolkit does not scale it,
+    // from the device pixel where the client area starts: on a fractional ratio
+    // the canvas itself may start between two device pixels.
+    const double ratio = m_pBuffer->devicePixelRatio();
+    const QTransform device = painter.deviceTransform();
+    const QPointF start = device.map(QPointF(client.topLeft()));
+    painter.scale(1.0 / ratio, 1.0 / ratio);
+    const QRectF source(QPointF(0, 0), QSizeF(m_pBuffer->size()));
+    const QPointF corner(std::floor(start.x() + 0.5) - device.dx(), std::floor(start.y() + 0.5) - device.dy());
+    painter.drawImage(QRectF(corner, source.size()), *m_pBuffer, source);
 }

@@ -5,6 +5,8 @@
 // that shows the dialog's back buffer. It takes no mouse input, so the pointer
 // over it reaches the dialog.
 
+#include "SwarmRenderer.h"
+
 #include <QFrame>
 
 class QImage;
@@ -19,7 +21,20 @@ public:
     // A point in the dialog's client coordinates converted to the canvas's client coordinates.
     QPoint ClientFromDialog(const QPoint& dialogPoint) const;
 
-    // Shows the buffer's top-left client-sized area at the next repaint; null
+    // The client area as the renderer sees it: its logical size and the device
+    // pixels per logical pixel of the screen it is on.
+    CanvasView View() const;
+
+    // A back buffer for the client area in device pixels, no larger than the screen:
+    // a larger canvas shows its top-left part. Null for an empty client area or when
+    // the memory is short.
+    QImage MakeBuffer() const;
+
+    // Whether the buffer is the one MakeBuffer would make now: false once the
+    // client area was resized or the window went to a screen of another ratio or size.
+    bool BufferFits(const QImage& buffer) const;
+
+    // Shows the buffer (in device pixels, from the client area's top-left) at the next repaint; null
     // shows the bare grey area. The buffer must outlive the canvas or be replaced.
     void ShowBuffer(const QImage* buffer);
 
@@ -27,5 +42,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QSize BufferSize() const;
+
     const QImage* m_pBuffer = nullptr;
 };

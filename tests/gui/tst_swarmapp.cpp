@@ -7,6 +7,8 @@
 
 #include "CAboutDlg.h"
 #include "CSwarmApp.h"
+#include "Version.h"
+#include "WindowPlacement.h"
 #include "GuiTestHelpers.h"
 #include "SwarmFileCommands.h"
 #include "WindowMenu.h"
@@ -18,6 +20,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QSet>
+#include <QWindow>
 
 #include <csignal>
 #include <functional>
@@ -59,6 +64,9 @@ private slots:
     void idleFramesPauseWhileABoxOrTheWindowMenuIsOpen();
     void minimisedWindowStopsTheFrameLoopUntilItComesBack();
     void rightClickAndAltSpaceOpenTheWindowMenuWithPauseTicked();
+    void windowNotExposedStopsTheFrameLoopUntilExposedAgain();
+    void windowStartsWhollyInsideTheAvailableArea_data();
+    void windowStartsWhollyInsideTheAvailableArea();
     void pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed();
     void windowCommandsPassOnAndMaskedAboutOpensTheBox();
     void requestsToEndLeaveWithTheirExitCodeAfterDeletingTheDialog();
@@ -170,6 +178,56 @@ void TestSwarmApp::minimisedWindowStopsTheFrameLoopUntilItComesBack()
     QTRY_VERIFY(App().m_idleTimer.isActive());
     QTRY_VERIFY(dlg->Session().Particles().m_pCur != resting);
     QCOMPARE(App().ExitInstance(0), 0);
+}
+
+void TestSwarmApp::windowNotExposedStopsTheFrameLoopUntilExposedAgain()
+{
+    // A compositor that stops drawing a window takes its exposure away without
+    // minimising it, and gives it back when the window shows again.
+    cleanup();
+    App().InitInstance();
+    CSwarmDlg* dlg = App().m_pMainDlg;
+    QVERIFY(QTest::qWaitForWindowExposed(dlg));
+    QWindow* window = dlg->windowHandle();
+
+    bool exposed = false;
+    App().m_isExposed = [&exposed](const QWindow&) { return exposed; };
+    QExposeEvent hidden{QRegion()};
+    QCoreApplication::sendEvent(window, &hidden);
+    QTRY_VERIFY(!App().m_idleTimer.isActive());
+    const ParticleSystem& particles = dlg->Session().Particles();
+    const std::vector<Particle> resting(particles.m_pCur, particles.m_pCur + particles.m_nCount);
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    QVERIFY(!App().m_idleTimer.isActive());
+    QVERIFY(std::equal(resting.begin(), resting.end(), particles.m_pCur,
+                       [](const Particle& a, const Particle& b) { return a.x == b.x && a.y == b.y; }));
+
+    exposed = true;
+    QExposeEvent shown{QRegion(QRect(QPoint(), window->size()))};
+    QCoreApplication::sendEvent(window, &shown);
+    QVERIFY(App().m_idleTimer.isActive());
+    App().m_isExposed = [](const QWindow& w) { return w.isExposed(); };
+    QCOMPARE(App().ExitInstance(0), 0);
+}
+
+void TestSwarmApp::windowStartsWhollyInsideTheAvailableArea_data()
+{
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QPoint>("frame");
+    QTest::newRow("fits: centred") << QRect(0, 0, 1280, 1024) << QSize(600, 455) << QPoint(339, 272);
+    QTest::newRow("fits, panel on top: centred below it") << QRect(0, 32, 640, 480) << QSize(601, 455) << QPoint(18, 32);
+    QTest::newRow("too tall: at the top") << QRect(0, 0, 640, 512) << QSize(601, 500) << QPoint(18, 0);
+    QTest::newRow("too large: at the top-left") << QRect(50, 30, 640, 400) << QSize(700, 455) << QPoint(50, 30);
+}
+
+void TestSwarmApp::windowStartsWhollyInsideTheAvailableArea()
+{
+    QFETCH(QRect, area);
+    QFETCH(QSize, client);
+    QFETCH(QPoint, frame);
+    QCOMPARE(FramePosition(area, client, QMargins(1, 20, 1, 5)), frame);
 }
 
 void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenuWithPauseTicked()

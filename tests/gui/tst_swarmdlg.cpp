@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -288,6 +289,11 @@ void TestSwarmDlg::resizeRebuildsBufferAndMovesControls()
         QCOMPARE(bufferSize(), client + grow);
     }
     QVERIFY(m_boxes.empty());
+
+    // A canvas larger than the screen gets a buffer of the screen's size.
+    m_dlg->resize(32767, 32767);
+    QTRY_VERIFY(Canvas(*m_dlg)->ClientSize().height() > 30000);
+    QCOMPARE(bufferSize(), m_dlg->screen()->geometry().size());
 }
 
 void TestSwarmDlg::textsFitTheirControlsAndNoControlsOverlap()

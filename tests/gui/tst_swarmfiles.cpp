@@ -5,6 +5,8 @@
 // reported by name, and the saved picture is the one shown.
 
 #include "GuiTestHelpers.h"
+#include "RandomUnit.h"
+#include "SimCli.h"
 #include "SwarmFileCommands.h"
 #include "SwarmRenderer.h"
 
@@ -19,6 +21,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -77,6 +80,7 @@ private slots:
     void badFilesAreNamedOnceAndChangeNothing_data();
     void badFilesAreNamedOnceAndChangeNothing();
     void savedPictureIsTheCanvasPicture();
+    void savedPictureIsTheToolsPictureAtTheScreensRatio();
     void droppedSnapshotOpens_data();
     void droppedSnapshotOpens();
 
@@ -247,7 +251,9 @@ void TestSwarmFiles::savedPictureIsTheCanvasPicture()
     QVERIFY(m_messages.isEmpty());
     QImage saved(m_answer, "PNG");
     QVERIFY(!saved.isNull());
-    QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), shown);
+    saved = saved.convertToFormat(QImage::Format_RGB32);
+    saved.setDevicePixelRatio(shown.devicePixelRatio()); // a PNG keeps only the pixels
+    QCOMPARE(saved, shown.convertToFormat(QImage::Format_RGB32));
 
     // A cancelled dialog writes nothing.
     QFile::remove(m_answer);
@@ -256,6 +262,34 @@ void TestSwarmFiles::savedPictureIsTheCanvasPicture()
     m_dlg->OnSavePicture();
     QVERIFY(!QFile::exists(kept));
     QVERIFY(m_messages.isEmpty());
+}
+
+void TestSwarmFiles::savedPictureIsTheToolsPictureAtTheScreensRatio()
+{
+    // Also run with QT_SCALE_FACTOR 1.5 and 2: the same state on the same canvas
+    // is the same picture from the window and from driftmote-sim --scale.
+    Frames(6);
+    const QString snapshot = m_dir.filePath(QStringLiteral("state.driftmote"));
+    std::string error;
+    QVERIFY2(m_dlg->Session().SaveSnapshotFile(snapshot.toStdString(), error) == SessionResult::Done, error.c_str());
+    m_answer = m_dir.filePath(QStringLiteral("window.png"));
+    m_dlg->OnSavePicture();
+    QVERIFY(m_messages.isEmpty());
+
+    const QSize client = Canvas(*m_dlg)->ClientSize();
+    const double ratio = Canvas(*m_dlg)->devicePixelRatioF();
+    const QString tool = m_dir.filePath(QStringLiteral("tool.png"));
+    std::ostringstream out, err;
+    PortableRandRestart();
+    QCOMPARE(RunSimCli({"--load", snapshot.toStdString(), "--frames", "0", "--print", "none", "--picture",
+                        tool.toStdString(), "--size",
+                        std::to_string(client.width()) + "x" + std::to_string(client.height()), "--scale",
+                        QString::number(ratio, 'g', 17).toStdString()},
+                       out, err),
+             0);
+    const QImage window(m_answer, "PNG");
+    QCOMPARE(window.size(), QSize(std::lround(client.width() * ratio), std::lround(client.height() * ratio)));
+    QVERIFY(window == QImage(tool, "PNG"));
 }
 
 void TestSwarmFiles::droppedSnapshotOpens_data()
