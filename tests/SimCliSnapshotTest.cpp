@@ -109,9 +109,10 @@ TEST_F(SimCliFiles, ASavedRunContinuesBitForBit)
         EXPECT_EQ(ReadAll(Path("continued.driftmote")), WriteSnapshot(snapshot));
     }
 
-    // Saved and continued equals never interrupted.
-    ASSERT_EQ(RunTool({"--frames", "60", "--print", "none", "--save", Path("half.driftmote")}).status, 0);
-    ASSERT_EQ(RunTool({"--load", Path("half.driftmote"), "--frames", "40", "--save", Path("b.driftmote")}).status, 0);
+    // Saved and continued equals never interrupted; the name in Greek letters is
+    // UTF-8 on every system.
+    ASSERT_EQ(RunTool({"--frames", "60", "--print", "none", "--save", Path("μισό.driftmote")}).status, 0);
+    ASSERT_EQ(RunTool({"--load", Path("μισό.driftmote"), "--frames", "40", "--save", Path("b.driftmote")}).status, 0);
     ASSERT_EQ(RunTool({"--frames", "100", "--save", Path("a.driftmote")}).status, 0);
     EXPECT_EQ(ReadAll(Path("b.driftmote")), ReadAll(Path("a.driftmote")));
 }
