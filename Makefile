@@ -10,11 +10,14 @@ ICON_PACKAGES := python3 librsvg2-bin
 # For `make cross-check` only: Debian's arm64 cross compiler (which brings the arm64
 # C++ libraries) and the emulator; GoogleTest is built from libgtest-dev's sources.
 CROSS_PACKAGES := cmake make file libgtest-dev g++-aarch64-linux-gnu qemu-user
+# For `make windows-check` only: Debian's mingw-w64 cross compiler with POSIX threads
+# and wine to run its programs; GoogleTest is built from libgtest-dev's sources.
+WINDOWS_PACKAGES := cmake make file libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64-posix wine
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test sanitize tsan soak a11y-check wayland-check fuzz bench package icons cross-check clean
+.PHONY: all deps build run test sanitize tsan soak a11y-check wayland-check fuzz bench package icons cross-check windows-check clean
 
 all: build
 
@@ -134,5 +137,12 @@ cross-check:
 	$(MAKE) --no-print-directory deps PACKAGES="$(CROSS_PACKAGES)"
 	JOBS=$(JOBS) scripts/cross-check.sh build-arm64
 
+# driftmote-sim and the window-free tests built for 64-bit Windows and run under
+# wine with no display: the tests, every golden trajectory byte for byte on each
+# kernel, and the tool's Windows ways (scripts/windows-check.sh).
+windows-check:
+	$(MAKE) --no-print-directory deps PACKAGES="$(WINDOWS_PACKAGES)"
+	JOBS=$(JOBS) scripts/windows-check.sh build-windows
+
 clean:
-	rm -rf build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-clang
+	rm -rf build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-windows build-clang

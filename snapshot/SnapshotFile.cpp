@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "SnapshotFile.h"
 
+#include "FilePath.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,8 +19,9 @@ std::string Named(const std::string& path, const std::string& message)
 
 bool LoadSnapshotFile(const std::string& path, Snapshot& out, std::string& error)
 {
+    const std::filesystem::path file = FilePath(path);
     std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    const std::filesystem::file_status status = std::filesystem::status(file, ec);
     if (ec) {
         error = Named(path, ec.message());
         return false;
@@ -27,7 +30,7 @@ bool LoadSnapshotFile(const std::string& path, Snapshot& out, std::string& error
         error = Named(path, "not a regular file");
         return false;
     }
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    const std::uintmax_t size = std::filesystem::file_size(file, ec);
     if (ec) {
         error = Named(path, ec.message());
         return false;
@@ -37,7 +40,7 @@ bool LoadSnapshotFile(const std::string& path, Snapshot& out, std::string& error
                                 " bytes)");
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
     std::string text;
     if (in) {
         text.reserve(static_cast<std::size_t>(size));

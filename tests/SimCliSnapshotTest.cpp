@@ -33,9 +33,10 @@ using SimCliFiles = TempFolderTest;
 
 TEST_F(SimCliFiles, LoadReplacesWhatCameBeforeAndLaterOptionsApplyOnTop)
 {
-    // Saved and continued equals never interrupted, whatever came before --load.
-    ASSERT_EQ(RunTool({"--frames", "60", "--print", "none", "--save", Path("half.driftmote")}).status, 0);
-    ASSERT_EQ(RunTool({"--seed", "99", "--preset", "4", "--load", Path("half.driftmote"), "--frames", "40", "--save",
+    // Saved and continued equals never interrupted, whatever came before --load; the
+    // name in Greek letters is UTF-8 on every system.
+    ASSERT_EQ(RunTool({"--frames", "60", "--print", "none", "--save", Path("μισό.driftmote")}).status, 0);
+    ASSERT_EQ(RunTool({"--seed", "99", "--preset", "4", "--load", Path("μισό.driftmote"), "--frames", "40", "--save",
                        Path("b.driftmote")})
                   .status,
               0);
@@ -45,14 +46,14 @@ TEST_F(SimCliFiles, LoadReplacesWhatCameBeforeAndLaterOptionsApplyOnTop)
     // The options after --load are the session's calls, in their order.
     SwarmSession session;
     std::string error;
-    ASSERT_EQ(session.OpenSnapshotFile(Path("half.driftmote"), error), SessionResult::Done) << error;
+    ASSERT_EQ(session.OpenSnapshotFile(Path("μισό.driftmote"), error), SessionResult::Done) << error;
     session.SelectPreset(2);
     session.TypeText(ParamBox::Num, "50");
     session.TypeText(ParamBox::Friction, " .05z");
     for (int i = 0; i < 25; ++i)
         session.Frame();
     ASSERT_EQ(session.SaveSnapshotFile(Path("expected.driftmote"), error), SessionResult::Done) << error;
-    const Result r = RunTool({"--load", Path("half.driftmote"), "--preset", "2", "--num", "50", "--friction", " .05z",
+    const Result r = RunTool({"--load", Path("μισό.driftmote"), "--preset", "2", "--num", "50", "--friction", " .05z",
                               "--frames", "25", "--print", "none", "--save", Path("continued.driftmote")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadAll(Path("continued.driftmote")), ReadAll(Path("expected.driftmote")));

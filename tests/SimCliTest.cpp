@@ -17,7 +17,9 @@
 #include <functional>
 #include <regex>
 #include <sstream>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 namespace {
 
@@ -240,7 +242,10 @@ TEST(SimCli, AStopSignalEndsTheRunAfterTheFrameInHand)
     }
 }
 
-// The built program, run as a user runs it.
+// The built program, run as a user runs it: by a POSIX shell. On Windows (cmd.exe
+// quotes and sets variables its own way) tools/windows-check.sh runs the program
+// on every golden run and with a wrong kernel name instead.
+#ifndef _WIN32
 std::string RunProgram(const std::vector<std::string>& args, const std::string& environment = "",
                        const std::string& redirection = "")
 {
@@ -265,6 +270,7 @@ TEST(SimCli, AKernelNameFromTheEnvironmentThatIsWrongIsSaidFirstUnderTheToolsNam
     const std::string out = RunProgram({"--frames", "1", "--print", "0"}, "DRIFTMOTE_KERNEL=bogus ", " 2>&1");
     EXPECT_EQ(out.rfind("driftmote-sim: DRIFTMOTE_KERNEL=bogus is not one of", 0), 0u) << out;
 }
+#endif
 
 // The golden files print every float with %.9g, as the tool does, which reads back
 // to the same float (-0 included): the same text is the same bits. Each was made
@@ -293,7 +299,9 @@ TEST(SimCli, InProcessAndAsAProgramReproducesTheGoldenTrajectoriesBitForBit)
         std::ostringstream golden;
         golden << file.rdbuf();
         EXPECT_EQ(RunTool(args).out, golden.str()) << name;
+#ifndef _WIN32
         EXPECT_EQ(RunProgram(args), golden.str()) << name;
+#endif
         ++checked;
     }
     int files = 0;

@@ -103,13 +103,17 @@ TEST(EditText, CoefficientReadsTheLeadingDecimalNumberAsAFloat)
             << '"' << c.text << "\" reads " << CoefficientFromText(c.text);
 }
 
-// A locale whose decimal separator is a comma: an installed one, or else one built
-// from the C library's locale sources into a folder of the test's own.
+// A locale whose decimal separator is a comma: an installed one (Windows names
+// them its own way), or else one built from the C library's locale sources into a
+// folder of the test's own.
 const char* SetCommaLocale()
 {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "German_Germany.1252", "deu"})
         if (const char* set = std::setlocale(LC_NUMERIC, name))
             return set;
+#ifdef _WIN32
+    return nullptr;
+#else
     const std::string folder = testing::TempDir() + "driftmote-locales";
     const std::string build = "mkdir -p '" + folder + "' && localedef -i de_DE -f UTF-8 '" + folder +
                               "/de_DE.UTF-8' >/dev/null 2>&1";
@@ -117,6 +121,7 @@ const char* SetCommaLocale()
         return nullptr;
     setenv("LOCPATH", folder.c_str(), 1);
     return std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+#endif
 }
 
 TEST(EditText, CoefficientReadsAPointWhateverTheLocale)

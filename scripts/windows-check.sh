@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds the window-free tool and its tests for 64-bit Windows with mingw-w64 and
+# runs them under wine, with no display: the tests, every golden trajectory byte
+# for byte on each step kernel the CPU has, then the tool's Windows conventions
+# (UTF-8 names, saves over a file, Ctrl+C, the progress line only on a console).
+# Usage: scripts/windows-check.sh [BUILD_DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-windows}
+golden=$root/tests/data/golden
+jobs=${JOBS:-$(nproc)}
+
+if [ ! -f "$golden/runs.tsv" ]; then
+  echo "windows-check: no golden trajectories in $golden" >&2
+  exit 1
+fi
+
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/x86_64-w64-mingw32.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DDRIFTMOTE_GUI=OFF -DDRIFTMOTE_BENCH=OFF \
+  -DDRIFTMOTE_GOLDEN_DIR="$golden" >/dev/null
+build=$(cd "$build" && pwd)
+sim=$build/driftmote-sim.exe
+
+# Wine's own prefix in the build folder, made on the first start (a few seconds),
+# and one wine server for all the runs below; nothing may open a window.
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+mkdir -p "$WINEPREFIX"
+wineserver -k 2>/dev/null || true
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+wineboot -i >/dev/null 2>&1
+
+# The test programs find their cases by running under wine as soon as they are built.
+cmake --build "$build" -j "$jobs" --target driftmote-sim driftmote-sim-tests driftmote-rules-tests \
+  driftmote-snapshot-tests driftmote-tool-tests driftmote-fast-tests
+file "$sim" | grep -q 'PE32+ executable.*x86-64' || { echo "windows-check: $sim is not a 64-bit Windows program" >&2; exit 1; }
+
+(cd "$build" && ctest -j "$jobs" --output-on-failure -L 'sim|rules|tool')
+
+failed=0
+fail() {
+  echo "windows-check: $*" >&2
+  failed=1
+}
+
+# Each golden file with the tool's arguments that make it, tab separated, on every
+# kernel this CPU runs; a kernel it cannot run is said once and left out.
+for kernel in plain avx2 avx512; do
+  if DRIFTMOTE_KERNEL=$kernel wine "$sim" --frames 0 --print none 2>&1 >/dev/null | grep -q 'cannot run'; then
+    echo "golden runs on $kernel: this CPU cannot run that kernel"
+    continue
+  fi
+  checked=0
+  while IFS=$'\t' read -r -a fields; do
+    [ "${#fields[@]}" -gt 0 ] && [[ ${fields[0]} != '#'* ]] || continue
+    name=${fields[0]}
+    args=("${fields[@]:1}")
+    if DRIFTMOTE_KERNEL=$kernel wine "$sim" "${args[@]}" | cmp -s - "$golden/$name"; then
+      echo "golden $name on $kernel: identical"
+    else
+      fail "golden $name on $kernel: DIFFERS (driftmote-sim ${args[*]})"
+    fi
+    checked=$((checked + 1))
+  done <"$golden/runs.tsv"
+  files=$(find "$golden" -maxdepth 1 -name '*.csv' | wc -l)
+  [ "$checked" -gt 0 ] && [ "$checked" -eq "$files" ] ||
+    { echo "windows-check: $checked runs in $golden/runs.tsv for $files golden files" >&2; exit 1; }
+done
+
+# The tool's ways on Windows, in a folder of their own.
+work=$build/windows-check
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work"
+
+# A wrong kernel name is said first, under the tool's name.
+said=$(DRIFTMOTE_KERNEL=bogus wine "$sim" --frames 1 --print 0 2>&1 >/dev/null)
+[[ $said == "driftmote-sim: DRIFTMOTE_KERNEL=bogus is not one of"* ]] || fail "a wrong kernel name: '$said'"
+
+# Lines end in LF alone, the help's too (the golden runs show it for the states).
+wine "$sim" --help | grep -q $'\r' && fail "--help writes CR LF"
+
+# A snapshot named in Greek letters: the name reaches the tool as UTF-8 and the
+# file has that name; saved over, it holds the new state; saved and continued
+# equals never interrupted.
+greek='Ωμέγα.driftmote'
+wine "$sim" --frames 10 --print none --save "$greek" >/dev/null || fail "save to $greek"
+wine "$sim" --frames 60 --print none --save "$greek" >/dev/null || fail "save over $greek"
+[ "$(ls)" = "$greek" ] || fail "the folder holds '$(ls | tr '\n' ' ')', not $greek alone"
+wine "$sim" --load "$greek" --frames 40 --print none --save continued.driftmote >/dev/null || fail "load $greek"
+wine "$sim" --frames 100 --print none --save whole.driftmote >/dev/null
+cmp -s continued.driftmote whole.driftmote && echo "snapshot $greek: saved over, loaded, continues bit for bit" ||
+  fail "60 frames saved to $greek and 40 more differ from 100 frames"
+
+# Ctrl+C (wine turns SIGINT into the console's Ctrl+C event) between frames: every
+# printed frame is whole, no --save is written, and the status is 130.
+: >stopped.csv
+wine "$sim" --num 300 --frames 2000000000 --print all --save stopped.driftmote >stopped.csv &
+pid=$!
+until [ "$(wc -l <stopped.csv)" -gt 1000 ] || ! kill -0 "$pid" 2>/dev/null; do sleep 0.2; done
+kill -INT "$pid" 2>/dev/null || true
+status=0
+wait "$pid" || status=$?
+rows=$(($(wc -l <stopped.csv) - 1))
+if [ "$status" -eq 130 ] && [ $((rows % 300)) -eq 0 ] && [ "$(tail -c 1 stopped.csv | od -An -c | tr -d ' ')" = '\n' ] &&
+  ! ls stopped.driftmote* >/dev/null 2>&1; then
+  echo "Ctrl+C between frames: status 130, $((rows / 300)) whole frames, no snapshot"
+else
+  fail "Ctrl+C between frames: status $status, $rows rows, $(ls stopped.driftmote* 2>/dev/null)"
+fi
+
+# Ctrl+C inside the scatter of two million particles ends the program at once.
+# It is sent once the program has run a second on the processor, past wine's start.
+wine "$sim" --num 2000000 --frames 1 --save scattered.driftmote >scattered.csv &
+pid=$!
+until [ "$(awk '{print $14}' "/proc/$pid/stat" 2>/dev/null || echo 1000)" -ge 100 ]; do sleep 0.2; done
+kill -INT "$pid" 2>/dev/null || true
+status=0
+wait "$pid" || status=$?
+if [ "$status" -eq 130 ] && [ ! -s scattered.csv ] && ! ls scattered.driftmote* >/dev/null 2>&1; then
+  echo "Ctrl+C in the scatter: status 130 at once, nothing written"
+else
+  fail "Ctrl+C in the scatter: status $status, $(wc -c <scattered.csv) bytes out"
+fi
+
+# The progress line shows on a console (wine makes one of a terminal) and not
+# when stderr is a file.
+long=(--num 1000 --frames 1200 --print none)
+script -qec "wine '$sim' ${long[*]}" /dev/null >console.txt 2>&1 || true
+grep -q 'frames/s' console.txt && echo "progress line: shown on a console" || fail "no progress line on a console"
+wine "$sim" "${long[@]}" >/dev/null 2>stderr.txt
+[ ! -s stderr.txt ] && echo "progress line: none when stderr is a file" || fail "stderr in a file got '$(cat stderr.txt)'"
+
+exit $failed
