@@ -77,7 +77,7 @@ tsan: deps
 
 # The window driven by random input on a virtual display (scripts/soak.sh).
 SOAK_SECONDS ?= 300
-soak: PACKAGES += xvfb xdotool openbox x11-utils
+soak: PACKAGES += xvfb xdotool openbox x11-utils dbus at-spi2-core python3-pyatspi
 soak: build
 	scripts/soak.sh $(SOAK_SECONDS) $(SOAK_SEED)
 

@@ -26,7 +26,7 @@
 #   scripts/soak.sh SECONDS [SEED]
 #
 # The random choices come from bash's $RANDOM seeded with SEED (printed at the
-# start), so a failing run can be replayed. Needs Xvfb, openbox, xdotool and xprop
+# start), so a failing run can be replayed. Needs Xvfb, openbox, xdotool, xprop, dbus, at-spi2-core and python3-pyatspi
 # (and imagemagick for SOAK_SHOTS); builds nothing: run `make` first.
 # DRIFTMOTE=path runs another build of the window; SOAK_SHOTS=dir saves a picture
 # of the screen after every action, to check where the clicks land; SOAK_TRACE=1
@@ -47,19 +47,26 @@ if [[ ! -x $app_path ]]; then
   echo "soak: $app_path not found; build it first (make build)" >&2
   exit 2
 fi
-for tool in Xvfb openbox xdotool xprop; do
+launcher=/usr/libexec/at-spi-bus-launcher
+for tool in Xvfb openbox xdotool xprop dbus-run-session $launcher /usr/bin/python3; do
   command -v "$tool" >/dev/null || { echo "soak: $tool is missing (make soak installs it)" >&2; exit 2; }
 done
+# The controls' places come from the window's accessible tree, over a session bus
+# and an accessibility bus of the run's own, which end with it.
+if [[ -z ${SOAK_BUS:-} ]]; then
+  SOAK_BUS=1 exec dbus-run-session -- "$0" "$@"
+fi
 echo "soak: $duration s, seed $seed (replay: scripts/soak.sh $duration $seed)"
 RANDOM=$seed
 
 work=$(mktemp -d)
 app=''
 xvfb=''
+a11y=''
 wm=''
 sampler=''
 cleanup() {
-  for p in $sampler $app $wm $xvfb; do kill "$p" 2>/dev/null; done
+  for p in $sampler $app $a11y $wm $xvfb; do kill "$p" 2>/dev/null; done
   wait 2>/dev/null
   [[ -n ${SOAK_KEEP:-} ]] && rm -rf "$SOAK_KEEP" && cp -r "$work" "$SOAK_KEEP"
   rm -rf "$work"
@@ -102,27 +109,27 @@ mkdir -m 700 "$work/runtime"
 # to the system when freed, instead of staying in the heap by chance, so that the
 # memory figures follow what the program holds.
 export MALLOC_MMAP_THRESHOLD_=131072
-QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime "$app_path" 2>"$work/stderr" &
+"$launcher" --launch-immediately >"$work/a11y.log" 2>&1 &
+a11y=$!
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime "$app_path" 2>"$work/stderr" &
 app=$!
 win=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$app" --name '^Driftmote$' 2>/dev/null | head -n 1)
 [[ -n $win ]] || fail "the window did not appear"
 sleep 0.5
 
-# The controls' places in dialog units (left, top, width, height) on the 344 by
-# 288 unit client area; the column on the right keeps its distance from the
-# right edge, the canvas stretches.
-declare -A control=(
-  [num]="322 2 19 12" [attraction]="301 21 40 12" [repulsion]="301 59 40 12" [friction]="301 101 40 12"
-  [prev]="300 143 19 14" [next]="319 143 19 14" [credit]="300 193 40 34" [playnice]="310 271 31 15"
-)
+# The controls' places in the window's client area at the start, read from the
+# running program (left, top, width, height); the column on the right keeps its
+# distance from the right edge, the canvas stretches.
+declare -A control=()
+while read -r key l t w h; do
+  control[$key]="$l $t $w $h"
+done < <(/usr/bin/python3 scripts/control-places.py 2>>"$work/a11y.log") || true
+(( ${#control[@]} == 9 )) || fail "the controls' places could not be read: $(tail -n 3 "$work/a11y.log")"
 eval "$(xdo getwindowgeometry --shell "$win")"
 base_w=$WIDTH
 base_h=$HEIGHT
 echo "soak: window $win, client ${base_w}x${base_h}"
-
-# Pixels of dialog units: x from the client width, y from the height.
-px() { echo $(( ($1 * base_w + 172) / 344 )); }
-py() { echo $(( ($1 * base_h + 144) / 288 )); }
+echo "soak: controls (left top width height): $(for k in "${!control[@]}"; do printf '%s=%s ' "$k" "${control[$k]// /,}"; done)"
 
 size() { eval "$(xdo getwindowgeometry --shell "$win")"; cur_w=$WIDTH; cur_h=$HEIGHT; }
 
@@ -131,16 +138,17 @@ centre() {
   local l t w h
   read -r l t w h <<<"${control[$1]}"
   size
-  cx=$(( cur_w - base_w + $(px $((2 * l + w))) / 2 ))
-  cy=$(( $(py $((2 * t + h))) / 2 ))
+  cx=$(( cur_w - base_w + l + w / 2 ))
+  cy=$(( t + h / 2 ))
 }
 
 # A random point on the canvas.
 canvas_point() {
   size
-  local left top right bottom
-  left=$(px 4); top=$(py 2)
-  right=$(( cur_w - base_w + $(px 298) )); bottom=$(( cur_h - base_h + $(py 286) ))
+  local left top right bottom l t w h
+  read -r l t w h <<<"${control[canvas]}"
+  left=$(( l + 2 )); top=$(( t + 2 ))
+  right=$(( cur_w - base_w + l + w - 2 )); bottom=$(( cur_h - base_h + t + h - 2 ))
   (( right > left + 1 )) || right=$(( left + 2 ))
   (( bottom > top + 1 )) || bottom=$(( top + 2 ))
   cx=$(( left + RANDOM % (right - left) ))
