@@ -33,7 +33,7 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 wineboot -i >/dev/null 2>&1
 
 # The test programs find their cases by running under wine as soon as they are built.
-cmake --build "$build" -j "$jobs" --target driftmote-sim driftmote-sim-tests driftmote-rules-tests \
+cmake --build "$build" -j "$jobs" --target driftmote-sim driftmote-sim-tests driftmote-session-tests driftmote-rules-tests \
   driftmote-snapshot-tests driftmote-tool-tests driftmote-fast-tests
 file "$sim" | grep -q 'PE32+ executable.*x86-64' || { echo "windows-check: $sim is not a 64-bit Windows program" >&2; exit 1; }
 
