@@ -2,7 +2,6 @@
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
 #include "Snapshot.h"
-#include "AtomicFile.h"
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
 #include "SwarmParams.h"
@@ -289,35 +288,7 @@ TEST(SnapshotState, AnEmptyStoreSavesAndLoads)
     EXPECT_EQ(loaded.m_nCount, 0);
 }
 
-class SnapshotFiles : public TempFolderTest {
-protected:
-    std::vector<std::string> Names() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_dir))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
-
-TEST_F(SnapshotFiles, SavedFilesLoadAndFailedSavesKeepThePreviousFile)
-{
-    std::string error;
-    ASSERT_TRUE(SaveFileAtomically(Path("a.driftmote"), kGood, error)) << error;
-    ASSERT_TRUE(SaveFileAtomically(Path("a.driftmote"), kGood, error)) << error; // over an existing file
-    Snapshot s;
-    ASSERT_TRUE(LoadSnapshotFile(Path("a.driftmote"), s, error)) << error;
-    EXPECT_EQ(s.randomState, 7u);
-
-    // A save whose rename cannot happen leaves the folder as it was.
-    std::filesystem::create_directory(m_dir / "dir.driftmote");
-    std::filesystem::create_directory(m_dir / "dir.driftmote" / "inside");
-    EXPECT_FALSE(SaveFileAtomically(Path("dir.driftmote"), kGood, error));
-    EXPECT_NE(error.find(Path("dir.driftmote")), std::string::npos) << error;
-    EXPECT_FALSE(SaveFileAtomically(Path("missing/b.driftmote"), kGood, error));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a.driftmote", "dir.driftmote"}));
-}
+using SnapshotFiles = TempFolderTest;
 
 TEST_F(SnapshotFiles, BadFilesAreRefusedWithTheirName)
 {
