@@ -3,6 +3,7 @@
 
 #include "FastStep.h"
 #include "ParticleSystem.h"
+#include "OutputClash.h"
 #include "PicturePattern.h"
 #include "Progress.h"
 #include "RandomUnit.h"
@@ -270,6 +271,11 @@ std::optional<int> ParseArgs(const std::vector<std::string>& args, Options& opti
                          ", but only " + std::to_string(options.frames) + " frames are run"};
     if (options.bench && options.frames == 0)
         throw UsageError{"--bench needs at least one frame"};
+    if (options.picture && options.savePath && PictureCouldBe(*options.picture, *options.savePath))
+        throw UsageError{"--save and --picture name the same file '" + *options.savePath + "'"};
+    if (options.picture && options.picture->numbered && !options.bench && options.printFrames &&
+        options.printFrames->empty())
+        throw UsageError{"--picture writes a picture for each printed frame, but --print none prints none"};
     return std::nullopt;
 }
 
