@@ -42,7 +42,7 @@ for ((run = 1; run <= runs; ++run)); do
         until saving "$pid"; do
             kill -0 "$pid" 2>/dev/null || break
         done
-        for ((spin = RANDOM % 20000; spin > 0; --spin)); do :; done # up to some 50 ms
+        for ((spin = RANDOM % 4000; spin > 0; --spin)); do :; done # up to some 10 ms
 
     fi
     was_saving=0
