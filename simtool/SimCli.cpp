@@ -2,6 +2,7 @@
 #include "SimCli.h"
 
 #include "FastStep.h"
+#include "OutputClash.h"
 #include "PicturePattern.h"
 #include "Progress.h"
 #include "RandomUnit.h"
@@ -76,7 +77,8 @@ constexpr const char* kHelp =
     "\n"
     "Exit status: 0 on success, 1 if the run fails (including output that cannot\n"
     "be written), 2 on bad usage, 130 or 143 when stopped by SIGINT or SIGTERM\n"
-    "(130 for Ctrl+C and Ctrl+Break in a Windows console).\n"
+    "(130 for Ctrl+C and Ctrl+Break in a Windows console); a pipe whose reader has\n"
+    "gone ends it silently by SIGPIPE (141 in the shell).\n"
     "\n"
     "Examples:\n"
     "  driftmote-sim --frames 100 --print 0,1,100\n"
@@ -276,6 +278,11 @@ std::optional<int> ParseArgs(const std::vector<std::string>& args, Options& opti
                          ", but only " + std::to_string(options.frames) + " frames are run"};
     if (options.bench && options.frames == 0)
         throw UsageError{"--bench needs at least one frame"};
+    if (options.picture && options.savePath && PictureCouldBe(*options.picture, *options.savePath))
+        throw UsageError{"--save and --picture name the same file '" + *options.savePath + "'"};
+    if (options.picture && options.picture->numbered && !options.bench && options.printFrames &&
+        options.printFrames->empty())
+        throw UsageError{"--picture writes a picture for each printed frame, but --print none prints none"};
     return std::nullopt;
 }
 

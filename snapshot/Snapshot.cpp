@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "Snapshot.h"
 
+#include "MachineMemory.h"
+
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <limits>
 #include <system_error>
 
@@ -20,6 +26,91 @@ const char* const kFieldKeys[kFieldCount] = {"format", "version", "texts", "pres
                                              "random_state", "count", "particles"};
 
 constexpr int kValuesPerParticle = 5;
+
+// The shortest text of a particle, "[0,0,0,0,0]" and a comma: a text of n bytes
+// holds at most (n + 1) / 12 particles.
+constexpr std::uint64_t kMinParticleTextBytes = 12;
+
+// The bytes of a document, from memory or from a file read in blocks, handed to the
+// parser one by one. A NUL byte ends them as the end of the input would (the
+// parser itself takes a NUL for the end), and is remembered, so that it is refused
+// wherever it stands.
+class ByteSource {
+public:
+    explicit ByteSource(std::string_view text) : m_data(text.data()), m_size(text.size()) {}
+    explicit ByteSource(std::FILE* file) : m_file(file) {}
+
+    bool AtEnd()
+    {
+        if (m_stopped)
+            return true;
+        if (m_pos == m_size && !Refill())
+            m_stopped = true;
+        else if (m_data[m_pos] == '\0')
+            m_stopped = m_nul = true;
+        return m_stopped;
+    }
+    char Get() const { return m_data[m_pos]; }
+    void Next() { ++m_pos; }
+
+    bool SawNul() const { return m_nul; }
+    std::uint64_t Offset() const { return m_before + m_pos; }
+    int ReadError() const { return m_readError; }
+
+private:
+    bool Refill()
+    {
+        if (!m_file)
+            return false;
+        m_before += m_size;
+        m_pos = 0;
+        m_size = std::fread(m_buffer, 1, sizeof m_buffer, m_file);
+        m_data = m_buffer;
+        if (m_size == 0 && std::ferror(m_file))
+            m_readError = errno != 0 ? errno : EIO;
+        return m_size > 0;
+    }
+
+    std::FILE* m_file = nullptr;
+    const char* m_data = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_pos = 0;
+    std::uint64_t m_before = 0; // bytes of the blocks before this one
+    bool m_stopped = false;
+    bool m_nul = false;
+    int m_readError = 0;
+    char m_buffer[1 << 16];
+};
+
+// The parser's view of a ByteSource; the default one is the end.
+class ByteIterator {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = char;
+
+    ByteIterator() = default;
+    explicit ByteIterator(ByteSource& source) : m_source(&source) {}
+    char operator*() const { return m_source->Get(); }
+    ByteIterator& operator++()
+    {
+        m_source->Next();
+        return *this;
+    }
+    ByteIterator operator++(int)
+    {
+        ByteIterator before = *this;
+        m_source->Next();
+        return before;
+    }
+    bool operator==(const ByteIterator& other) const { return Done() == other.Done(); }
+
+private:
+    bool Done() const { return !m_source || m_source->AtEnd(); }
+    ByteSource* m_source = nullptr;
+};
 
 std::string Quoted(std::string_view text)
 {
@@ -51,6 +142,8 @@ void AppendFloat(std::string& out, float value)
 // the format does not allow stops the walk with a message.
 class SnapshotReader : public nlohmann::json_sax<Json> {
 public:
+    SnapshotReader(std::uint64_t size, int maxCount) : m_size(size), m_maxCount(maxCount) {}
+
     Snapshot result;
     std::string error;
     bool seen[kFieldCount] = {};
@@ -94,11 +187,19 @@ public:
     {
         if (!InParticle())
             return Scalar("a number with a fraction or exponent");
+        // The parser hands over the number with the point it found replaced by the
+        // locale's decimal point (a comma under de_DE): put the point back, then read
+        // the text as written, in no locale.
+        std::string number = text;
+        for (char& c : number) {
+            if ((c < '0' || c > '9') && c != '-' && c != '+' && c != 'e' && c != 'E')
+                c = '.';
+        }
         float value = 0.0f;
-        const char* end = text.data() + text.size();
-        const std::from_chars_result r = std::from_chars(text.data(), end, value);
+        const char* end = number.data() + number.size();
+        const std::from_chars_result r = std::from_chars(number.data(), end, value);
         if (r.ec != std::errc() || r.ptr != end)
-            return Fail(ParticleName() + " holds " + text + ", which is outside the float range");
+            return Fail(ParticleName() + " holds " + number + ", which is outside the float range");
         return Particle(value);
     }
 
@@ -188,8 +289,11 @@ public:
             return true;
         }
         if (m_depth == 2 && m_inParticles) {
-            if (result.particles.size() >= static_cast<std::size_t>(ParticleSystem::kMaxCount))
-                return Fail("more than " + std::to_string(ParticleSystem::kMaxCount) + " particles");
+            // Never more particles than the count (once read) or the limit.
+            if (count >= 0 && result.particles.size() >= static_cast<std::size_t>(count))
+                return Fail("the count is " + std::to_string(count) + " but there are more particles");
+            if (result.particles.size() >= static_cast<std::size_t>(m_maxCount))
+                return Fail("more than " + std::to_string(m_maxCount) + " particles" + MemoryNote());
             m_values = 0;
             ++m_depth;
             return true;
@@ -222,7 +326,9 @@ public:
     }
 
 private:
-    int m_depth = 0; // containers open around the next event
+    std::uint64_t m_size; // of the whole text
+    int m_maxCount;       // the most particles this machine can load
+    int m_depth = 0;      // containers open around the next event
     Field m_field = kFormat;
     bool m_inTexts = false;
     bool m_textSeen[kParamBoxCount] = {};
@@ -236,6 +342,14 @@ private:
         if (error.empty())
             error = std::move(message);
         return false;
+    }
+
+    std::string MemoryNote() const
+    {
+        if (m_maxCount == ParticleSystem::kMaxCount)
+            return "";
+        return " this machine can load (" + std::to_string(kSnapshotLoadBytesPerParticle) +
+               " bytes each, in " + std::to_string(PhysicalMemoryBytes() >> 20) + " MiB of memory)";
     }
 
     bool InParticle() const { return m_depth == 3 && m_inParticles; }
@@ -304,7 +418,16 @@ private:
             if (value > ParticleSystem::kMaxCount)
                 return Fail("count " + std::to_string(value) + " is above the limit of " +
                             std::to_string(ParticleSystem::kMaxCount));
+            if (value > m_maxCount)
+                return Fail("count " + std::to_string(value) + " is above the limit of " + std::to_string(m_maxCount) +
+                            MemoryNote());
+            if (value > 0 && static_cast<std::uint64_t>(value) * kMinParticleTextBytes - 1 > m_size)
+                return Fail("count " + std::to_string(value) + " cannot fit in " + std::to_string(m_size) +
+                            " bytes (a particle takes at least " + std::to_string(kMinParticleTextBytes) + ")");
+            if (result.particles.size() > static_cast<std::size_t>(value))
+                return Fail("the count is " + std::to_string(value) + " but there are more particles");
             count = value;
+            result.particles.reserve(static_cast<std::size_t>(value));
             return true;
         }
     }
@@ -345,14 +468,25 @@ std::string WriteSnapshot(const Snapshot& snapshot)
     return out;
 }
 
-bool ReadSnapshot(std::string_view text, Snapshot& out, std::string& error)
+namespace {
+
+bool ReadFrom(ByteSource& source, std::uint64_t size, Snapshot& out, std::string& error)
 {
-    if (text.size() > kMaxSnapshotBytes) {
-        error = "the file is larger than a snapshot can be (" + std::to_string(kMaxSnapshotBytes) + " bytes)";
+    if (size > MaxSnapshotBytes()) {
+        error = "the file is larger than a snapshot can be (" + std::to_string(MaxSnapshotBytes()) + " bytes)";
         return false;
     }
-    SnapshotReader reader;
-    const bool parsed = Json::sax_parse(text.begin(), text.end(), &reader);
+    SnapshotReader reader(size, MaxLoadableSnapshotCount());
+    const bool parsed = Json::sax_parse(ByteIterator(source), ByteIterator(), &reader);
+    // A NUL byte or a failed read is the cause of whatever the parser then saw.
+    if (source.ReadError() != 0) {
+        error = std::string("cannot be read: ") + std::strerror(source.ReadError());
+        return false;
+    }
+    if (source.SawNul()) {
+        error = "a NUL byte at offset " + std::to_string(source.Offset()) + ": not valid JSON";
+        return false;
+    }
     if (!parsed || !reader.error.empty()) {
         error = reader.error.empty() ? "not valid JSON" : reader.error;
         return false;
@@ -370,4 +504,31 @@ bool ReadSnapshot(std::string_view text, Snapshot& out, std::string& error)
     }
     out = std::move(reader.result);
     return true;
+}
+
+} // namespace
+
+int MaxLoadableSnapshotCount()
+{
+    const std::uint64_t memory = PhysicalMemoryBytes();
+    if (memory == 0)
+        return ParticleSystem::kMaxCount;
+    return static_cast<int>(std::min<std::uint64_t>(ParticleSystem::kMaxCount, memory / kSnapshotLoadBytesPerParticle));
+}
+
+std::uint64_t MaxSnapshotBytes()
+{
+    return (std::uint64_t{1} << 20) + static_cast<std::uint64_t>(MaxLoadableSnapshotCount()) * 128;
+}
+
+bool ReadSnapshot(std::string_view text, Snapshot& out, std::string& error)
+{
+    ByteSource source(text);
+    return ReadFrom(source, text.size(), out, error);
+}
+
+bool ReadSnapshot(std::FILE* file, std::uint64_t size, Snapshot& out, std::string& error)
+{
+    ByteSource source(file);
+    return ReadFrom(source, size, out, error);
 }

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,10 +21,20 @@
 inline constexpr std::string_view kSnapshotFormatName = "driftmote-snapshot";
 inline constexpr int kSnapshotVersion = 1;
 
-// Longer texts are refused unread: a file of the largest count written one particle
-// to a line stays far below this, even with generous white space.
-inline constexpr std::size_t kMaxSnapshotBytes =
-    (std::size_t{1} << 20) + static_cast<std::size_t>(ParticleSystem::kMaxCount) * 128;
+// Loading a particle takes this much memory: the snapshot's own array and the
+// particle store's two.
+inline constexpr std::size_t kSnapshotLoadBytesPerParticle = 3 * sizeof(Particle);
+
+// The largest count this machine can load: ParticleSystem::kMaxCount, or fewer where the
+// physical memory cannot hold kSnapshotLoadBytesPerParticle for each. A larger
+// count is refused as soon as it is read, before anything is allocated for it.
+int MaxLoadableSnapshotCount();
+
+// Longer texts are refused unread: 1 MiB plus 128 bytes for each particle of the
+// largest loadable count, far more than a file written one particle to a line
+// needs, even with generous white space.
+std::uint64_t MaxSnapshotBytes();
+
 
 struct Snapshot {
     std::string texts[kParamBoxCount];     // the four box texts as typed (UTF-8), in ParamBox order
@@ -35,13 +46,21 @@ struct Snapshot {
 // The JSON text of a snapshot. Every float is written as the shortest decimal that
 // reads back as the same float, always with a point or an exponent (so -0 stays
 // -0.0); NaN is written as null and infinities as the strings "inf" and "-inf".
-// Text bytes that are not UTF-8 are written as U+FFFD.
+// Text bytes that are not UTF-8 are written as U+FFFD. The text is the same in
+// every locale.
 std::string WriteSnapshot(const Snapshot& snapshot);
 
-// Reads the JSON text of a snapshot. Anything that is not exactly the format —
-// not JSON, another format name or a newer version, a missing, unknown, repeated or
-// mistyped field, a count above ParticleSystem::kMaxCount, a particle array whose length is
-// not the count, a particle value that is neither a float nor null nor "inf"/"-inf",
-// a text longer than kMaxSnapshotBytes — is refused: the result is false, `error`
-// says what is wrong and `out` is left as it was. A null reads as the quiet NaN.
+// Reads the JSON text of a snapshot, as a stream: the first byte that cannot
+// belong to a snapshot ends the reading, and nothing but the particles is kept.
+// Anything that is not exactly the format — not JSON, bytes after the document
+// (a NUL byte anywhere included), another format name or a newer version, a
+// missing, unknown, repeated or mistyped field, a count above ParticleSystem::kMaxCount or
+// MaxLoadableSnapshotCount() or more than the text could hold, a particle array
+// whose length is not the count, a particle value that is neither a float nor null
+// nor "inf"/"-inf", a text longer than MaxSnapshotBytes() — is refused: the result
+// is false, `error` says what is wrong and `out` is left as it was. A null reads as
+// the quiet NaN. Numbers are read the same in every locale.
 bool ReadSnapshot(std::string_view text, Snapshot& out, std::string& error);
+
+// The same from a file of `size` bytes, read from where it stands to its end.
+bool ReadSnapshot(std::FILE* file, std::uint64_t size, Snapshot& out, std::string& error);

@@ -3,9 +3,10 @@
 
 #include "FilePath.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace {
@@ -35,23 +36,18 @@ bool LoadSnapshotFile(const std::string& path, Snapshot& out, std::string& error
         error = Named(path, ec.message());
         return false;
     }
-    if (size > kMaxSnapshotBytes) {
-        error = Named(path, "the file is larger than a snapshot can be (" + std::to_string(kMaxSnapshotBytes) +
-                                " bytes)");
-        return false;
-    }
-    std::ifstream in(file, std::ios::binary);
-    std::string text;
-    if (in) {
-        text.reserve(static_cast<std::size_t>(size));
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    if (!in && !in.eof()) {
-        error = Named(path, "cannot be read");
+    // Read as a stream: no copy of the file is ever held, and the first byte that
+    // cannot belong to a snapshot ends the reading.
+    // (Narrow names are UTF-8 on Windows too, by the programs' manifest.)
+    std::FILE* stream = std::fopen(path.c_str(), "rb");
+    if (!stream) {
+        error = Named(path, errno != 0 ? std::strerror(errno) : "cannot be read");
         return false;
     }
     std::string message;
-    if (!ReadSnapshot(text, out, message)) {
+    const bool read = ReadSnapshot(stream, size, out, message);
+    std::fclose(stream);
+    if (!read) {
         error = Named(path, message);
         return false;
     }

@@ -8,7 +8,7 @@
 
 #include <string>
 
-// Reads and checks a snapshot file; a file that is missing, unreadable, not a
-// regular file, larger than kMaxSnapshotBytes or not a valid snapshot is refused
-// with a message, and `out` is left as it was.
+// Reads and checks a snapshot file as a stream; a file that is missing,
+// unreadable, not a regular file, larger than MaxSnapshotBytes() or not a valid
+// snapshot is refused with a message, and `out` is left as it was.
 bool LoadSnapshotFile(const std::string& path, Snapshot& out, std::string& error);
