@@ -128,12 +128,15 @@ int ThreadsOfLastStep(const StepScratch* scratch)
 
 StepScratch* NewStepScratch(int count)
 {
-    if (count <= 0 || count > std::numeric_limits<int>::max() - kWidestBlock)
+    if (count <= 0 || count > std::numeric_limits<int>::max() - kWidestBlock - kColumnsAfter)
         return nullptr;
     const std::size_t n = static_cast<std::size_t>((count + kWidestBlock - 1) / kWidestBlock * kWidestBlock);
     const std::size_t floats = Aligned(n * sizeof(float));
     const std::size_t doubles = Aligned(n * sizeof(double));
-    const std::size_t total = 4 * floats + 3 * doubles;
+    // The positions the kernels read have padding on both sides.
+    const std::size_t columnFloats = Aligned((kColumnsBefore + n + kColumnsAfter) * sizeof(float));
+    const std::size_t columnDoubles = Aligned((kColumnsBefore + n + kColumnsAfter) * sizeof(double));
+    const std::size_t total = 2 * floats + 2 * columnFloats + 2 * doubles + columnDoubles;
     auto* memory = new (std::align_val_t(kAlign), std::nothrow) unsigned char[total];
     if (memory == nullptr)
         return nullptr;
@@ -150,11 +153,11 @@ StepScratch* NewStepScratch(int count)
     };
     scratch->capacity = static_cast<int>(n);
     scratch->memory = memory;
-    scratch->x = reinterpret_cast<float*>(take(floats));
-    scratch->y = reinterpret_cast<float*>(take(floats));
+    scratch->x = reinterpret_cast<float*>(take(columnFloats)) + kColumnsBefore;
+    scratch->y = reinterpret_cast<float*>(take(columnFloats)) + kColumnsBefore;
     scratch->colFy = reinterpret_cast<float*>(take(floats));
     scratch->fy = reinterpret_cast<float*>(take(floats));
-    scratch->yd = reinterpret_cast<double*>(take(doubles));
+    scratch->yd = reinterpret_cast<double*>(take(columnDoubles)) + kColumnsBefore;
     scratch->colFx = reinterpret_cast<double*>(take(doubles));
     scratch->fx = reinterpret_cast<double*>(take(doubles));
     return scratch;
@@ -171,18 +174,24 @@ void DeleteStepScratch(StepScratch* scratch)
 
 namespace {
 
-// The kernel's columns: the positions of the current array, then padding up to
-// whole blocks at NaN, so that its distance to anything is not a number and all
-// its pairs are skipped; the column sums start at +0.
+// The kernel's columns: the positions of the current array, with padding at NaN
+// before them and after them up to whole blocks and beyond, so that its distance
+// to anything is not a number and all its pairs are skipped; the column sums
+// start at +0.
 void FillColumns(const StepFrame& frame, StepScratch& s, int padded)
 {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (int i = -kColumnsBefore; i < 0; ++i) {
+        s.x[i] = nan;
+        s.y[i] = nan;
+        s.yd[i] = nan;
+    }
     for (int i = 0; i < frame.count; ++i) {
         s.x[i] = frame.cur[i].x;
         s.y[i] = frame.cur[i].y;
         s.yd[i] = frame.cur[i].y;
     }
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    for (int i = frame.count; i < padded; ++i) {
+    for (int i = frame.count; i < padded + kColumnsAfter; ++i) {
         s.x[i] = nan;
         s.y[i] = nan;
         s.yd[i] = nan;

@@ -12,6 +12,9 @@
 // distance and its powers are the same), so one evaluation feeds both sums. A
 // particle's sum receives the pairs with lower indices as "column" terms, from
 // the rows above it, before its own row adds the pairs with higher indices.
+// A block of row particles meets the columns along diagonals (see
+// RowThroughColumns), so that rows and columns both take their terms in order
+// without rearranging any vector.
 //
 // This header is included by the instruction-set files: it declares only plain
 // data and functions, nothing inline that another file could share.
@@ -28,7 +31,9 @@ constexpr int kMaxBands = 16;
 
 // One step's pair sums, shared by every thread that works on it.
 struct PairSumJob {
-    const float* x;   // positions, padded to whole blocks; padding is NaN and pairs with nothing
+    // Positions, padded to whole blocks, with kColumnsBefore more before index 0
+    // and kColumnsAfter more after the padded count; padding is NaN and pairs with nothing.
+    const float* x;
     const float* y;
     const double* yd; // the same y, widened to double
     double* colFx;    // per particle, the running sums of its column terms (start at +0)
@@ -53,9 +58,15 @@ struct PairSumJob {
 // the step calls it. A square starts only after the band above has finished the
 // same band of columns, so that every column sum still receives its terms in
 // ascending order; the row sums pass from square to square through fx and fy.
+// Each sweep of a block of rows through a square computes up to two blocks of
+// pairs outside it (they add nothing), so fewer, larger squares waste less.
 void PairSumRowsAvx512(const PairSumJob& job); // blocks of 8
 void PairSumRowsAvx2(const PairSumJob& job);   // blocks of 4
 
 constexpr int kAvx512Block = 8;
 constexpr int kAvx2Block = 4;
 constexpr int kWidestBlock = 8;
+// The padding the kernels may read around the positions: a sweep starts up to a
+// block before its first column and reads up to two blocks past its last.
+constexpr int kColumnsBefore = kWidestBlock;
+constexpr int kColumnsAfter = 2 * kWidestBlock;

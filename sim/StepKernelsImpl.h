@@ -16,144 +16,230 @@
 #include "ParticleRules.h"
 #include "StepKernels.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace {
 
-// K tiles side by side: the pairs of the W row particles (lanes) with the K * W
-// particles of K column blocks from firstBlock on. pa[c] and pr[c] receive, for
-// column c, the attraction and the repulsion terms (x in the low half, y in the
-// high half), +0 for a skipped pair.
+// The pairs of one row block with a range of columns are taken as diagonals
+// rather than as square tiles. The row lanes hold the block's particles in
+// descending order (lane l holds row i0 + W - 1 - l), and step t pairs lane l
+// with column t + l: a window of W consecutive columns that slides by one per
+// step. Every row lane then meets its columns in ascending order, and every
+// column meets the rows, lane W - 1 first, in ascending order too, so both sums
+// take their terms in the literal order without any transpose: the column sums
+// travel in a vector of their own that slides with the window, taking in the
+// next column's sum at the top and giving back the finished one at lane 0.
+#ifndef KSTEPS
+#define KSTEPS 4
+#endif
+constexpr int kSteps = KSTEPS;
+
 template <class V>
 struct RowLanes {
-    typename V::F x;
+    typename V::F x; // reversed, as the lanes hold the rows
     typename V::F y;
     typename V::D yd; // y widened to double
 };
 
-template <class V, int K>
-inline void ComputeTiles(const PairSumJob& job, int firstBlock, bool diagonal, const RowLanes<V>& s,
-                         typename V::P* pa, typename V::P* pr)
+// The running sums of a sweep: the row lanes' and the window's.
+template <class V>
+struct Sums {
+    typename V::D rowFx;
+    typename V::F rowFy;
+    typename V::D colFx; // lane l: column t + l
+    typename V::F colFy;
+};
+
+// The terms of step t, +0 in the lanes whose pair does not count. Every stage
+// runs over all N steps before the next, so that the roots and divisions of one
+// step overlap with the other's work.
+template <class V, int N>
+struct Terms {
+    typename V::D ax[N]; // the x terms, rounded to float and widened back
+    typename V::D rx[N];
+    typename V::F ay[N];
+    typename V::F ry[N];
+};
+
+// The first stage of N steps from t on: the differences and the distances.
+template <class V, int N>
+struct Distances {
+    typename V::D dxd[N]; // dx, rounded to float and widened back
+    typename V::D dy[N];  // dy, the same
+    typename V::D r[N];
+};
+
+template <class V, int N>
+inline void ComputeDistances(const PairSumJob& job, int t, const RowLanes<V>& s, Distances<V, N>& out)
 {
     using D = typename V::D;
-    constexpr int N = K * V::W;
+#pragma GCC unroll 8
+    for (int k = 0; k < N; ++k) {
+        const int j = t + k;
+        out.dxd[k] = V::Widen(V::SubF(V::LoadF(job.x + j), s.x));
+        const D dyd = V::SubD(V::LoadD(job.yd + j), s.yd);
+        out.dy[k] = V::Widen(V::SubF(V::LoadF(job.y + j), s.y)); // dyd rounded to float
+        // The y term multiplies the unrounded difference by its rounded value.
+        out.r[k] = V::SqrtD(V::AddD(V::MulD(dyd, out.dy[k]), V::MulD(out.dxd[k], out.dxd[k])));
+    }
+}
+
+// The rest: the powers, the quotients and the terms.
+template <class V, int N>
+inline void ComputeTerms(const PairSumJob& job, const Distances<V, N>& d, const typename V::M* lanes,
+                         Terms<V, N>& out)
+{
+    using D = typename V::D;
     const D attraction = V::SetD(job.attraction);
     const D repulsion = V::SetD(job.repulsion);
     const D minDistance = V::SetD(kMinPairDistance);
-    // The work runs in stages over all columns of the tile, so that every stage
-    // finds independent operations while the roots and divisions of the previous
-    // one are still under way.
-    D dxd[N], dy[N], r[N];
-#pragma GCC unroll 16
-    for (int c = 0; c < N; ++c) {
-        const int j = firstBlock * V::W + c;
-        dxd[c] = V::Widen(V::SubF(V::SetF(job.x[j]), s.x));
-        const D dyd = V::SubD(V::SetD(job.yd[j]), s.yd);
-        dy[c] = V::Widen(V::SubF(V::SetF(job.y[j]), s.y)); // dyd rounded to float
-        // The y term multiplies the unrounded difference by its rounded value.
-        r[c] = V::SqrtD(V::AddD(V::MulD(dyd, dy[c]), V::MulD(dxd[c], dxd[c])));
-    }
     D qa[N], qr[N];
-#pragma GCC unroll 16
-    for (int c = 0; c < N; ++c) {
-        const D rs = V::Widen(V::Narrow(r[c]));
-        const D r4 = V::Widen(V::Narrow(V::MulD(V::MulD(V::MulD(rs, rs), rs), rs)));
-        qa[c] = V::DivD(attraction, r4);
-        qr[c] = V::DivD(repulsion, V::MulD(V::MulD(r4, rs), rs));
-    }
-#pragma GCC unroll 16
-    for (int c = 0; c < N; ++c) {
-        typename V::M valid = V::Greater(r[c], minDistance); // false also for a distance that is not a number
-        if (diagonal)
-            valid = V::And(valid, V::LanesBelow(c)); // within a block only pairs with j > i
-        pa[c] = V::Join(V::NarrowOrZero(valid, V::MulD(dxd[c], qa[c])), V::NarrowOrZero(valid, V::MulD(dy[c], qa[c])));
-        pr[c] = V::Join(V::NarrowOrZero(valid, V::MulD(qr[c], dxd[c])), V::NarrowOrZero(valid, V::MulD(qr[c], dy[c])));
-    }
-}
-
-// The row particles' sums take the tile's terms column by column: per pair the
-// attraction is added before the repulsion is subtracted.
-template <class V, int K>
-inline void AddRowTerms(const typename V::P* pa, const typename V::P* pr, typename V::D& fx, typename V::P& fy)
-{
-#pragma GCC unroll 16
-    for (int c = 0; c < K * V::W; ++c) {
-        fx = V::SubD(V::AddD(fx, V::Widen(V::Low(pa[c]))), V::Widen(V::Low(pr[c])));
-        fy = V::SubP(V::AddP(fy, pa[c]), pr[c]);
-    }
-}
-
-// The column particles' sums take the negated terms lane by lane, in ascending
-// row order: adding the negative of a term is subtracting it.
-template <class V>
-inline void AddColumnTerms(const PairSumJob& job, int colBlock, typename V::P* pa, typename V::P* pr)
-{
-    V::Transpose(pa);
-    V::Transpose(pr);
-    double* colFx = job.colFx + colBlock * V::W;
-    float* colFy = job.colFy + colBlock * V::W;
-    typename V::D fx = V::LoadD(colFx);
-    typename V::P fy = V::Join(V::LoadF(colFy), V::LoadF(colFy)); // only the high half counts
+    typename V::M valid[N];
 #pragma GCC unroll 8
-    for (int l = 0; l < V::W; ++l) {
-        fx = V::AddD(V::SubD(fx, V::Widen(V::Low(pa[l]))), V::Widen(V::Low(pr[l])));
-        fy = V::AddP(V::SubP(fy, pa[l]), pr[l]);
+    for (int k = 0; k < N; ++k) {
+        // false also for a distance that is not a number
+        valid[k] = V::And(V::Greater(d.r[k], minDistance), lanes[k]);
+        const D rs = V::Widen(V::Narrow(d.r[k]));
+        const D r4 = V::Widen(V::Narrow(V::MulD(V::MulD(V::MulD(rs, rs), rs), rs)));
+        qa[k] = V::DivD(attraction, r4);
+        qr[k] = V::DivD(repulsion, V::MulD(V::MulD(r4, rs), rs));
     }
-    V::StoreD(colFx, fx);
-    V::StoreF(colFy, V::High(fy));
+#pragma GCC unroll 8
+    for (int k = 0; k < N; ++k) {
+        out.ax[k] = V::Widen(V::NarrowOrZero(valid[k], V::MulD(d.dxd[k], qa[k])));
+        out.ay[k] = V::NarrowOrZero(valid[k], V::MulD(d.dy[k], qa[k]));
+        out.rx[k] = V::Widen(V::NarrowOrZero(valid[k], V::MulD(qr[k], d.dxd[k])));
+        out.ry[k] = V::NarrowOrZero(valid[k], V::MulD(qr[k], d.dy[k]));
+    }
 }
 
-// The row sums of one row block through the tiles of columns [firstCol, endCol).
-// The diagonal tile, when it is among them, first completes the block's own
-// column sums, which are then where the row sums start.
-template <class V>
-inline void RowThroughColumns(const PairSumJob& job, int row, int firstCol, int endCol)
+// Step k's terms go into the sums: per pair the row adds the attraction before
+// it subtracts the repulsion, and the column, whose terms are the negatives,
+// subtracts before it adds.
+template <class V, int N>
+inline void AddTerms(const Terms<V, N>& terms, int k, Sums<V>& sums)
 {
-    using P = typename V::P;
-    const RowLanes<V> s{V::LoadF(job.x + row * V::W), V::LoadF(job.y + row * V::W), V::LoadD(job.yd + row * V::W)};
-    double* rowFx = job.fx + row * V::W;
-    float* rowFy = job.fy + row * V::W;
-    P pa[2 * V::W], pr[2 * V::W];
-    typename V::D fx;
-    P fy;
-    if (firstCol == row) {
-        ComputeTiles<V, 1>(job, row, true, s, pa, pr);
-        P ra[V::W], rr[V::W];
-        for (int c = 0; c < V::W; ++c) {
-            ra[c] = pa[c];
-            rr[c] = pr[c];
-        }
-        AddColumnTerms<V>(job, row, pa, pr);
-        fx = V::LoadD(job.colFx + row * V::W);
-        const typename V::F colFy = V::LoadF(job.colFy + row * V::W);
-        fy = V::Join(colFy, colFy); // only the high half counts
-        AddRowTerms<V, 1>(ra, rr, fx, fy);
-        ++firstCol;
-    } else {
-        fx = V::LoadD(rowFx);
-        const typename V::F sumFy = V::LoadF(rowFy);
-        fy = V::Join(sumFy, sumFy);
-    }
-    // Two column blocks at a time give the roots and divisions twice the
-    // independent work to overlap with.
-    int col = firstCol;
-    for (; col + 1 < endCol; col += 2) {
-        ComputeTiles<V, 2>(job, col, false, s, pa, pr);
-        AddRowTerms<V, 2>(pa, pr, fx, fy);
-        AddColumnTerms<V>(job, col, pa, pr);
-        AddColumnTerms<V>(job, col + 1, pa + V::W, pr + V::W);
-    }
-    if (col < endCol) {
-        ComputeTiles<V, 1>(job, col, false, s, pa, pr);
-        AddRowTerms<V, 1>(pa, pr, fx, fy);
-        AddColumnTerms<V>(job, col, pa, pr);
-    }
-    V::StoreD(rowFx, fx);
-    V::StoreF(rowFy, V::High(fy));
+    sums.rowFx = V::SubD(V::AddD(sums.rowFx, terms.ax[k]), terms.rx[k]);
+    sums.rowFy = V::SubF(V::AddF(sums.rowFy, terms.ay[k]), terms.ry[k]);
+    sums.colFx = V::AddD(V::SubD(sums.colFx, terms.ax[k]), terms.rx[k]);
+    sums.colFy = V::AddF(V::SubF(sums.colFy, terms.ay[k]), terms.ry[k]);
 }
 
-// One square: the tiles of the row blocks of band rowBand with the column blocks
-// of band colBand, row by row.
+// After step t the column at lane 0 (column t) has every term of this row block:
+// it goes back to memory, and the window moves on by one column.
+template <class V>
+inline void SlideWindow(const PairSumJob& job, int t, bool store, bool next, Sums<V>& sums)
+{
+    if (store)
+        V::StoreLowD(job.colFx + t, sums.colFx), V::StoreLowF(job.colFy + t, sums.colFy);
+    const int j = t + V::W;
+    sums.colFx = V::ShiftInD(sums.colFx, next ? job.colFx[j] : 0.0);
+    sums.colFy = V::ShiftInF(sums.colFy, next ? job.colFy[j] : 0.0f);
+}
+
+// The pairs of row block `row` (rows i0 .. i0 + W - 1) with the columns
+// [c0, c1). When the columns include the block itself (`diagonal`), only pairs
+// with a column above the row count, and each row's sum starts from its own
+// column sum once that holds every row below it; otherwise the row sums go on
+// from fx and fy.
+template <class V>
+inline void RowThroughColumns(const PairSumJob& job, int row, int c0, int c1, bool diagonal)
+{
+    constexpr int W = V::W;
+    const int i0 = row * W;
+    const RowLanes<V> s{V::ReverseF(V::LoadF(job.x + i0)), V::ReverseF(V::LoadF(job.y + i0)),
+                        V::ReverseD(V::LoadD(job.yd + i0))};
+    double* rowFx = job.fx + i0;
+    float* rowFy = job.fy + i0;
+    Sums<V> sums;
+    // Lane l of the diagonal meets its own column at step i0 + W - 1 - 2 l; the
+    // sweep starts at the first step where lane W - 1 does.
+    const int first = diagonal ? i0 - W + 1 : c0 - W + 1;
+    if (diagonal) {
+        sums.rowFx = V::SetD(0.0); // replaced lane by lane before any term counts
+        sums.rowFy = V::SetF(0.0f);
+    } else {
+        sums.rowFx = V::ReverseD(V::LoadD(rowFx));
+        sums.rowFy = V::ReverseF(V::LoadF(rowFy));
+    }
+    {
+        alignas(64) double fx[W];
+        alignas(64) float fy[W];
+        for (int l = 0; l < W; ++l) {
+            const int j = first + l;
+            const bool in = j >= c0 && j < c1;
+            fx[l] = in ? job.colFx[j] : 0.0;
+            fy[l] = in ? job.colFy[j] : 0.0f;
+        }
+        sums.colFx = V::LoadD(fx);
+        sums.colFy = V::LoadF(fy);
+    }
+    // From step `full` on every lane's pair lies in the range and above the
+    // diagonal; before step `fullEnd` the window still takes in a column.
+    const int full = diagonal ? i0 + W : c0;
+    const int fullEnd = c1 - W;
+    // The lanes of step t whose pair counts (none once the sweep is over).
+    auto lanesOf = [&](int t) {
+        int low = c0 - t;
+        if (diagonal) {
+            const int own = i0 + W - 1 - t; // twice the lane that meets its own column
+            if (own >= 0)
+                low = std::max(low, own / 2 + 1);
+        }
+        return V::LaneRange(low, c1 - t);
+    };
+    typename V::M all[kSteps];
+    for (int k = 0; k < kSteps; ++k)
+        all[k] = V::AllLanes();
+    // The steps go in groups of kSteps, and the distances of the next group are
+    // under way while the terms of this one are computed, so that the divider
+    // always has work queued. A group past the end computes steps that add nothing.
+    int t = first;
+    Distances<V, kSteps> d;
+    ComputeDistances<V, kSteps>(job, t, s, d);
+    for (;;) {
+        const bool more = t + kSteps < c1;
+        Distances<V, kSteps> next;
+        if (more)
+            ComputeDistances<V, kSteps>(job, t + kSteps, s, next);
+        Terms<V, kSteps> terms;
+        if (t >= full && t + kSteps <= fullEnd) {
+            ComputeTerms<V, kSteps>(job, d, all, terms);
+#pragma GCC unroll 8
+            for (int k = 0; k < kSteps; ++k) {
+                AddTerms<V, kSteps>(terms, k, sums);
+                SlideWindow<V>(job, t + k, true, true, sums);
+            }
+        } else {
+            typename V::M lanes[kSteps];
+            for (int k = 0; k < kSteps; ++k)
+                lanes[k] = lanesOf(t + k);
+            ComputeTerms<V, kSteps>(job, d, lanes, terms);
+            for (int k = 0; k < kSteps && t + k < c1; ++k) {
+                const int u = t + k;
+                AddTerms<V, kSteps>(terms, k, sums);
+                // A diagonal row's sum starts from its column sum, which is
+                // complete at the step where the row meets its own column.
+                const int own = i0 + W - 1 - u;
+                if (diagonal && own >= 0 && own % 2 == 0 && own / 2 < W) {
+                    sums.rowFx = V::TakeLaneD(sums.rowFx, sums.colFx, own / 2);
+                    sums.rowFy = V::TakeLaneF(sums.rowFy, sums.colFy, own / 2);
+                }
+                SlideWindow<V>(job, u, u >= c0, u + W < c1, sums);
+            }
+        }
+        t += kSteps;
+        if (!more)
+            break;
+        d = next;
+    }
+    V::StoreD(rowFx, V::ReverseD(sums.rowFx));
+    V::StoreF(rowFy, V::ReverseF(sums.rowFy));
+}
+
+// One square: the row blocks of band rowBand with the column blocks of band
+// colBand, row by row.
 template <class V>
 inline void DoSquare(const PairSumJob& job, int rowBand, int colBand)
 {
@@ -161,11 +247,8 @@ inline void DoSquare(const PairSumJob& job, int rowBand, int colBand)
     const int endRow = firstRow + job.band < job.blocks ? firstRow + job.band : job.blocks;
     const int firstCol = colBand * job.band;
     const int endCol = firstCol + job.band < job.blocks ? firstCol + job.band : job.blocks;
-    for (int row = firstRow; row < endRow; ++row) {
-        const int from = row > firstCol ? row : firstCol;
-        if (from < endCol)
-            RowThroughColumns<V>(job, row, from, endCol);
-    }
+    for (int row = firstRow; row < endRow; ++row)
+        RowThroughColumns<V>(job, row, firstCol * V::W, endCol * V::W, rowBand == colBand);
 }
 
 template <class V>
