@@ -10,6 +10,9 @@
 namespace {
 
 struct Avx512 {
+    // Steps per group of the sweep: the three stages of groups of two keep to
+    // the 32 registers (groups of four spill and are slower).
+    static constexpr int kSteps = 2;
     static constexpr int W = kAvx512Block;
     using D = __m512d; // eight doubles, one per row particle
     using F = __m256;  // eight floats

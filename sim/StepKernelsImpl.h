@@ -30,11 +30,6 @@ namespace {
 // take their terms in the literal order without any transpose: the column sums
 // travel in a vector of their own that slides with the window, taking in the
 // next column's sum at the top and giving back the finished one at lane 0.
-#ifndef KSTEPS
-#define KSTEPS 4
-#endif
-constexpr int kSteps = KSTEPS;
-
 template <class V>
 struct RowLanes {
     typename V::F x; // reversed, as the lanes hold the rows
@@ -85,32 +80,46 @@ inline void ComputeDistances(const PairSumJob& job, int t, const RowLanes<V>& s,
     }
 }
 
-// The rest: the powers, the quotients and the terms.
+// The second stage: the powers of the distance and the two quotients.
 template <class V, int N>
-inline void ComputeTerms(const PairSumJob& job, const Distances<V, N>& d, const typename V::M* lanes,
-                         Terms<V, N>& out)
+struct Quotients {
+    typename V::D dxd[N];
+    typename V::D dy[N];
+    typename V::D qa[N]; // attraction / r^4
+    typename V::D qr[N]; // repulsion / r^6
+    typename V::M valid[N]; // the distance is above the no-force one (false also for NaN)
+};
+
+template <class V, int N>
+inline void ComputeQuotients(const PairSumJob& job, const Distances<V, N>& d, Quotients<V, N>& out)
 {
     using D = typename V::D;
     const D attraction = V::SetD(job.attraction);
     const D repulsion = V::SetD(job.repulsion);
     const D minDistance = V::SetD(kMinPairDistance);
-    D qa[N], qr[N];
-    typename V::M valid[N];
 #pragma GCC unroll 8
     for (int k = 0; k < N; ++k) {
-        // false also for a distance that is not a number
-        valid[k] = V::And(V::Greater(d.r[k], minDistance), lanes[k]);
+        out.valid[k] = V::Greater(d.r[k], minDistance);
         const D rs = V::Widen(V::Narrow(d.r[k]));
         const D r4 = V::Widen(V::Narrow(V::MulD(V::MulD(V::MulD(rs, rs), rs), rs)));
-        qa[k] = V::DivD(attraction, r4);
-        qr[k] = V::DivD(repulsion, V::MulD(V::MulD(r4, rs), rs));
+        out.qa[k] = V::DivD(attraction, r4);
+        out.qr[k] = V::DivD(repulsion, V::MulD(V::MulD(r4, rs), rs));
+        out.dxd[k] = d.dxd[k];
+        out.dy[k] = d.dy[k];
     }
+}
+
+// The last stage: the four terms, +0 where the pair does not count.
+template <class V, int N>
+inline void ComputeTerms(const Quotients<V, N>& q, const typename V::M* lanes, Terms<V, N>& out)
+{
 #pragma GCC unroll 8
     for (int k = 0; k < N; ++k) {
-        out.ax[k] = V::Widen(V::NarrowOrZero(valid[k], V::MulD(d.dxd[k], qa[k])));
-        out.ay[k] = V::NarrowOrZero(valid[k], V::MulD(d.dy[k], qa[k]));
-        out.rx[k] = V::Widen(V::NarrowOrZero(valid[k], V::MulD(qr[k], d.dxd[k])));
-        out.ry[k] = V::NarrowOrZero(valid[k], V::MulD(qr[k], d.dy[k]));
+        const typename V::M valid = V::And(q.valid[k], lanes[k]);
+        out.ax[k] = V::Widen(V::NarrowOrZero(valid, V::MulD(q.dxd[k], q.qa[k])));
+        out.ay[k] = V::NarrowOrZero(valid, V::MulD(q.dy[k], q.qa[k]));
+        out.rx[k] = V::Widen(V::NarrowOrZero(valid, V::MulD(q.qr[k], q.dxd[k])));
+        out.ry[k] = V::NarrowOrZero(valid, V::MulD(q.qr[k], q.dy[k]));
     }
 }
 
@@ -189,23 +198,37 @@ inline void RowThroughColumns(const PairSumJob& job, int row, int c0, int c1, bo
         }
         return V::LaneRange(low, c1 - t);
     };
+    constexpr int kSteps = V::kSteps;
     typename V::M all[kSteps];
     for (int k = 0; k < kSteps; ++k)
         all[k] = V::AllLanes();
-    // The steps go in groups of kSteps, and the distances of the next group are
-    // under way while the terms of this one are computed, so that the divider
-    // always has work queued. A group past the end computes steps that add nothing.
+    // The steps go in groups of kSteps through three stages at once: while the
+    // terms of one group go into the sums, the quotients of the next group and
+    // the distances of the one after are under way, so that the divider always
+    // has work queued. A group past the end computes steps that add nothing.
     int t = first;
+    Quotients<V, kSteps> q;
     Distances<V, kSteps> d;
     ComputeDistances<V, kSteps>(job, t, s, d);
+    ComputeQuotients<V, kSteps>(job, d, q);
+    if (t + kSteps < c1)
+        ComputeDistances<V, kSteps>(job, t + kSteps, s, d);
     for (;;) {
         const bool more = t + kSteps < c1;
-        Distances<V, kSteps> next;
-        if (more)
-            ComputeDistances<V, kSteps>(job, t + kSteps, s, next);
+        Quotients<V, kSteps> nextQ;
+        if (more) {
+            if (t + 2 * kSteps < c1) {
+                Distances<V, kSteps> nextD;
+                ComputeDistances<V, kSteps>(job, t + 2 * kSteps, s, nextD);
+                ComputeQuotients<V, kSteps>(job, d, nextQ);
+                d = nextD;
+            } else {
+                ComputeQuotients<V, kSteps>(job, d, nextQ);
+            }
+        }
         Terms<V, kSteps> terms;
         if (t >= full && t + kSteps <= fullEnd) {
-            ComputeTerms<V, kSteps>(job, d, all, terms);
+            ComputeTerms<V, kSteps>(q, all, terms);
 #pragma GCC unroll 8
             for (int k = 0; k < kSteps; ++k) {
                 AddTerms<V, kSteps>(terms, k, sums);
@@ -215,7 +238,7 @@ inline void RowThroughColumns(const PairSumJob& job, int row, int c0, int c1, bo
             typename V::M lanes[kSteps];
             for (int k = 0; k < kSteps; ++k)
                 lanes[k] = lanesOf(t + k);
-            ComputeTerms<V, kSteps>(job, d, lanes, terms);
+            ComputeTerms<V, kSteps>(q, lanes, terms);
             for (int k = 0; k < kSteps && t + k < c1; ++k) {
                 const int u = t + k;
                 AddTerms<V, kSteps>(terms, k, sums);
@@ -232,7 +255,7 @@ inline void RowThroughColumns(const PairSumJob& job, int row, int c0, int c1, bo
         t += kSteps;
         if (!more)
             break;
-        d = next;
+        q = nextQ;
     }
     V::StoreD(rowFx, V::ReverseD(sums.rowFx));
     V::StoreF(rowFy, V::ReverseF(sums.rowFy));
