@@ -114,8 +114,8 @@ struct StepScratch {
     float* colFy;
     double* fx;
     float* fy;
-    BandState bands[kMaxBands];
-    alignas(64) int finishedBands;
+    RowProgress* progress; // per block of the narrowest kernel
+    alignas(64) int nextRow;
     unsigned char* memory;
     ThreadChoice threadChoice;
     int lastThreads = 1;
@@ -136,7 +136,8 @@ StepScratch* NewStepScratch(int count)
     // The positions the kernels read have padding on both sides.
     const std::size_t columnFloats = Aligned((kColumnsBefore + n + kColumnsAfter) * sizeof(float));
     const std::size_t columnDoubles = Aligned((kColumnsBefore + n + kColumnsAfter) * sizeof(double));
-    const std::size_t total = 2 * floats + 2 * columnFloats + 2 * doubles + columnDoubles;
+    const std::size_t rowBlocks = n / kAvx2Block;
+    const std::size_t total = 2 * floats + 2 * columnFloats + 2 * doubles + columnDoubles + rowBlocks * sizeof(RowProgress);
     auto* memory = new (std::align_val_t(kAlign), std::nothrow) unsigned char[total];
     if (memory == nullptr)
         return nullptr;
@@ -160,6 +161,7 @@ StepScratch* NewStepScratch(int count)
     scratch->yd = reinterpret_cast<double*>(take(columnDoubles)) + kColumnsBefore;
     scratch->colFx = reinterpret_cast<double*>(take(doubles));
     scratch->fx = reinterpret_cast<double*>(take(doubles));
+    scratch->progress = reinterpret_cast<RowProgress*>(take(rowBlocks * sizeof(RowProgress)));
     return scratch;
 }
 
@@ -215,17 +217,12 @@ int ChooseThreads(StepScratch& s, const StepSettings& settings, int count, int b
     return threads;
 }
 
-// Splits the rows into bands and returns the blocks per band: at most kMaxBands
-// bands, squares large enough that claiming one costs little, and enough of
-// them that every thread finds work.
-int SplitBands(StepScratch& s, int blocks, int threads)
+// Every sweep starts out as not begun.
+void ResetRows(StepScratch& s, int blocks)
 {
-    const int band = threads > 1 ? (blocks + kMaxBands - 1) / kMaxBands : blocks;
-    const int bands = (blocks + band - 1) / band;
-    for (int b = 0; b < bands; ++b)
-        s.bands[b] = {b, b};
-    s.finishedBands = 0;
-    return band;
+    for (int b = 0; b < blocks; ++b)
+        s.progress[b].done = -kRowsDone;
+    s.nextRow = 0;
 }
 
 } // namespace
@@ -247,12 +244,12 @@ bool StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& settin
     const int threads = ChooseThreads(*s, settings, frame.count, blocks, timed);
     const auto start = std::chrono::steady_clock::now();
 
-    // Run the kernel over bands of rows; each band finishes its particles as
-    // soon as their sums are complete.
-    const int band = SplitBands(*s, blocks, threads);
-    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->bands, &s->finishedBands, blocks, band,
-                     static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), threads,
-                     FinishParticles, nullptr},
+    // Run the kernel over the blocks of rows; each block finishes its particles
+    // as soon as their sums are complete.
+    ResetRows(*s, blocks);
+    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->progress, &s->nextRow, blocks,
+                     static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishParticles,
+                     nullptr},
                     kernel, &frame, 1.0 - static_cast<double>(frame.friction)};
     context.job.context = &context;
     if (threads > 1)

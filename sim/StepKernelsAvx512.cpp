@@ -5,6 +5,8 @@
 
 #include "StepKernelsImpl.h"
 
+#include <algorithm>
+
 #include <immintrin.h>
 
 namespace {

@@ -16,13 +16,12 @@
 #include "ParticleRules.h"
 #include "StepKernels.h"
 
-#include <algorithm>
 #include <thread>
 
 namespace {
 
-// The pairs of one row block with a range of columns are taken as diagonals
-// rather than as square tiles. The row lanes hold the block's particles in
+// The pairs of one block of rows with the columns above it are taken along
+// diagonals rather than as square tiles. The row lanes hold the block's particles in
 // descending order (lane l holds row i0 + W - 1 - l), and step t pairs lane l
 // with column t + l: a window of W consecutive columns that slides by one per
 // step. Every row lane then meets its columns in ascending order, and every
@@ -147,58 +146,74 @@ inline void SlideWindow(const PairSumJob& job, int t, bool store, bool next, Sum
     sums.colFy = V::ShiftInF(sums.colFy, next ? job.colFy[j] : 0.0f);
 }
 
-// The pairs of row block `row` (rows i0 .. i0 + W - 1) with the columns
-// [c0, c1). When the columns include the block itself (`diagonal`), only pairs
-// with a column above the row count, and each row's sum starts from its own
-// column sum once that holds every row below it; otherwise the row sums go on
-// from fx and fy.
+// How far ahead of a sweep the sweep of the block before it must be: the
+// columns a group of steps takes in must hold that block's terms. A sweep that
+// has to wait waits for kLead more steps, so that the two threads do not hand
+// each other the same cache lines at every group.
+constexpr int kLead = 64;
+
+// Waits until the sweep of row block `row` - 1 has finished every step below
+// `need` (or has ended), and returns how far it has got.
+inline int WaitForRowAbove(const PairSumJob& job, int row, int need, int end)
+{
+    const int enough = need + kLead < end ? need + kLead : end;
+    for (int spins = 0;; ++spins) {
+        const int done = __atomic_load_n(&job.progress[row - 1].done, __ATOMIC_ACQUIRE);
+        if (done >= enough || (spins == 0 && done >= need))
+            return done;
+        if (spins < 4000)
+            CpuRelax();
+        else
+            std::this_thread::yield(); // the other thread is not running: give it the core
+    }
+}
+
+// The sweep of row block `row` (rows i0 .. i0 + W - 1) through every column
+// above its rows. Lane l meets its own column at step i0 + W - 1 - 2 l, where
+// its column sum holds every row below it: the row sum starts from there. The
+// sweep starts at the first step where lane W - 1 does and ends when lane 0
+// has met the last column.
 template <class V>
-inline void RowThroughColumns(const PairSumJob& job, int row, int c0, int c1, bool diagonal)
+inline void RowSweep(const PairSumJob& job, int row)
 {
     constexpr int W = V::W;
+    constexpr int kSteps = V::kSteps;
     const int i0 = row * W;
+    const int c1 = job.blocks * W;
+    const int first = i0 - W + 1;
     const RowLanes<V> s{V::ReverseF(V::LoadF(job.x + i0)), V::ReverseF(V::LoadF(job.y + i0)),
                         V::ReverseD(V::LoadD(job.yd + i0))};
-    double* rowFx = job.fx + i0;
-    float* rowFy = job.fy + i0;
+    // Every step at or above `known` still needs the block above.
+    int known = row == 0 ? kRowsDone : -kRowsDone;
+    auto waitFor = [&](int need) {
+        if (need > known)
+            known = WaitForRowAbove(job, row, need, c1);
+    };
     Sums<V> sums;
-    // Lane l of the diagonal meets its own column at step i0 + W - 1 - 2 l; the
-    // sweep starts at the first step where lane W - 1 does.
-    const int first = diagonal ? i0 - W + 1 : c0 - W + 1;
-    if (diagonal) {
-        sums.rowFx = V::SetD(0.0); // replaced lane by lane before any term counts
-        sums.rowFy = V::SetF(0.0f);
-    } else {
-        sums.rowFx = V::ReverseD(V::LoadD(rowFx));
-        sums.rowFy = V::ReverseF(V::LoadF(rowFy));
-    }
+    sums.rowFx = V::SetD(0.0); // replaced lane by lane before any term counts
+    sums.rowFy = V::SetF(0.0f);
+    waitFor(first + W);
     {
         alignas(64) double fx[W];
         alignas(64) float fy[W];
         for (int l = 0; l < W; ++l) {
             const int j = first + l;
-            const bool in = j >= c0 && j < c1;
+            const bool in = j >= 0 && j < c1;
             fx[l] = in ? job.colFx[j] : 0.0;
             fy[l] = in ? job.colFy[j] : 0.0f;
         }
         sums.colFx = V::LoadD(fx);
         sums.colFy = V::LoadF(fy);
     }
-    // From step `full` on every lane's pair lies in the range and above the
-    // diagonal; before step `fullEnd` the window still takes in a column.
-    const int full = diagonal ? i0 + W : c0;
+    // From step `full` on every lane's pair lies above the diagonal; before step
+    // `fullEnd` the window still takes in a column.
+    const int full = i0 + W;
     const int fullEnd = c1 - W;
     // The lanes of step t whose pair counts (none once the sweep is over).
     auto lanesOf = [&](int t) {
-        int low = c0 - t;
-        if (diagonal) {
-            const int own = i0 + W - 1 - t; // twice the lane that meets its own column
-            if (own >= 0)
-                low = std::max(low, own / 2 + 1);
-        }
-        return V::LaneRange(low, c1 - t);
+        const int own = i0 + W - 1 - t; // twice the lane that meets its own column
+        return V::LaneRange(own >= 0 ? own / 2 + 1 : 0, c1 - t);
     };
-    constexpr int kSteps = V::kSteps;
     typename V::M all[kSteps];
     for (int k = 0; k < kSteps; ++k)
         all[k] = V::AllLanes();
@@ -227,6 +242,8 @@ inline void RowThroughColumns(const PairSumJob& job, int row, int c0, int c1, bo
             }
         }
         Terms<V, kSteps> terms;
+        // The group takes in the columns up to t + kSteps - 1 + W.
+        waitFor(t + kSteps + W);
         if (t >= full && t + kSteps <= fullEnd) {
             ComputeTerms<V, kSteps>(q, all, terms);
 #pragma GCC unroll 8
@@ -242,106 +259,34 @@ inline void RowThroughColumns(const PairSumJob& job, int row, int c0, int c1, bo
             for (int k = 0; k < kSteps && t + k < c1; ++k) {
                 const int u = t + k;
                 AddTerms<V, kSteps>(terms, k, sums);
-                // A diagonal row's sum starts from its column sum, which is
-                // complete at the step where the row meets its own column.
                 const int own = i0 + W - 1 - u;
-                if (diagonal && own >= 0 && own % 2 == 0 && own / 2 < W) {
+                if (own >= 0 && own % 2 == 0 && own / 2 < W) {
                     sums.rowFx = V::TakeLaneD(sums.rowFx, sums.colFx, own / 2);
                     sums.rowFy = V::TakeLaneF(sums.rowFy, sums.colFy, own / 2);
                 }
-                SlideWindow<V>(job, u, u >= c0, u + W < c1, sums);
+                SlideWindow<V>(job, u, u >= 0, u + W < c1, sums);
             }
         }
         t += kSteps;
         if (!more)
             break;
+        __atomic_store_n(&job.progress[row].done, t, __ATOMIC_RELEASE);
         q = nextQ;
     }
-    V::StoreD(rowFx, V::ReverseD(sums.rowFx));
-    V::StoreF(rowFy, V::ReverseF(sums.rowFy));
+    V::StoreD(job.fx + i0, V::ReverseD(sums.rowFx));
+    V::StoreF(job.fy + i0, V::ReverseF(sums.rowFy));
+    __atomic_store_n(&job.progress[row].done, kRowsDone, __ATOMIC_RELEASE);
 }
 
-// One square: the row blocks of band rowBand with the column blocks of band
-// colBand, row by row.
-template <class V>
-inline void DoSquare(const PairSumJob& job, int rowBand, int colBand)
-{
-    const int firstRow = rowBand * job.band;
-    const int endRow = firstRow + job.band < job.blocks ? firstRow + job.band : job.blocks;
-    const int firstCol = colBand * job.band;
-    const int endCol = firstCol + job.band < job.blocks ? firstCol + job.band : job.blocks;
-    for (int row = firstRow; row < endRow; ++row)
-        RowThroughColumns<V>(job, row, firstCol * V::W, endCol * V::W, rowBand == colBand);
-}
-
-template <class V>
-inline void FinishBand(const PairSumJob& job, int band)
-{
-    job.bandFinished(job.context, band * job.band * V::W, (band + 1) * job.band * V::W);
-}
-
-// Square (b, q) may start when the square before it in band b is done (its row
-// sums go on from there) and band b - 1 has done square q (its column sums
-// then hold every row above, in order). Claiming it is a compare-and-swap on
-// the band's next unclaimed square, so each square runs exactly once.
-inline bool TryClaim(const PairSumJob& job, int b, int q)
-{
-    if (__atomic_load_n(&job.bandState[b].done, __ATOMIC_ACQUIRE) != q)
-        return false;
-    if (b > 0 && __atomic_load_n(&job.bandState[b - 1].done, __ATOMIC_ACQUIRE) < q + 1)
-        return false;
-    int expected = q;
-    return __atomic_compare_exchange_n(&job.bandState[b].claimed, &expected, q + 1, false, __ATOMIC_ACQ_REL,
-                                       __ATOMIC_RELAXED);
-}
-
-// The blocks are grouped into bands of job.band blocks, and the pairs into
-// band-sized squares. Alone, a thread does the squares band by band. Shared,
-// the squares form a wavefront: each thread keeps to the band it is on while
-// the next square there can start, and otherwise takes any square that can,
-// so neither thread waits for the other except at the very start and end.
 template <class V>
 void PairSumRows(const PairSumJob& job)
 {
-    const int bands = (job.blocks + job.band - 1) / job.band;
-    if (job.threads == 1) {
-        for (int b = 0; b < bands; ++b) {
-            for (int q = b; q < bands; ++q)
-                DoSquare<V>(job, b, q);
-            FinishBand<V>(job, b);
-        }
-        return;
-    }
-    int b = -1, q = 0; // the square this thread did last
     for (;;) {
-        if (b >= 0 && q + 1 < bands && TryClaim(job, b, q + 1)) {
-            ++q;
-        } else {
-            b = -1;
-            for (int spins = 0; b < 0; ++spins) {
-                if (__atomic_load_n(job.finishedBands, __ATOMIC_ACQUIRE) == bands)
-                    return;
-                for (int c = 0; c < bands && b < 0; ++c) {
-                    const int next = __atomic_load_n(&job.bandState[c].claimed, __ATOMIC_RELAXED);
-                    if (next < bands && TryClaim(job, c, next)) {
-                        b = c;
-                        q = next;
-                    }
-                }
-                if (b < 0) {
-                    if (spins < 4000)
-                        CpuRelax();
-                    else
-                        std::this_thread::yield(); // the other thread is not running: give it the core
-                }
-            }
-        }
-        DoSquare<V>(job, b, q);
-        __atomic_store_n(&job.bandState[b].done, q + 1, __ATOMIC_RELEASE);
-        if (q + 1 == bands) {
-            FinishBand<V>(job, b);
-            __atomic_fetch_add(job.finishedBands, 1, __ATOMIC_ACQ_REL);
-        }
+        const int row = __atomic_fetch_add(job.nextRow, 1, __ATOMIC_RELAXED);
+        if (row >= job.blocks)
+            return;
+        RowSweep<V>(job, row);
+        job.rowsFinished(job.context, row * V::W, (row + 1) * V::W);
     }
 }
 
