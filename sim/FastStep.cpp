@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstddef>
 #include <limits>
 #include <new>
@@ -20,7 +21,7 @@ constexpr int kThreadsFrom = 300;
 // Above it, whether the second thread helps depends on the count and on what
 // else the machine runs: a helper that loses its core in the middle of a step
 // holds up the other thread. So the step times both ways and keeps to the
-// faster, trying the other way again every kProbeEvery steps.
+// faster, trying the other way again now and then (see ProbeEvery).
 constexpr unsigned kProbeEvery = 32;
 
 class ThreadChoice {
@@ -41,7 +42,7 @@ public:
         else if (m_seconds[1] == 0.0)
             way = 1;
         else
-            way = (m_seconds[1] < m_seconds[0]) != (m_steps % kProbeEvery == 0) ? 1 : 0;
+            way = (m_seconds[1] < m_seconds[0]) != (m_steps % ProbeEvery() == 0) ? 1 : 0;
         m_way = way;
         return way == 1 ? maxThreads : 1;
     }
@@ -54,6 +55,16 @@ public:
     }
 
 private:
+    // A try of the slower way costs a step at its pace, so the further behind
+    // it is, the longer until the next try: the tries never cost more than
+    // about a kProbeEvery-th of the time, even when a busy machine makes the
+    // second thread many times slower.
+    unsigned ProbeEvery() const
+    {
+        const double slower = std::max(m_seconds[0], m_seconds[1]) / std::min(m_seconds[0], m_seconds[1]);
+        return kProbeEvery * static_cast<unsigned>(std::min(std::ceil(slower), 64.0));
+    }
+
     int m_count = 0;
     int m_maxThreads = 0;
     double m_seconds[2] = {0.0, 0.0}; // recent step times: one thread, all threads (0: not yet known)
