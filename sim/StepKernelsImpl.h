@@ -150,7 +150,7 @@ inline void SlideWindow(const PairSumJob& job, int t, bool store, bool next, Sum
 // columns a group of steps takes in must hold that block's terms. A sweep that
 // has to wait waits for kLead more steps, so that the two threads do not hand
 // each other the same cache lines at every group.
-constexpr int kLead = 64;
+constexpr int kLead = 32;
 
 // Waits until the sweep of row block `row` - 1 has finished every step below
 // `need` (or has ended), and returns how far it has got.
