@@ -15,7 +15,8 @@
 namespace {
 
 // Below this count a second thread never pays for its hand-over (measured with
-// the fast benchmark on two cores: at 256 particles one and two threads tie).
+// the fast benchmark on two idle cores before the threads took blocks of rows in
+// turn: at 256 particles one and two threads tied).
 constexpr int kThreadsFrom = 300;
 
 // Above it, whether the second thread helps depends on the count and on what
