@@ -260,7 +260,7 @@ bool StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& settin
     // as soon as their sums are complete.
     ResetRows(*s, blocks);
     Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->progress, &s->nextRow, blocks,
-                     static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishParticles,
+                     frame.count, static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishParticles,
                      nullptr},
                     kernel, &frame, 1.0 - static_cast<double>(frame.friction)};
     context.job.context = &context;

@@ -43,6 +43,7 @@ struct PairSumJob {
     RowProgress* progress; // per block of rows, done at the lowest step of its sweep
     int* nextRow;          // the next block of rows no thread has taken (starts at 0)
     int blocks;            // padded count / block width
+    int count;             // particles: the sweeps end at the last real column
     double attraction;
     double repulsion;
     // Called by the thread that finished a block of rows, with its range of

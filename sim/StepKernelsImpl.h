@@ -179,7 +179,7 @@ inline void RowSweep(const PairSumJob& job, int row)
     constexpr int W = V::W;
     constexpr int kSteps = V::kSteps;
     const int i0 = row * W;
-    const int c1 = job.blocks * W;
+    const int c1 = job.count;
     const int first = i0 - W + 1;
     const RowLanes<V> s{V::ReverseF(V::LoadF(job.x + i0)), V::ReverseF(V::LoadF(job.y + i0)),
                         V::ReverseD(V::LoadD(job.yd + i0))};
