@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -144,7 +145,10 @@ BENCHMARK(BM_DividerCeiling)->Args({2, 1})->Args({2, 2})->Args({1, 1})->Args({1,
 
 // One thread against two on the same particles, step by step in turn, so that
 // both see the same machine (range 1: 1 avx2, 2 avx512): "speed-up" is the time
-// of the one-thread steps over that of the two-thread steps.
+// of the one-thread steps over that of the two-thread steps. On a machine busy
+// with other work a two-thread step is fast only when both threads happen to
+// have a core for all of it; "best speed-up" compares the fastest step of each
+// way, which is near what two idle cores give.
 void BM_TwoThreadSpeedup(benchmark::State& state)
 {
     const StepKernel kernel = state.range(1) == 2 ? StepKernel::Avx512 : StepKernel::Avx2;
@@ -155,12 +159,15 @@ void BM_TwoThreadSpeedup(benchmark::State& state)
     }
     Prepare(ps, static_cast<int>(state.range(0)));
     double seconds[2] = {0.0, 0.0};
+    double fastest[2] = {1e30, 1e30};
     for (auto _ : state) {
         for (int way = 0; way < 2; ++way) {
             ps.m_stepSettings.threads = way + 1;
             const auto start = std::chrono::steady_clock::now();
             ps.Step();
-            seconds[way] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const double step = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            seconds[way] += step;
+            fastest[way] = std::min(fastest[way], step);
             benchmark::DoNotOptimize(ps.m_pCur);
         }
     }
@@ -168,6 +175,7 @@ void BM_TwoThreadSpeedup(benchmark::State& state)
     state.counters["1t steps/s"] = steps / seconds[0];
     state.counters["2t steps/s"] = steps / seconds[1];
     state.counters["speed-up"] = seconds[0] / seconds[1];
+    state.counters["best speed-up"] = fastest[0] / fastest[1];
     state.SetLabel(KernelName(kernel));
 }
 BENCHMARK(BM_TwoThreadSpeedup)
@@ -178,6 +186,7 @@ BENCHMARK(BM_TwoThreadSpeedup)
     ->Args({10000, 2})
     ->Args({1000, 1})
     ->Args({2000, 1})
+    ->MinTime(0.5)
     ->UseRealTime();
 
 // The window's scatter of a freshly typed count, from the generator's start state.
