@@ -139,8 +139,10 @@ inline void AddTerms(const Terms<V, N>& terms, int k, Sums<V>& sums)
 template <class V>
 inline void SlideWindow(const PairSumJob& job, int t, bool store, bool next, Sums<V>& sums)
 {
-    if (store)
-        V::StoreLowD(job.colFx + t, sums.colFx), V::StoreLowF(job.colFy + t, sums.colFy);
+    if (store) {
+        V::StoreLowD(job.colFx + t, sums.colFx);
+        V::StoreLowF(job.colFy + t, sums.colFy);
+    }
     const int j = t + V::W;
     sums.colFx = V::ShiftInD(sums.colFx, next ? job.colFx[j] : 0.0);
     sums.colFy = V::ShiftInF(sums.colFy, next ? job.colFy[j] : 0.0f);
@@ -183,7 +185,7 @@ inline void RowSweep(const PairSumJob& job, int row)
     const int first = i0 - W + 1;
     const RowLanes<V> s{V::ReverseF(V::LoadF(job.x + i0)), V::ReverseF(V::LoadF(job.y + i0)),
                         V::ReverseD(V::LoadD(job.yd + i0))};
-    // Every step at or above `known` still needs the block above.
+    // The sweep of the block above has finished every step below `known`.
     int known = row == 0 ? kRowsDone : -kRowsDone;
     auto waitFor = [&](int need) {
         if (need > known)
