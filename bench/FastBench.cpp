@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "DividerCeiling.h"
 #include "FastStep.h"
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
@@ -6,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -37,6 +40,30 @@ void BM_FastStepPlain(benchmark::State& state)
     ReportSteps(state);
 }
 
+double Pairs(int count)
+{
+    return 0.5 * static_cast<double>(count) * static_cast<double>(count - 1);
+}
+
+// The step's pair rate beside the divider's ceiling for the same vectors and
+// thread count, measured right after the step's own timing: "pairs/s",
+// "ceiling" (pairs/s) and "ceiling%". One thread's rate is per second of its
+// processor time, like the ceiling's, so that other work on the machine changes
+// neither; with more threads the step's rate is per second of wall-clock time
+// (the threads wait for each other), against a ceiling of a core per thread.
+void ReportShareOfCeiling(benchmark::State& state, StepKernel kernel, int count, int threads, double wallSeconds,
+                          double threadSeconds)
+{
+    const double ceiling = DividerCeiling(kernel, threads, 0.05);
+    const double seconds = threads == 1 ? threadSeconds : wallSeconds;
+    const double pairs = static_cast<double>(state.iterations()) / seconds * Pairs(count);
+    state.counters["pairs/s"] = pairs;
+    if (ceiling > 0.0) {
+        state.counters["ceiling"] = ceiling;
+        state.counters["ceiling%"] = 100.0 * pairs / ceiling;
+    }
+}
+
 // Step with a forced kernel (range 1: 0 plain, 1 avx2, 2 avx512) and thread
 // setting (range 2: 0 automatic, or a fixed count).
 void BM_FastStep(benchmark::State& state)
@@ -50,13 +77,20 @@ void BM_FastStep(benchmark::State& state)
     }
     ps.m_stepSettings.threads = static_cast<int>(state.range(2));
     Prepare(ps, static_cast<int>(state.range(0)));
+    const auto start = std::chrono::steady_clock::now();
+    const double threadStart = ThreadSeconds();
     for (auto _ : state) {
         ps.Step();
         benchmark::DoNotOptimize(ps.m_pCur);
     }
+    const double threadSeconds = ThreadSeconds() - threadStart;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ReportSteps(state);
     // Counts below kFastStepFrom always run the literal loop on one thread.
     const bool literal = state.range(0) < kFastStepFrom;
+    if (!literal && state.range(0) >= 128)
+        ReportShareOfCeiling(state, ps.m_stepSettings.kernel, ps.m_nCount, ThreadsOfLastStep(ps.m_pScratch), seconds,
+                             threadSeconds);
     state.SetLabel(std::string(literal ? "plain" : KernelName(ps.m_stepSettings.kernel)) +
                    " threads=" + std::to_string(ThreadsOfLastStep(ps.m_pScratch)));
 }
@@ -79,10 +113,81 @@ void FastArgs(benchmark::internal::Benchmark* b)
         b->Args({n, 2, 1});
         b->Args({n, 2, 2});
     }
+    // Counts far beyond the window's usual ones.
+    for (int n : {5000, 10000}) {
+        b->Args({n, 2, 0});
+        b->Args({n, 2, 1});
+        b->Args({n, 2, 2});
+        b->Args({n, 1, 1});
+        b->Args({n, 1, 2});
+    }
 }
 
 BENCHMARK(BM_FastStepPlain)->Apply(StepArgs)->UseRealTime();
 BENCHMARK(BM_FastStep)->Apply(FastArgs)->UseRealTime();
+
+// The divider's ceiling alone (range 0: 1 avx2, 2 avx512; range 1: threads), in
+// pairs per second.
+void BM_DividerCeiling(benchmark::State& state)
+{
+    const StepKernel kernel = state.range(0) == 2 ? StepKernel::Avx512 : StepKernel::Avx2;
+    if (!KernelSupported(kernel)) {
+        state.SkipWithError("kernel not supported by this CPU");
+        return;
+    }
+    double pairs = 0.0;
+    for (auto _ : state)
+        pairs = DividerCeiling(kernel, static_cast<int>(state.range(1)), 0.02);
+    state.counters["pairs/s"] = pairs;
+    state.SetLabel(std::string(KernelName(kernel)) + " threads=" + std::to_string(state.range(1)));
+}
+BENCHMARK(BM_DividerCeiling)->Args({2, 1})->Args({2, 2})->Args({1, 1})->Args({1, 2})->UseRealTime();
+
+// One thread against two on the same particles, step by step in turn, so that
+// both see the same machine (range 1: 1 avx2, 2 avx512): "speed-up" is the time
+// of the one-thread steps over that of the two-thread steps. On a machine busy
+// with other work a two-thread step is fast only when both threads happen to
+// have a core for all of it; "best speed-up" compares the fastest step of each
+// way, which is near what two idle cores give.
+void BM_TwoThreadSpeedup(benchmark::State& state)
+{
+    const StepKernel kernel = state.range(1) == 2 ? StepKernel::Avx512 : StepKernel::Avx2;
+    ParticleSystem ps;
+    if (!SetStepKernel(ps.m_stepSettings, kernel)) {
+        state.SkipWithError("kernel not supported by this CPU");
+        return;
+    }
+    Prepare(ps, static_cast<int>(state.range(0)));
+    double seconds[2] = {0.0, 0.0};
+    double fastest[2] = {1e30, 1e30};
+    for (auto _ : state) {
+        for (int way = 0; way < 2; ++way) {
+            ps.m_stepSettings.threads = way + 1;
+            const auto start = std::chrono::steady_clock::now();
+            ps.Step();
+            const double step = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            seconds[way] += step;
+            fastest[way] = std::min(fastest[way], step);
+            benchmark::DoNotOptimize(ps.m_pCur);
+        }
+    }
+    const double steps = static_cast<double>(state.iterations());
+    state.counters["1t steps/s"] = steps / seconds[0];
+    state.counters["2t steps/s"] = steps / seconds[1];
+    state.counters["speed-up"] = seconds[0] / seconds[1];
+    state.counters["best speed-up"] = fastest[0] / fastest[1];
+    state.SetLabel(KernelName(kernel));
+}
+BENCHMARK(BM_TwoThreadSpeedup)
+    ->Args({350, 2})
+    ->Args({1000, 2})
+    ->Args({2000, 2})
+    ->Args({5000, 2})
+    ->Args({10000, 2})
+    ->Args({1000, 1})
+    ->Args({2000, 1})
+    ->MinTime(0.5)
+    ->UseRealTime();
 
 // The window's scatter of a freshly typed count, from the generator's start state.
 void ScatterArgs(benchmark::State& state, bool plain)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstddef>
 #include <limits>
 #include <new>
@@ -14,13 +15,14 @@
 namespace {
 
 // Below this count a second thread never pays for its hand-over (measured with
-// the fast benchmark on two cores: at 256 particles one and two threads tie).
+// the fast benchmark on two idle cores before the threads took blocks of rows in
+// turn: at 256 particles one and two threads tied).
 constexpr int kThreadsFrom = 300;
 
 // Above it, whether the second thread helps depends on the count and on what
 // else the machine runs: a helper that loses its core in the middle of a step
 // holds up the other thread. So the step times both ways and keeps to the
-// faster, trying the other way again every kProbeEvery steps.
+// faster, trying the other way again now and then (see ProbeEvery).
 constexpr unsigned kProbeEvery = 32;
 
 class ThreadChoice {
@@ -41,7 +43,7 @@ public:
         else if (m_seconds[1] == 0.0)
             way = 1;
         else
-            way = (m_seconds[1] < m_seconds[0]) != (m_steps % kProbeEvery == 0) ? 1 : 0;
+            way = (m_seconds[1] < m_seconds[0]) != (m_steps % ProbeEvery() == 0) ? 1 : 0;
         m_way = way;
         return way == 1 ? maxThreads : 1;
     }
@@ -54,6 +56,16 @@ public:
     }
 
 private:
+    // A try of the slower way costs a step at its pace, so the further behind
+    // it is, the longer until the next try: the tries never cost more than
+    // about a kProbeEvery-th of the time, even when a busy machine makes the
+    // second thread many times slower.
+    unsigned ProbeEvery() const
+    {
+        const double slower = std::max(m_seconds[0], m_seconds[1]) / std::min(m_seconds[0], m_seconds[1]);
+        return kProbeEvery * static_cast<unsigned>(std::min(std::ceil(slower), 64.0));
+    }
+
     int m_count = 0;
     int m_maxThreads = 0;
     double m_seconds[2] = {0.0, 0.0}; // recent step times: one thread, all threads (0: not yet known)
@@ -114,8 +126,8 @@ struct StepScratch {
     float* colFy;
     double* fx;
     float* fy;
-    BandState bands[kMaxBands];
-    alignas(64) int finishedBands;
+    RowProgress* progress; // per block of the narrowest kernel
+    alignas(64) int nextRow;
     unsigned char* memory;
     ThreadChoice threadChoice;
     int lastThreads = 1;
@@ -128,12 +140,16 @@ int ThreadsOfLastStep(const StepScratch* scratch)
 
 StepScratch* NewStepScratch(int count)
 {
-    if (count <= 0 || count > std::numeric_limits<int>::max() - kWidestBlock)
+    if (count <= 0 || count > std::numeric_limits<int>::max() - kWidestBlock - kColumnsAfter)
         return nullptr;
     const std::size_t n = static_cast<std::size_t>((count + kWidestBlock - 1) / kWidestBlock * kWidestBlock);
     const std::size_t floats = Aligned(n * sizeof(float));
     const std::size_t doubles = Aligned(n * sizeof(double));
-    const std::size_t total = 4 * floats + 3 * doubles;
+    // The positions the kernels read have padding on both sides.
+    const std::size_t columnFloats = Aligned((kColumnsBefore + n + kColumnsAfter) * sizeof(float));
+    const std::size_t columnDoubles = Aligned((kColumnsBefore + n + kColumnsAfter) * sizeof(double));
+    const std::size_t rowBlocks = n / kAvx2Block;
+    const std::size_t total = 2 * floats + 2 * columnFloats + 2 * doubles + columnDoubles + rowBlocks * sizeof(RowProgress);
     auto* memory = new (std::align_val_t(kAlign), std::nothrow) unsigned char[total];
     if (memory == nullptr)
         return nullptr;
@@ -150,13 +166,14 @@ StepScratch* NewStepScratch(int count)
     };
     scratch->capacity = static_cast<int>(n);
     scratch->memory = memory;
-    scratch->x = reinterpret_cast<float*>(take(floats));
-    scratch->y = reinterpret_cast<float*>(take(floats));
+    scratch->x = reinterpret_cast<float*>(take(columnFloats)) + kColumnsBefore;
+    scratch->y = reinterpret_cast<float*>(take(columnFloats)) + kColumnsBefore;
     scratch->colFy = reinterpret_cast<float*>(take(floats));
     scratch->fy = reinterpret_cast<float*>(take(floats));
-    scratch->yd = reinterpret_cast<double*>(take(doubles));
+    scratch->yd = reinterpret_cast<double*>(take(columnDoubles)) + kColumnsBefore;
     scratch->colFx = reinterpret_cast<double*>(take(doubles));
     scratch->fx = reinterpret_cast<double*>(take(doubles));
+    scratch->progress = reinterpret_cast<RowProgress*>(take(rowBlocks * sizeof(RowProgress)));
     return scratch;
 }
 
@@ -171,18 +188,24 @@ void DeleteStepScratch(StepScratch* scratch)
 
 namespace {
 
-// The kernel's columns: the positions of the current array, then padding up to
-// whole blocks at NaN, so that its distance to anything is not a number and all
-// its pairs are skipped; the column sums start at +0.
+// The kernel's columns: the positions of the current array, with padding at NaN
+// before them and after them up to whole blocks and beyond, so that its distance
+// to anything is not a number and all its pairs are skipped; the column sums
+// start at +0.
 void FillColumns(const StepFrame& frame, StepScratch& s, int padded)
 {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (int i = -kColumnsBefore; i < 0; ++i) {
+        s.x[i] = nan;
+        s.y[i] = nan;
+        s.yd[i] = nan;
+    }
     for (int i = 0; i < frame.count; ++i) {
         s.x[i] = frame.cur[i].x;
         s.y[i] = frame.cur[i].y;
         s.yd[i] = frame.cur[i].y;
     }
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    for (int i = frame.count; i < padded; ++i) {
+    for (int i = frame.count; i < padded + kColumnsAfter; ++i) {
         s.x[i] = nan;
         s.y[i] = nan;
         s.yd[i] = nan;
@@ -206,17 +229,12 @@ int ChooseThreads(StepScratch& s, const StepSettings& settings, int count, int b
     return threads;
 }
 
-// Splits the rows into bands and returns the blocks per band: at most kMaxBands
-// bands, squares large enough that claiming one costs little, and enough of
-// them that every thread finds work.
-int SplitBands(StepScratch& s, int blocks, int threads)
+// Every sweep starts out as not begun.
+void ResetRows(StepScratch& s, int blocks)
 {
-    const int band = threads > 1 ? (blocks + kMaxBands - 1) / kMaxBands : blocks;
-    const int bands = (blocks + band - 1) / band;
-    for (int b = 0; b < bands; ++b)
-        s.bands[b] = {b, b};
-    s.finishedBands = 0;
-    return band;
+    for (int b = 0; b < blocks; ++b)
+        s.progress[b].done = -kRowsDone;
+    s.nextRow = 0;
 }
 
 } // namespace
@@ -238,12 +256,12 @@ bool StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& settin
     const int threads = ChooseThreads(*s, settings, frame.count, blocks, timed);
     const auto start = std::chrono::steady_clock::now();
 
-    // Run the kernel over bands of rows; each band finishes its particles as
-    // soon as their sums are complete.
-    const int band = SplitBands(*s, blocks, threads);
-    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->bands, &s->finishedBands, blocks, band,
-                     static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), threads,
-                     FinishParticles, nullptr},
+    // Run the kernel over the blocks of rows; each block finishes its particles
+    // as soon as their sums are complete.
+    ResetRows(*s, blocks);
+    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->progress, &s->nextRow, blocks,
+                     frame.count, static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishParticles,
+                     nullptr},
                     kernel, &frame, 1.0 - static_cast<double>(frame.friction)};
     context.job.context = &context;
     if (threads > 1)

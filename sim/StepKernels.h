@@ -12,50 +12,58 @@
 // distance and its powers are the same), so one evaluation feeds both sums. A
 // particle's sum receives the pairs with lower indices as "column" terms, from
 // the rows above it, before its own row adds the pairs with higher indices.
+// A block of row particles meets the columns along diagonals (see RowSweep), so
+// that rows and columns both take their terms in order without rearranging any
+// vector.
 //
 // This header is included by the instruction-set files: it declares only plain
 // data and functions, nothing inline that another file could share.
 
-// The progress of one band of rows, alone in its cache line so that the thread
-// working on a band does not disturb the other's.
-struct alignas(64) BandState {
-    int done;    // squares finished (the first square of band b is square b)
-    int claimed; // the next square no thread has taken yet
+// How far the sweep of one block of rows has got: every step below `done` is
+// finished and its column sums stored. Alone in its cache line, so that the
+// thread publishing it does not disturb the one sweeping the next block.
+struct alignas(64) RowProgress {
+    int done;
 };
 
-// The most bands a step with several threads uses.
-constexpr int kMaxBands = 16;
+// The sweep of a block that is finished.
+constexpr int kRowsDone = 0x7FFFFFFF;
 
 // One step's pair sums, shared by every thread that works on it.
 struct PairSumJob {
-    const float* x;   // positions, padded to whole blocks; padding is NaN and pairs with nothing
+    // Positions, padded to whole blocks, with kColumnsBefore more before index 0
+    // and kColumnsAfter more after the padded count; padding is NaN and pairs with nothing.
+    const float* x;
     const float* y;
     const double* yd; // the same y, widened to double
     double* colFx;    // per particle, the running sums of its column terms (start at +0)
     float* colFy;
     double* fx;       // per particle, the finished sums
     float* fy;
-    BandState* bandState; // per band of rows (kMaxBands of them)
-    int* finishedBands;   // bands whose last square is done
-    int blocks;       // padded count / block width
-    int band;         // blocks per band (the unit of hand-over between threads)
+    RowProgress* progress; // per block of rows, done at the lowest step of its sweep
+    int* nextRow;          // the next block of rows no thread has taken (starts at 0)
+    int blocks;            // padded count / block width
+    int count;             // particles: the sweeps end at the last real column
     double attraction;
     double repulsion;
-    int threads;      // threads sharing the rows
-    // Called by the thread that finished a band of rows, with the range of
-    // particles [first, end) of that band (end may lie in the padding): their
-    // sums are final, so the particles can be finished at once.
-    void (*bandFinished)(void* context, int first, int end);
+    // Called by the thread that finished a block of rows, with its range of
+    // particles [first, end) (end may lie in the padding): their sums are
+    // final, so the particles can be finished at once.
+    void (*rowsFinished)(void* context, int first, int end);
     void* context;
 };
 
-// Works through band-sized squares of pairs until none is left; every thread of
-// the step calls it. A square starts only after the band above has finished the
-// same band of columns, so that every column sum still receives its terms in
-// ascending order; the row sums pass from square to square through fx and fy.
+// Takes blocks of rows, lowest first, until none is left; every thread of the
+// step calls it. A block's sweep stays behind the sweep of the block before
+// it, so that every column sum receives its terms in ascending row order, and
+// its row sums are final when its sweep ends.
 void PairSumRowsAvx512(const PairSumJob& job); // blocks of 8
 void PairSumRowsAvx2(const PairSumJob& job);   // blocks of 4
 
 constexpr int kAvx512Block = 8;
 constexpr int kAvx2Block = 4;
 constexpr int kWidestBlock = 8;
+// The padding the kernels may read around the positions: a sweep starts up to a
+// block before column 0 and reads up to two blocks past the padded count.
+constexpr int kColumnsBefore = kWidestBlock;
+constexpr int kColumnsAfter = 2 * kWidestBlock;

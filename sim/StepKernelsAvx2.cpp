@@ -10,18 +10,22 @@
 namespace {
 
 struct Avx2 {
+    // Steps per group of the sweep (measured: one and three are slower).
+    static constexpr int kSteps = 2;
     static constexpr int W = kAvx2Block;
     using D = __m256d; // four doubles, one per row particle
     using F = __m128;  // four floats
-    using P = __m256;  // two float vectors: x terms low, y terms high
     using M = __m256d; // all ones in the lanes that count
 
     static F LoadF(const float* p) { return _mm_loadu_ps(p); }
     static void StoreF(float* p, F v) { _mm_storeu_ps(p, v); }
     static D LoadD(const double* p) { return _mm256_loadu_pd(p); }
     static void StoreD(double* p, D v) { _mm256_storeu_pd(p, v); }
+    static void StoreLowF(float* p, F v) { _mm_store_ss(p, v); }
+    static void StoreLowD(double* p, D v) { _mm_store_sd(p, _mm256_castpd256_pd128(v)); }
     static F SetF(float v) { return _mm_set1_ps(v); }
     static D SetD(double v) { return _mm256_set1_pd(v); }
+    static F AddF(F a, F b) { return _mm_add_ps(a, b); }
     static F SubF(F a, F b) { return _mm_sub_ps(a, b); }
     static D AddD(D a, D b) { return _mm256_add_pd(a, b); }
     static D SubD(D a, D b) { return _mm256_sub_pd(a, b); }
@@ -34,30 +38,32 @@ struct Avx2 {
     static F NarrowOrZero(M keep, D v) { return _mm256_cvtpd_ps(_mm256_and_pd(keep, v)); }
     static M Greater(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
     static M And(M a, M b) { return _mm256_and_pd(a, b); }
-    static M LanesBelow(int c)
+    static M AllLanes() { return _mm256_castsi256_pd(_mm256_set1_epi64x(-1)); }
+    // The lanes l with low <= l < high.
+    static M LaneRange(int low, int high)
     {
         const __m256i lanes = _mm256_setr_epi64x(0, 1, 2, 3);
-        return _mm256_castsi256_pd(_mm256_cmpgt_epi64(_mm256_set1_epi64x(c), lanes));
+        const __m256i belowHigh = _mm256_cmpgt_epi64(_mm256_set1_epi64x(high), lanes);
+        const __m256i belowLow = _mm256_cmpgt_epi64(_mm256_set1_epi64x(low), lanes);
+        return _mm256_castsi256_pd(_mm256_andnot_si256(belowLow, belowHigh));
     }
-    static P Join(F low, F high) { return _mm256_set_m128(high, low); }
-    static F Low(P v) { return _mm256_castps256_ps128(v); }
-    static F High(P v) { return _mm256_extractf128_ps(v, 1); }
-    static P AddP(P a, P b) { return _mm256_add_ps(a, b); }
-    static P SubP(P a, P b) { return _mm256_sub_ps(a, b); }
-
-    // Transposes both 4x4 float matrices at once: every step stays within its
-    // 128-bit half.
-    static void Transpose(P* v)
+    static D TakeLaneD(D to, D from, int lane) { return _mm256_blendv_pd(to, from, LaneRange(lane, lane + 1)); }
+    static F TakeLaneF(F to, F from, int lane)
     {
-        const P t0 = _mm256_unpacklo_ps(v[0], v[1]);
-        const P t1 = _mm256_unpackhi_ps(v[0], v[1]);
-        const P t2 = _mm256_unpacklo_ps(v[2], v[3]);
-        const P t3 = _mm256_unpackhi_ps(v[2], v[3]);
-        v[0] = _mm256_shuffle_ps(t0, t2, 0x44);
-        v[1] = _mm256_shuffle_ps(t0, t2, 0xEE);
-        v[2] = _mm256_shuffle_ps(t1, t3, 0x44);
-        v[3] = _mm256_shuffle_ps(t1, t3, 0xEE);
+        const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
+        return _mm_blendv_ps(to, from, _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_set1_epi32(lane), lanes)));
     }
+    // Lanes 1 .. W - 1 move down by one, v comes in at the top.
+    static D ShiftInD(D v, double top)
+    {
+        return _mm256_blend_pd(_mm256_permute4x64_pd(v, _MM_SHUFFLE(0, 3, 2, 1)), _mm256_set1_pd(top), 0x8);
+    }
+    static F ShiftInF(F v, float top)
+    {
+        return _mm_castsi128_ps(_mm_alignr_epi8(_mm_castps_si128(_mm_set1_ps(top)), _mm_castps_si128(v), 4));
+    }
+    static D ReverseD(D v) { return _mm256_permute4x64_pd(v, _MM_SHUFFLE(0, 1, 2, 3)); }
+    static F ReverseF(F v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3)); }
 };
 
 } // namespace

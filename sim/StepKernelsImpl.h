@@ -20,222 +20,275 @@
 
 namespace {
 
-// K tiles side by side: the pairs of the W row particles (lanes) with the K * W
-// particles of K column blocks from firstBlock on. pa[c] and pr[c] receive, for
-// column c, the attraction and the repulsion terms (x in the low half, y in the
-// high half), +0 for a skipped pair.
+// The pairs of one block of rows with the columns above it are taken along
+// diagonals rather than as square tiles. The row lanes hold the block's particles in
+// descending order (lane l holds row i0 + W - 1 - l), and step t pairs lane l
+// with column t + l: a window of W consecutive columns that slides by one per
+// step. Every row lane then meets its columns in ascending order, and every
+// column meets the rows, lane W - 1 first, in ascending order too, so both sums
+// take their terms in the literal order without any transpose: the column sums
+// travel in a vector of their own that slides with the window, taking in the
+// next column's sum at the top and giving back the finished one at lane 0.
 template <class V>
 struct RowLanes {
-    typename V::F x;
+    typename V::F x; // reversed, as the lanes hold the rows
     typename V::F y;
     typename V::D yd; // y widened to double
 };
 
-template <class V, int K>
-inline void ComputeTiles(const PairSumJob& job, int firstBlock, bool diagonal, const RowLanes<V>& s,
-                         typename V::P* pa, typename V::P* pr)
+// The running sums of a sweep: the row lanes' and the window's.
+template <class V>
+struct Sums {
+    typename V::D rowFx;
+    typename V::F rowFy;
+    typename V::D colFx; // lane l: column t + l
+    typename V::F colFy;
+};
+
+// The terms of step t, +0 in the lanes whose pair does not count. Every stage
+// runs over all N steps before the next, so that the roots and divisions of one
+// step overlap with the other's work.
+template <class V, int N>
+struct Terms {
+    typename V::D ax[N]; // the x terms, rounded to float and widened back
+    typename V::D rx[N];
+    typename V::F ay[N];
+    typename V::F ry[N];
+};
+
+// The first stage of N steps from t on: the differences and the distances.
+template <class V, int N>
+struct Distances {
+    typename V::D dxd[N]; // dx, rounded to float and widened back
+    typename V::D dy[N];  // dy, the same
+    typename V::D r[N];
+};
+
+template <class V, int N>
+inline void ComputeDistances(const PairSumJob& job, int t, const RowLanes<V>& s, Distances<V, N>& out)
 {
     using D = typename V::D;
-    constexpr int N = K * V::W;
+#pragma GCC unroll 8
+    for (int k = 0; k < N; ++k) {
+        const int j = t + k;
+        out.dxd[k] = V::Widen(V::SubF(V::LoadF(job.x + j), s.x));
+        const D dyd = V::SubD(V::LoadD(job.yd + j), s.yd);
+        out.dy[k] = V::Widen(V::SubF(V::LoadF(job.y + j), s.y)); // dyd rounded to float
+        // The y term multiplies the unrounded difference by its rounded value.
+        out.r[k] = V::SqrtD(V::AddD(V::MulD(dyd, out.dy[k]), V::MulD(out.dxd[k], out.dxd[k])));
+    }
+}
+
+// The second stage: the powers of the distance and the two quotients.
+template <class V, int N>
+struct Quotients {
+    typename V::D dxd[N];
+    typename V::D dy[N];
+    typename V::D qa[N]; // attraction / r^4
+    typename V::D qr[N]; // repulsion / r^6
+    typename V::M valid[N]; // the distance is above the no-force one (false also for NaN)
+};
+
+template <class V, int N>
+inline void ComputeQuotients(const PairSumJob& job, const Distances<V, N>& d, Quotients<V, N>& out)
+{
+    using D = typename V::D;
     const D attraction = V::SetD(job.attraction);
     const D repulsion = V::SetD(job.repulsion);
     const D minDistance = V::SetD(kMinPairDistance);
-    // The work runs in stages over all columns of the tile, so that every stage
-    // finds independent operations while the roots and divisions of the previous
-    // one are still under way.
-    D dxd[N], dy[N], r[N];
-#pragma GCC unroll 16
-    for (int c = 0; c < N; ++c) {
-        const int j = firstBlock * V::W + c;
-        dxd[c] = V::Widen(V::SubF(V::SetF(job.x[j]), s.x));
-        const D dyd = V::SubD(V::SetD(job.yd[j]), s.yd);
-        dy[c] = V::Widen(V::SubF(V::SetF(job.y[j]), s.y)); // dyd rounded to float
-        // The y term multiplies the unrounded difference by its rounded value.
-        r[c] = V::SqrtD(V::AddD(V::MulD(dyd, dy[c]), V::MulD(dxd[c], dxd[c])));
-    }
-    D qa[N], qr[N];
-#pragma GCC unroll 16
-    for (int c = 0; c < N; ++c) {
-        const D rs = V::Widen(V::Narrow(r[c]));
-        const D r4 = V::Widen(V::Narrow(V::MulD(V::MulD(V::MulD(rs, rs), rs), rs)));
-        qa[c] = V::DivD(attraction, r4);
-        qr[c] = V::DivD(repulsion, V::MulD(V::MulD(r4, rs), rs));
-    }
-#pragma GCC unroll 16
-    for (int c = 0; c < N; ++c) {
-        typename V::M valid = V::Greater(r[c], minDistance); // false also for a distance that is not a number
-        if (diagonal)
-            valid = V::And(valid, V::LanesBelow(c)); // within a block only pairs with j > i
-        pa[c] = V::Join(V::NarrowOrZero(valid, V::MulD(dxd[c], qa[c])), V::NarrowOrZero(valid, V::MulD(dy[c], qa[c])));
-        pr[c] = V::Join(V::NarrowOrZero(valid, V::MulD(qr[c], dxd[c])), V::NarrowOrZero(valid, V::MulD(qr[c], dy[c])));
-    }
-}
-
-// The row particles' sums take the tile's terms column by column: per pair the
-// attraction is added before the repulsion is subtracted.
-template <class V, int K>
-inline void AddRowTerms(const typename V::P* pa, const typename V::P* pr, typename V::D& fx, typename V::P& fy)
-{
-#pragma GCC unroll 16
-    for (int c = 0; c < K * V::W; ++c) {
-        fx = V::SubD(V::AddD(fx, V::Widen(V::Low(pa[c]))), V::Widen(V::Low(pr[c])));
-        fy = V::SubP(V::AddP(fy, pa[c]), pr[c]);
-    }
-}
-
-// The column particles' sums take the negated terms lane by lane, in ascending
-// row order: adding the negative of a term is subtracting it.
-template <class V>
-inline void AddColumnTerms(const PairSumJob& job, int colBlock, typename V::P* pa, typename V::P* pr)
-{
-    V::Transpose(pa);
-    V::Transpose(pr);
-    double* colFx = job.colFx + colBlock * V::W;
-    float* colFy = job.colFy + colBlock * V::W;
-    typename V::D fx = V::LoadD(colFx);
-    typename V::P fy = V::Join(V::LoadF(colFy), V::LoadF(colFy)); // only the high half counts
 #pragma GCC unroll 8
-    for (int l = 0; l < V::W; ++l) {
-        fx = V::AddD(V::SubD(fx, V::Widen(V::Low(pa[l]))), V::Widen(V::Low(pr[l])));
-        fy = V::AddP(V::SubP(fy, pa[l]), pr[l]);
+    for (int k = 0; k < N; ++k) {
+        out.valid[k] = V::Greater(d.r[k], minDistance);
+        const D rs = V::Widen(V::Narrow(d.r[k]));
+        const D r4 = V::Widen(V::Narrow(V::MulD(V::MulD(V::MulD(rs, rs), rs), rs)));
+        out.qa[k] = V::DivD(attraction, r4);
+        out.qr[k] = V::DivD(repulsion, V::MulD(V::MulD(r4, rs), rs));
+        out.dxd[k] = d.dxd[k];
+        out.dy[k] = d.dy[k];
     }
-    V::StoreD(colFx, fx);
-    V::StoreF(colFy, V::High(fy));
 }
 
-// The row sums of one row block through the tiles of columns [firstCol, endCol).
-// The diagonal tile, when it is among them, first completes the block's own
-// column sums, which are then where the row sums start.
-template <class V>
-inline void RowThroughColumns(const PairSumJob& job, int row, int firstCol, int endCol)
+// The last stage: the four terms, +0 where the pair does not count.
+template <class V, int N>
+inline void ComputeTerms(const Quotients<V, N>& q, const typename V::M* lanes, Terms<V, N>& out)
 {
-    using P = typename V::P;
-    const RowLanes<V> s{V::LoadF(job.x + row * V::W), V::LoadF(job.y + row * V::W), V::LoadD(job.yd + row * V::W)};
-    double* rowFx = job.fx + row * V::W;
-    float* rowFy = job.fy + row * V::W;
-    P pa[2 * V::W], pr[2 * V::W];
-    typename V::D fx;
-    P fy;
-    if (firstCol == row) {
-        ComputeTiles<V, 1>(job, row, true, s, pa, pr);
-        P ra[V::W], rr[V::W];
-        for (int c = 0; c < V::W; ++c) {
-            ra[c] = pa[c];
-            rr[c] = pr[c];
+#pragma GCC unroll 8
+    for (int k = 0; k < N; ++k) {
+        const typename V::M valid = V::And(q.valid[k], lanes[k]);
+        out.ax[k] = V::Widen(V::NarrowOrZero(valid, V::MulD(q.dxd[k], q.qa[k])));
+        out.ay[k] = V::NarrowOrZero(valid, V::MulD(q.dy[k], q.qa[k]));
+        out.rx[k] = V::Widen(V::NarrowOrZero(valid, V::MulD(q.qr[k], q.dxd[k])));
+        out.ry[k] = V::NarrowOrZero(valid, V::MulD(q.qr[k], q.dy[k]));
+    }
+}
+
+// Step k's terms go into the sums: per pair the row adds the attraction before
+// it subtracts the repulsion, and the column, whose terms are the negatives,
+// subtracts before it adds.
+template <class V, int N>
+inline void AddTerms(const Terms<V, N>& terms, int k, Sums<V>& sums)
+{
+    sums.rowFx = V::SubD(V::AddD(sums.rowFx, terms.ax[k]), terms.rx[k]);
+    sums.rowFy = V::SubF(V::AddF(sums.rowFy, terms.ay[k]), terms.ry[k]);
+    sums.colFx = V::AddD(V::SubD(sums.colFx, terms.ax[k]), terms.rx[k]);
+    sums.colFy = V::AddF(V::SubF(sums.colFy, terms.ay[k]), terms.ry[k]);
+}
+
+// After step t the column at lane 0 (column t) has every term of this row block:
+// it goes back to memory, and the window moves on by one column.
+template <class V>
+inline void SlideWindow(const PairSumJob& job, int t, bool store, bool next, Sums<V>& sums)
+{
+    if (store) {
+        V::StoreLowD(job.colFx + t, sums.colFx);
+        V::StoreLowF(job.colFy + t, sums.colFy);
+    }
+    const int j = t + V::W;
+    sums.colFx = V::ShiftInD(sums.colFx, next ? job.colFx[j] : 0.0);
+    sums.colFy = V::ShiftInF(sums.colFy, next ? job.colFy[j] : 0.0f);
+}
+
+// How far ahead of a sweep the sweep of the block before it must be: the
+// columns a group of steps takes in must hold that block's terms. A sweep that
+// has to wait waits for kLead more steps, so that the two threads do not hand
+// each other the same cache lines at every group.
+constexpr int kLead = 32;
+
+// Waits until the sweep of row block `row` - 1 has finished every step below
+// `need` (or has ended), and returns how far it has got.
+inline int WaitForRowAbove(const PairSumJob& job, int row, int need, int end)
+{
+    const int enough = need + kLead < end ? need + kLead : end;
+    for (int spins = 0;; ++spins) {
+        const int done = __atomic_load_n(&job.progress[row - 1].done, __ATOMIC_ACQUIRE);
+        if (done >= enough || (spins == 0 && done >= need))
+            return done;
+        if (spins < 4000)
+            CpuRelax();
+        else
+            std::this_thread::yield(); // the other thread is not running: give it the core
+    }
+}
+
+// The sweep of row block `row` (rows i0 .. i0 + W - 1) through every column
+// above its rows. Lane l meets its own column at step i0 + W - 1 - 2 l, where
+// its column sum holds every row below it: the row sum starts from there. The
+// sweep starts at the first step where lane W - 1 does and ends when lane 0
+// has met the last column.
+template <class V>
+inline void RowSweep(const PairSumJob& job, int row)
+{
+    constexpr int W = V::W;
+    constexpr int kSteps = V::kSteps;
+    const int i0 = row * W;
+    const int c1 = job.count;
+    const int first = i0 - W + 1;
+    const RowLanes<V> s{V::ReverseF(V::LoadF(job.x + i0)), V::ReverseF(V::LoadF(job.y + i0)),
+                        V::ReverseD(V::LoadD(job.yd + i0))};
+    // The sweep of the block above has finished every step below `known`.
+    int known = row == 0 ? kRowsDone : -kRowsDone;
+    auto waitFor = [&](int need) {
+        if (need > known)
+            known = WaitForRowAbove(job, row, need, c1);
+    };
+    Sums<V> sums;
+    sums.rowFx = V::SetD(0.0); // replaced lane by lane before any term counts
+    sums.rowFy = V::SetF(0.0f);
+    waitFor(first + W);
+    {
+        alignas(64) double fx[W];
+        alignas(64) float fy[W];
+        for (int l = 0; l < W; ++l) {
+            const int j = first + l;
+            const bool in = j >= 0 && j < c1;
+            fx[l] = in ? job.colFx[j] : 0.0;
+            fy[l] = in ? job.colFy[j] : 0.0f;
         }
-        AddColumnTerms<V>(job, row, pa, pr);
-        fx = V::LoadD(job.colFx + row * V::W);
-        const typename V::F colFy = V::LoadF(job.colFy + row * V::W);
-        fy = V::Join(colFy, colFy); // only the high half counts
-        AddRowTerms<V, 1>(ra, rr, fx, fy);
-        ++firstCol;
-    } else {
-        fx = V::LoadD(rowFx);
-        const typename V::F sumFy = V::LoadF(rowFy);
-        fy = V::Join(sumFy, sumFy);
+        sums.colFx = V::LoadD(fx);
+        sums.colFy = V::LoadF(fy);
     }
-    // Two column blocks at a time give the roots and divisions twice the
-    // independent work to overlap with.
-    int col = firstCol;
-    for (; col + 1 < endCol; col += 2) {
-        ComputeTiles<V, 2>(job, col, false, s, pa, pr);
-        AddRowTerms<V, 2>(pa, pr, fx, fy);
-        AddColumnTerms<V>(job, col, pa, pr);
-        AddColumnTerms<V>(job, col + 1, pa + V::W, pr + V::W);
+    // From step `full` on every lane's pair lies above the diagonal; before step
+    // `fullEnd` the window still takes in a column.
+    const int full = i0 + W;
+    const int fullEnd = c1 - W;
+    // The lanes of step t whose pair counts (none once the sweep is over).
+    auto lanesOf = [&](int t) {
+        const int own = i0 + W - 1 - t; // twice the lane that meets its own column
+        return V::LaneRange(own >= 0 ? own / 2 + 1 : 0, c1 - t);
+    };
+    typename V::M all[kSteps];
+    for (int k = 0; k < kSteps; ++k)
+        all[k] = V::AllLanes();
+    // The steps go in groups of kSteps through three stages at once: while the
+    // terms of one group go into the sums, the quotients of the next group and
+    // the distances of the one after are under way, so that the divider always
+    // has work queued. A group past the end computes steps that add nothing.
+    int t = first;
+    Quotients<V, kSteps> q;
+    Distances<V, kSteps> d;
+    ComputeDistances<V, kSteps>(job, t, s, d);
+    ComputeQuotients<V, kSteps>(job, d, q);
+    if (t + kSteps < c1)
+        ComputeDistances<V, kSteps>(job, t + kSteps, s, d);
+    for (;;) {
+        const bool more = t + kSteps < c1;
+        Quotients<V, kSteps> nextQ;
+        if (more) {
+            if (t + 2 * kSteps < c1) {
+                Distances<V, kSteps> nextD;
+                ComputeDistances<V, kSteps>(job, t + 2 * kSteps, s, nextD);
+                ComputeQuotients<V, kSteps>(job, d, nextQ);
+                d = nextD;
+            } else {
+                ComputeQuotients<V, kSteps>(job, d, nextQ);
+            }
+        }
+        Terms<V, kSteps> terms;
+        // The group takes in the columns up to t + kSteps - 1 + W.
+        waitFor(t + kSteps + W);
+        if (t >= full && t + kSteps <= fullEnd) {
+            ComputeTerms<V, kSteps>(q, all, terms);
+#pragma GCC unroll 8
+            for (int k = 0; k < kSteps; ++k) {
+                AddTerms<V, kSteps>(terms, k, sums);
+                SlideWindow<V>(job, t + k, true, true, sums);
+            }
+        } else {
+            typename V::M lanes[kSteps];
+            for (int k = 0; k < kSteps; ++k)
+                lanes[k] = lanesOf(t + k);
+            ComputeTerms<V, kSteps>(q, lanes, terms);
+            for (int k = 0; k < kSteps && t + k < c1; ++k) {
+                const int u = t + k;
+                AddTerms<V, kSteps>(terms, k, sums);
+                const int own = i0 + W - 1 - u;
+                if (own >= 0 && own % 2 == 0 && own / 2 < W) {
+                    sums.rowFx = V::TakeLaneD(sums.rowFx, sums.colFx, own / 2);
+                    sums.rowFy = V::TakeLaneF(sums.rowFy, sums.colFy, own / 2);
+                }
+                SlideWindow<V>(job, u, u >= 0, u + W < c1, sums);
+            }
+        }
+        t += kSteps;
+        if (!more)
+            break;
+        __atomic_store_n(&job.progress[row].done, t, __ATOMIC_RELEASE);
+        q = nextQ;
     }
-    if (col < endCol) {
-        ComputeTiles<V, 1>(job, col, false, s, pa, pr);
-        AddRowTerms<V, 1>(pa, pr, fx, fy);
-        AddColumnTerms<V>(job, col, pa, pr);
-    }
-    V::StoreD(rowFx, fx);
-    V::StoreF(rowFy, V::High(fy));
+    V::StoreD(job.fx + i0, V::ReverseD(sums.rowFx));
+    V::StoreF(job.fy + i0, V::ReverseF(sums.rowFy));
+    __atomic_store_n(&job.progress[row].done, kRowsDone, __ATOMIC_RELEASE);
 }
 
-// One square: the tiles of the row blocks of band rowBand with the column blocks
-// of band colBand, row by row.
-template <class V>
-inline void DoSquare(const PairSumJob& job, int rowBand, int colBand)
-{
-    const int firstRow = rowBand * job.band;
-    const int endRow = firstRow + job.band < job.blocks ? firstRow + job.band : job.blocks;
-    const int firstCol = colBand * job.band;
-    const int endCol = firstCol + job.band < job.blocks ? firstCol + job.band : job.blocks;
-    for (int row = firstRow; row < endRow; ++row) {
-        const int from = row > firstCol ? row : firstCol;
-        if (from < endCol)
-            RowThroughColumns<V>(job, row, from, endCol);
-    }
-}
-
-template <class V>
-inline void FinishBand(const PairSumJob& job, int band)
-{
-    job.bandFinished(job.context, band * job.band * V::W, (band + 1) * job.band * V::W);
-}
-
-// Square (b, q) may start when the square before it in band b is done (its row
-// sums go on from there) and band b - 1 has done square q (its column sums
-// then hold every row above, in order). Claiming it is a compare-and-swap on
-// the band's next unclaimed square, so each square runs exactly once.
-inline bool TryClaim(const PairSumJob& job, int b, int q)
-{
-    if (__atomic_load_n(&job.bandState[b].done, __ATOMIC_ACQUIRE) != q)
-        return false;
-    if (b > 0 && __atomic_load_n(&job.bandState[b - 1].done, __ATOMIC_ACQUIRE) < q + 1)
-        return false;
-    int expected = q;
-    return __atomic_compare_exchange_n(&job.bandState[b].claimed, &expected, q + 1, false, __ATOMIC_ACQ_REL,
-                                       __ATOMIC_RELAXED);
-}
-
-// The blocks are grouped into bands of job.band blocks, and the pairs into
-// band-sized squares. Alone, a thread does the squares band by band. Shared,
-// the squares form a wavefront: each thread keeps to the band it is on while
-// the next square there can start, and otherwise takes any square that can,
-// so neither thread waits for the other except at the very start and end.
 template <class V>
 void PairSumRows(const PairSumJob& job)
 {
-    const int bands = (job.blocks + job.band - 1) / job.band;
-    if (job.threads == 1) {
-        for (int b = 0; b < bands; ++b) {
-            for (int q = b; q < bands; ++q)
-                DoSquare<V>(job, b, q);
-            FinishBand<V>(job, b);
-        }
-        return;
-    }
-    int b = -1, q = 0; // the square this thread did last
     for (;;) {
-        if (b >= 0 && q + 1 < bands && TryClaim(job, b, q + 1)) {
-            ++q;
-        } else {
-            b = -1;
-            for (int spins = 0; b < 0; ++spins) {
-                if (__atomic_load_n(job.finishedBands, __ATOMIC_ACQUIRE) == bands)
-                    return;
-                for (int c = 0; c < bands && b < 0; ++c) {
-                    const int next = __atomic_load_n(&job.bandState[c].claimed, __ATOMIC_RELAXED);
-                    if (next < bands && TryClaim(job, c, next)) {
-                        b = c;
-                        q = next;
-                    }
-                }
-                if (b < 0) {
-                    if (spins < 4000)
-                        CpuRelax();
-                    else
-                        std::this_thread::yield(); // the other thread is not running: give it the core
-                }
-            }
-        }
-        DoSquare<V>(job, b, q);
-        __atomic_store_n(&job.bandState[b].done, q + 1, __ATOMIC_RELEASE);
-        if (q + 1 == bands) {
-            FinishBand<V>(job, b);
-            __atomic_fetch_add(job.finishedBands, 1, __ATOMIC_ACQ_REL);
-        }
+        const int row = __atomic_fetch_add(job.nextRow, 1, __ATOMIC_RELAXED);
+        if (row >= job.blocks)
+            return;
+        RowSweep<V>(job, row);
+        job.rowsFinished(job.context, row * V::W, (row + 1) * V::W);
     }
 }
 
