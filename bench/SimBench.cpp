@@ -22,7 +22,7 @@ void StartWithCount(ParticleSystem& particles, int count)
 }
 
 // Items are pair evaluations, count * (count - 1) per step; "steps" is per second.
-template <void (ParticleSystem::*StepFunction)()>
+template <bool (ParticleSystem::*StepFunction)()>
 void BM_Step(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));

@@ -10,7 +10,11 @@
 #include <cstdint>
 #include <string>
 
-SwarmSession::SwarmSession() = default;
+SwarmSession::SwarmSession()
+{
+    // A step of very many particles asks the front end too.
+    m_particles.m_shouldStop = [this] { return m_shouldStop && m_shouldStop(); };
+}
 
 SessionResult SwarmSession::Start()
 {
@@ -98,18 +102,18 @@ SessionResult SwarmSession::ApplyPreset()
     return result;
 }
 
-void SwarmSession::Frame()
+bool SwarmSession::Frame()
 {
-    if (!m_bPaused)
-        m_particles.Step();
+    if (!m_bPaused && !m_particles.Step())
+        return false;
     HoldDrag();
+    return true;
 }
 
 bool SwarmSession::StepOneFrame()
 {
-    if (!m_bPaused)
+    if (!m_bPaused || !m_particles.Step())
         return false;
-    m_particles.Step();
     HoldDrag();
     return true;
 }

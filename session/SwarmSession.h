@@ -52,7 +52,8 @@ public:
     SessionResult SelectPreset(int preset);
 
     // One frame: a step (unless paused), then the held particle follows the pointer.
-    void Frame();
+    // False, with nothing changed, when m_shouldStop abandoned the step.
+    bool Frame();
     // While paused, exactly one frame with its step; false (nothing done) otherwise.
     bool StepOneFrame();
     void SetPaused(bool paused);

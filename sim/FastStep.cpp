@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -85,6 +86,7 @@ struct Context {
     StepKernel kernel;
     const StepFrame* frame;
     double frictionFactor;
+    std::thread::id caller; // the thread that may ask frame->shouldStop
 };
 
 // The rest of the step for particles whose sums are complete: velocity,
@@ -95,6 +97,9 @@ void FinishParticles(void* context, int first, int end)
     const StepFrame& f = *c.frame;
     for (int i = first; i < end && i < f.count; ++i)
         FinishParticle(f.cur[i], f.next[i], c.job.fx[i], c.job.fy[i], c.frictionFactor);
+    // A long step looks at whether to stop after each block of the calling thread.
+    if (f.shouldStop && f.count >= kStopCheckFrom && std::this_thread::get_id() == c.caller && (*f.shouldStop)())
+        __atomic_store_n(c.job.stop, 1, __ATOMIC_RELAXED);
 }
 
 void RunRows(void* context, int)
@@ -128,6 +133,7 @@ struct StepScratch {
     float* fy;
     RowProgress* progress; // per block of the narrowest kernel
     alignas(64) int nextRow;
+    int stop;
     unsigned char* memory;
     ThreadChoice threadChoice;
     int lastThreads = 1;
@@ -239,12 +245,12 @@ void ResetRows(StepScratch& s, int blocks)
 
 } // namespace
 
-bool StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& settings)
+FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& settings)
 {
     const StepKernel kernel = settings.kernel;
     if (kernel == StepKernel::Plain || !KernelSupported(kernel) || frame.count < kFastStepFrom || s == nullptr ||
         s->capacity < frame.count)
-        return false;
+        return FastStep::NotTaken;
     const int width = BlockWidth(kernel);
     const int blocks = (frame.count + width - 1) / width;
 
@@ -259,10 +265,11 @@ bool StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& settin
     // Run the kernel over the blocks of rows; each block finishes its particles
     // as soon as their sums are complete.
     ResetRows(*s, blocks);
-    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->progress, &s->nextRow, blocks,
+    s->stop = 0;
+    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->progress, &s->nextRow, &s->stop, blocks,
                      frame.count, static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishParticles,
                      nullptr},
-                    kernel, &frame, 1.0 - static_cast<double>(frame.friction)};
+                    kernel, &frame, 1.0 - static_cast<double>(frame.friction), std::this_thread::get_id()};
     context.job.context = &context;
     if (threads > 1)
         WorkerPool::Instance().Run(threads, RunRows, &context);
@@ -271,7 +278,9 @@ bool StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& settin
 
     // Keep what ran, for the report and the next choice.
     s->lastThreads = threads;
+    if (s->stop != 0)
+        return FastStep::Abandoned;
     if (timed)
         s->threadChoice.Record(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    return true;
+    return FastStep::Done;
 }

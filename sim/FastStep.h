@@ -8,6 +8,8 @@
 #include "Particle.h"
 #include "StepSettings.h"
 
+#include <functional>
+
 // Below this count the literal loop is as fast: the vector kernels' setup and
 // their padding to whole blocks cost as much as the few pairs (measured: at 4
 // particles both take the same time, at 5 the kernels are faster).
@@ -22,6 +24,20 @@ struct StepFrame {
     float attraction;
     float repulsion;
     float friction;
+    // Asked now and then on the calling thread during a step of kStopCheckFrom
+    // particles or more; true abandons the step. Null: never.
+    const std::function<bool()>* shouldStop = nullptr;
+};
+
+// From this count on a step takes long enough (a few milliseconds or more) to look
+// at whether to stop while it runs; shorter steps end first.
+constexpr int kStopCheckFrom = 4096;
+
+// What became of a step.
+enum class FastStep {
+    NotTaken,  // nothing changed: the literal step should run (plain kernel, very small counts, no buffers)
+    Done,      // every particle of the next array is written
+    Abandoned, // shouldStop answered true: the next array is partly written, the current one untouched
 };
 
 // Buffers for the fast step, sized together with the particle arrays so that no
@@ -32,9 +48,8 @@ StepScratch* NewStepScratch(int count);
 void DeleteStepScratch(StepScratch* scratch);
 
 // Writes the next state of every particle of `frame` with the kernel and threads
-// of `settings`. Returns false, having changed nothing, when the literal step
-// should run instead (plain kernel, very small counts, or missing buffers).
-bool StepFast(const StepFrame& frame, StepScratch* scratch, const StepSettings& settings);
+// of `settings`.
+FastStep StepFast(const StepFrame& frame, StepScratch* scratch, const StepSettings& settings);
 
 // The number of threads the most recent step with a vector kernel used (1 before
 // any such step, and without buffers). Steps with the plain kernel, or below

@@ -114,26 +114,36 @@ bool ParticleSystem::ScatterPlain(float centerX, float centerY, float radius, fl
     return true;
 }
 
-void ParticleSystem::Step()
+bool ParticleSystem::Step()
 {
-    const StepFrame frame{m_pCur, m_pNext, m_nCount, m_fAttraction, m_fRepulsion, m_fFriction};
-    if (!StepFast(frame, m_pScratch, m_stepSettings)) {
-        StepPlain();
-        return;
+    const StepFrame frame{m_pCur, m_pNext, m_nCount, m_fAttraction, m_fRepulsion, m_fFriction,
+                          m_shouldStop ? &m_shouldStop : nullptr};
+    switch (StepFast(frame, m_pScratch, m_stepSettings)) {
+    case FastStep::NotTaken:
+        return StepPlain();
+    case FastStep::Abandoned:
+        return false;
+    case FastStep::Done:
+        break;
     }
     // The store is not empty here, so the two views name the two arrays and
     // exchanging them is the literal step's exchange.
     Particle* const written = m_pNext;
     m_pNext = m_pCur;
     m_pCur = written;
+    return true;
 }
 
-void ParticleSystem::StepPlain()
+bool ParticleSystem::StepPlain()
 {
     const double attraction = m_fAttraction;
     const double repulsion = m_fRepulsion;
     const double frictionFactor = 1.0 - static_cast<double>(m_fFriction);
+    const bool look = m_shouldStop && m_nCount >= kStopCheckFrom;
     for (int i = 0; i < m_nCount; ++i) {
+        // Every 256 rows of a long step: the next array is left partly written.
+        if (look && i % 256 == 0 && m_shouldStop())
+            return false;
         double fx;
         float fy;
         PairSums(m_pCur, m_nCount, i, attraction, repulsion, fx, fy);
@@ -146,6 +156,7 @@ void ParticleSystem::StepPlain()
         m_pCur = m_pBufA;
         m_pNext = m_pBufB;
     }
+    return true;
 }
 
 void ParticleSystem::ReflectAxis(float& position, float& velocity)

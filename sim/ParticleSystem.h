@@ -71,13 +71,14 @@ public:
     // One frame of motion: forces from the current array, the new state written to
     // the next array, then the two arrays exchange roles. Runs the kernel of
     // m_stepSettings (see FastStep.h), which gives the literal step's floats bit for bit.
-    void Step();
+    // False when m_shouldStop abandoned it: the current array is then untouched.
+    bool Step();
 
     // The wall rule of one axis (ParticleRules.h).
     static void ReflectAxis(float& position, float& velocity);
 
     // The literal implementations: every pair evaluated on its own, every
     // candidate compared with every earlier particle.
-    void StepPlain();
+    bool StepPlain();
     bool ScatterPlain(float centerX, float centerY, float radius, float minSeparation, float maxSpeed);
 };

@@ -42,6 +42,7 @@ struct PairSumJob {
     float* fy;
     RowProgress* progress; // per block of rows, done at the lowest step of its sweep
     int* nextRow;          // the next block of rows no thread has taken (starts at 0)
+    int* stop;             // nonzero: no thread takes another block (starts at 0)
     int blocks;            // padded count / block width
     int count;             // particles: the sweeps end at the last real column
     double attraction;

@@ -284,6 +284,10 @@ template <class V>
 void PairSumRows(const PairSumJob& job)
 {
     for (;;) {
+        // A step that is abandoned stops between blocks: a block that was taken is
+        // always finished, as the sweep of the block after it may be waiting for it.
+        if (__atomic_load_n(job.stop, __ATOMIC_RELAXED) != 0)
+            return;
         const int row = __atomic_fetch_add(job.nextRow, 1, __ATOMIC_RELAXED);
         if (row >= job.blocks)
             return;

@@ -3,6 +3,7 @@
 // running Driftmote, whichever front end asks.
 
 #include "BitCompare.h"
+#include "FastStep.h"
 #include "GrabRules.h"
 #include "RandomUnit.h"
 #include "SwarmSession.h"
@@ -127,6 +128,23 @@ TEST(Session, ACountThatCannotBeMadeChangesNothing)
         EXPECT_TRUE(SameParticles(before.data(), session.Particles().m_pCur, 67));
         EXPECT_EQ(PortableRandState(), generator);
     }
+}
+
+TEST(Session, ALongStepCanBeAbandonedChangingNothing)
+{
+    SwarmSession session;
+    ASSERT_EQ(session.Start(), SessionResult::Done);
+    ASSERT_EQ(session.TypeText(ParamBox::Num, std::to_string(kStopCheckFrom)), SessionResult::Done);
+    ASSERT_TRUE(session.Frame());
+    int looks = 0;
+    session.m_shouldStop = [&looks] { return ++looks >= 2; }; // stop part-way through
+    const std::vector<Particle> before = ParticlesOf(session);
+    EXPECT_FALSE(session.Frame());
+    EXPECT_EQ(looks, 2);
+    EXPECT_TRUE(SameParticles(before.data(), session.Particles().m_pCur, kStopCheckFrom));
+    session.m_shouldStop = nullptr;
+    EXPECT_TRUE(session.Frame());
+    EXPECT_FALSE(SameParticles(before.data(), session.Particles().m_pCur, kStopCheckFrom));
 }
 
 TEST(Session, TheHeldParticleFollowsThePointerAndFliesOnWhenLetGo)
