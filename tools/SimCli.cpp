@@ -7,6 +7,7 @@
 #include "Progress.h"
 #include "RandomUnit.h"
 #include "SimPicture.h"
+#include "SimVideo.h"
 #include "AtomicFile.h"
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
@@ -60,6 +61,9 @@ constexpr const char* kHelp =
     "                     sign) writes one for every printed frame instead\n"
     "  --size WxH         the picture's size in pixels (default 511x458, the\n"
     "                     window's canvas at its start)\n"
+    "  --video FILE       write every printed frame as one video: H.264 in .mp4\n"
+    "                     or VP9 in .webm, drawn as --picture draws\n"
+    "  --fps N            the video's frames per second (1 to 1000, default 60)\n"
     "  --quiet            show no progress line (shown only on a terminal's\n"
     "                     stderr, for runs longer than about a second)\n"
     "  -h, --help         show this help and exit\n"
@@ -82,7 +86,8 @@ constexpr const char* kHelp =
     "  driftmote-sim --preset 1 --friction .1 --format jsonl\n"
     "  driftmote-sim --num 1000 --frames 50 --bench\n"
     "  driftmote-sim --preset 2 --frames 500 --save run.driftmote --picture run.png\n"
-    "  driftmote-sim --load run.driftmote --print all --picture 'f%05d.png'\n";
+    "  driftmote-sim --load run.driftmote --print all --picture 'f%05d.png'\n"
+    "  driftmote-sim --preset 4 --frames 600 --print all --video swarm.mp4 >/dev/null\n";
 
 // One change of the state, in the order given: an edit of one box (as the window's
 // boxes would be given it), the choice of a preset (after its four texts), or a
@@ -107,6 +112,8 @@ struct Options {
     std::optional<PicturePattern> picture;
     int pictureWidth = kDefaultPictureWidth;
     int pictureHeight = kDefaultPictureHeight;
+    std::optional<std::string> videoPath;
+    int fps = 60;
     long long frames = 1000;
     bool printAll = false;
     std::optional<std::vector<long long>> printFrames; // none given: the last frame only
@@ -190,6 +197,17 @@ void ApplyValueOption(Options& options, std::string_view name, const std::string
             throw UsageError{"--size takes WIDTHxHEIGHT in pixels (1 to 32768 each), not '" + value + "'"};
         options.pictureWidth = side(text.substr(0, x));
         options.pictureHeight = side(text.substr(x + 1));
+    } else if (name == "--video") {
+        if (const std::string missing = SimVideoMissing(); !missing.empty())
+            throw UsageError{missing};
+        if (const std::string problem = SimVideoNameProblem(value); !problem.empty())
+            throw UsageError{problem};
+        options.videoPath = value;
+    } else if (name == "--fps") {
+        const long long fps = WholeNumber(value, "--fps", "a number of frames per second from 1 to 1000");
+        if (fps < 1 || fps > 1000)
+            throw UsageError{"--fps takes a number of frames per second from 1 to 1000, not '" + value + "'"};
+        options.fps = static_cast<int>(fps);
     } else if (name == "--preset") {
         const long long preset = WholeNumber(value, "--preset", "a number from 0 to 4");
         if (preset >= kPresetCount)
@@ -218,7 +236,8 @@ void ApplyValueOption(Options& options, std::string_view name, const std::string
 bool TakesValue(std::string_view name)
 {
     for (const char* known : {"--num", "--attraction", "--repulsion", "--friction", "--preset", "--frames",
-                              "--print", "--format", "--load", "--save", "--seed", "--picture", "--size"})
+                              "--print", "--format", "--load", "--save", "--seed", "--picture", "--size",
+                              "--video", "--fps"})
         if (name == known)
             return true;
     return false;
@@ -270,6 +289,10 @@ std::optional<int> ParseArgs(const std::vector<std::string>& args, Options& opti
                          ", but only " + std::to_string(options.frames) + " frames are run"};
     if (options.bench && options.frames == 0)
         throw UsageError{"--bench needs at least one frame"};
+    if (options.videoPath && options.bench)
+        throw UsageError{"--video records the printed frames, and --bench prints none"};
+    if (options.videoPath && options.printFrames && options.printFrames->empty())
+        throw UsageError{"--video records the printed frames, and --print none prints none"};
     return std::nullopt;
 }
 
@@ -520,11 +543,30 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << kProgram << ": " << error << '\n';
         return false;
     };
+    // The video: opened before the first frame, every printed frame added, finished
+    // after the last (also when a signal ended the run).
+    SimVideo video;
+    std::string videoError;
+    const auto videoFailed = [&] {
+        err << kProgram << ": " << videoError << '\n';
+        return false;
+    };
+    if (options.videoPath && !video.Open(*options.videoPath, options.pictureWidth, options.pictureHeight,
+                                         options.fps, videoError)) {
+        videoFailed();
+        return 1;
+    }
+    const auto videoFrame = [&] { return !options.videoPath || video.Add(particles, videoError) || videoFailed(); };
+
     const bool numbered = options.picture && options.picture->numbered;
     const int status = options.bench ? RunBench(particles, options.frames, out, err)
                                      : RunFrames(particles, options, out, terminal, [&](long long frame) {
-                                           return !numbered || picture(frame);
+                                           return (!numbered || picture(frame)) && videoFrame();
                                        });
+    if (options.videoPath && (status == 0 || g_simCliStop != 0) && !video.Finish(videoError)) {
+        videoFailed();
+        return 1;
+    }
     if (status != 0)
         return status;
     if (options.picture && (!numbered || options.bench) && !picture(options.frames))

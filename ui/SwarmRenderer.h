@@ -10,6 +10,9 @@
 
 class QImage;
 
+// The light grey behind the particles, as 0xAARRGGBB.
+inline constexpr unsigned kCanvasBackground = 0xffc0c0c0;
+
 // The size in pixels of the discs the window draws.
 inline constexpr int kDotSize = 11;
 
