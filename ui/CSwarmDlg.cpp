@@ -252,6 +252,7 @@ void CSwarmDlg::keyPressEvent(QKeyEvent* event)
 
 void CSwarmDlg::OnCancel()
 {
+    StopRecording(RecordingStop::Closed);
     QCoreApplication::exit(0);
     QDialog::reject();
 }
@@ -429,9 +430,10 @@ void CSwarmDlg::UpdateMenuActions()
         if (!action)
             continue;
         const unsigned id = action->data().toUInt();
-        action->setEnabled(IsWindowCommandEnabled(id, isMinimized(), isMaximized(), m_bPaused));
+        action->setEnabled(IsWindowCommandEnabled(id, isMinimized(), isMaximized(), m_bPaused) &&
+                           (id != IDM_RECORD_VIDEO || CanRecordVideo()));
         if (action->isCheckable())
-            action->setChecked(m_bPaused);
+            action->setChecked(id == IDM_RECORD_VIDEO ? IsRecording() : m_bPaused);
     }
 }
 
@@ -477,6 +479,9 @@ void CSwarmDlg::OnSysCommand(unsigned nID, qintptr)
         break;
     case SysCommandAction::SavePicture:
         OnSavePicture();
+        break;
+    case SysCommandAction::RecordVideo:
+        OnRecordVideo();
         break;
     case SysCommandAction::SaveSnapshot:
         OnSaveSnapshot();

@@ -63,6 +63,7 @@ bool CSwarmDlg::OpenSnapshot(const QString& path)
                           .arg(snapshot.particles.size()));
         return false;
     }
+    StopRecording(RecordingStop::SnapshotOpened);
     return true;
 }
 

@@ -225,16 +225,20 @@ void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenu()
         open();
         QVERIFY(!gaveUp);
         const QStringList expected = {"&Restore", "Mi&nimize", "Ma&ximize", "&Close", "&Pause", "Step One &Frame",
-                                      "Save P&icture...", "Save &Snapshot...", "&Open Snapshot...", "",
+                                      "Save P&icture...", "Record &Video...", "Save &Snapshot...",
+                                      "&Open Snapshot...", "",
                                       "&About Driftmote..."};
         QCOMPARE(texts, expected);
         QCOMPARE(ids, (QList<uint>{SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, IDM_PAUSE, IDM_STEP_FRAME,
-                                   IDM_SAVE_PICTURE, IDM_SAVE_SNAPSHOT, IDM_OPEN_SNAPSHOT, 0, IDM_ABOUTBOX}));
+                                   IDM_SAVE_PICTURE, IDM_RECORD_VIDEO, IDM_SAVE_SNAPSHOT, IDM_OPEN_SNAPSHOT, 0,
+                                   IDM_ABOUTBOX}));
         QCOMPARE(ids.last(), 16u);
         QCOMPARE(separators.count(true), 1);
-        QVERIFY(separators[9]);
-        // A window in its normal state cannot be restored; one running cannot step.
-        QCOMPARE(enabled, (QList<bool>{false, true, true, true, true, false, true, true, true, true, true}));
+        QVERIFY(separators[10]);
+        // A window in its normal state cannot be restored; one running cannot step;
+        // a build without FFmpeg cannot record.
+        QCOMPARE(enabled, (QList<bool>{false, true, true, true, true, false, true, CSwarmDlg::CanRecordVideo(), true,
+                                       true, true, true}));
         // Every access key leads to one entry only.
         QStringList keys;
         for (const QString& text : texts)
