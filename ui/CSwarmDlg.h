@@ -83,6 +83,10 @@ public:
     void OnRecordVideo();
     void StopRecording(RecordingStop reason);
     void OnRecordTick();
+    // Pictures of the recording under way: encoded, and dropped because the
+    // encoder was behind.
+    long long RecordingEncoded() const;
+    long long RecordingDropped() const;
 
     // Opens a snapshot file (from the command line, a drop or the dialog): the whole
     // state is replaced, or nothing changes and a message box says why.

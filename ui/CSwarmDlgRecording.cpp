@@ -70,6 +70,24 @@ bool CSwarmDlg::IsRecording() const
     return m_recording != nullptr;
 }
 
+long long CSwarmDlg::RecordingEncoded() const
+{
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    return m_recording ? m_recording->recorder.Encoded() : 0;
+#else
+    return 0;
+#endif
+}
+
+long long CSwarmDlg::RecordingDropped() const
+{
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    return m_recording ? m_recording->recorder.Dropped() : 0;
+#else
+    return 0;
+#endif
+}
+
 void CSwarmDlg::OnRecordVideo()
 {
     if (IsRecording()) {
@@ -92,7 +110,7 @@ void CSwarmDlg::OnRecordVideo()
     VideoSettings settings;
     settings.fps = kRecordFps;
     settings.exact = false;
-    settings.threads = 2;
+    settings.threads = 1; // on the recorder's thread, below the frames' priority
     settings.pad = kCanvasBackground;
     std::string error;
     if (!recording->recorder.Start(path.toStdString(), shown.width(), shown.height(), settings, error)) {

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <new>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 VideoRecorder::~VideoRecorder()
 {
     std::string error;
@@ -64,6 +67,10 @@ void VideoRecorder::Offer(const std::uint8_t* pixels, std::ptrdiff_t stride, std
 
 void VideoRecorder::Run()
 {
+    // Below the drawing thread: when the processor is short, pictures are dropped
+    // rather than frames slowed. The encoder works on this thread alone when its
+    // settings ask for one thread.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNiceness);
     for (;;) {
         Picture picture;
         {

@@ -20,6 +20,8 @@ class VideoRecorder {
 public:
     // Pictures the queue holds at most, waiting for the encoder.
     static constexpr int kQueuedPictures = 4;
+    // How far below the starting thread's priority the encoder's thread runs.
+    static constexpr int kNiceness = 10;
 
     VideoRecorder() = default;
     ~VideoRecorder(); // finishes a recording still running
