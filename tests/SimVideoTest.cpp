@@ -10,7 +10,6 @@
 
 #include <QImage>
 
-#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -31,24 +30,6 @@ ToolRun RunTool(std::vector<std::string> args)
     std::ostringstream out, err;
     const int status = RunSimCli(args, out, err);
     return {status, err.str()};
-}
-
-// Peak signal-to-noise ratio of the decoded picture over the PNG's pixels, the
-// three colour channels together, in decibels.
-double Psnr(const std::vector<std::uint32_t>& decoded, int decodedWidth, const QImage& png)
-{
-    double sum = 0.0;
-    for (int y = 0; y < png.height(); ++y)
-        for (int x = 0; x < png.width(); ++x) {
-            const QRgb a = png.pixel(x, y);
-            const std::uint32_t b = decoded[static_cast<std::size_t>(y) * decodedWidth + x];
-            for (int shift : {0, 8, 16}) {
-                const double d = static_cast<double>((a >> shift) & 0xff) - static_cast<double>((b >> shift) & 0xff);
-                sum += d * d;
-            }
-        }
-    const double mse = sum / (3.0 * png.width() * png.height());
-    return mse == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
 using SimVideo = TempFolderTest;
