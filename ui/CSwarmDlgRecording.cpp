@@ -39,6 +39,7 @@ struct WindowRecording {
     long long lastFrame = -1; // the time of the picture handed over last, in frames
 };
 
+#ifdef DRIFTMOTE_WINDOW_VIDEO
 namespace {
 
 // The picture drawn last as the screen shows it: the back buffer, enlarged to
@@ -55,6 +56,7 @@ QImage ShownPicture(const QImage& buffer, const QWidget& canvas)
 }
 
 } // namespace
+#endif
 
 bool CSwarmDlg::CanRecordVideo()
 {
