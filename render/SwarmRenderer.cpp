@@ -13,7 +13,7 @@
 
 namespace {
 
-const QColor kLightGrey(192, 192, 192);
+const QColor kLightGrey = QColor::fromRgb(kCanvasBackground);
 
 void SelectDiscColours(QPainter& painter, bool highlighted)
 {

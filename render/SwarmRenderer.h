@@ -19,6 +19,9 @@
 
 class QImage;
 
+// The light grey behind the particles, as 0xAARRGGBB.
+inline constexpr unsigned kCanvasBackground = 0xffc0c0c0;
+
 // The size in logical pixels of the discs the window draws.
 inline constexpr int kDotSize = 11;
 

@@ -12,12 +12,13 @@ inline constexpr int IDS_ABOUTBOX = 101;
 inline constexpr int IDM_ABOUTBOX = 0x0010;
 inline constexpr const char* kAboutMenuText = "&About Driftmote...";
 
-// The window menu's own commands: pausing, a single frame and the files.
+// The window menu's own commands: pausing, a single frame, the files and the video.
 inline constexpr int IDM_PAUSE = 0x0100;
 inline constexpr int IDM_STEP_FRAME = 0x0110;
 inline constexpr int IDM_SAVE_PICTURE = 0x0120;
 inline constexpr int IDM_SAVE_SNAPSHOT = 0x0130;
 inline constexpr int IDM_OPEN_SNAPSHOT = 0x0140;
+inline constexpr int IDM_RECORD_VIDEO = 0x0150;
 
 // The program's icon: a 32 by 32 and a 16 by 16 picture, 16 colours each.
 inline constexpr int IDR_MAINFRAME = 128;

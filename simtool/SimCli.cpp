@@ -8,6 +8,7 @@
 #include "RandomUnit.h"
 #include "SimPicture.h"
 #include "SwarmSession.h"
+#include "SimVideo.h"
 #include "Version.h"
 
 #include <algorithm>
@@ -60,6 +61,9 @@ constexpr const char* kHelp =
     "  --scale F          draw the picture as a screen with F device pixels per\n"
     "                     pixel shows it (0.25 to 8, default 1): --size 511x458\n"
     "                     --scale 2 gives 1022x916 pixels, as the window saves\n"
+    "  --video FILE       write every printed frame as one video: H.264 in .mp4\n"
+    "                     or VP9 in .webm, drawn as --picture draws\n"
+    "  --fps N            the video's frames per second (1 to 1000, default 60)\n"
     "  --quiet            show no progress line (shown only on a terminal's\n"
     "                     stderr, for runs longer than about a second)\n"
     "  -h, --help         show this help and exit\n"
@@ -85,7 +89,8 @@ constexpr const char* kHelp =
     "  driftmote-sim --preset 1 --friction .1 --format jsonl\n"
     "  driftmote-sim --num 1000 --frames 50 --bench\n"
     "  driftmote-sim --preset 2 --frames 500 --save run.driftmote --picture run.png\n"
-    "  driftmote-sim --load run.driftmote --print all --picture 'f%05d.png'\n";
+    "  driftmote-sim --load run.driftmote --print all --picture 'f%05d.png'\n"
+    "  driftmote-sim --preset 4 --frames 600 --print all --video swarm.mp4 >/dev/null\n";
 
 // One change of the state, in the order given: an edit of one box (as the window's
 // boxes would be given it), the choice of a preset, or a snapshot file that
@@ -111,6 +116,8 @@ struct Options {
     int pictureWidth = kDefaultPictureWidth;
     int pictureHeight = kDefaultPictureHeight;
     double pictureScale = 1.0;
+    std::optional<std::string> videoPath;
+    int fps = 60;
     long long frames = 1000;
     bool printAll = false;
     std::optional<std::vector<long long>> printFrames; // none given: the last frame only
@@ -201,6 +208,17 @@ void ApplyValueOption(Options& options, std::string_view name, const std::string
             !(scale <= 8))
             throw UsageError{"--scale takes a number from 0.25 to 8, not '" + value + "'"};
         options.pictureScale = scale;
+    } else if (name == "--video") {
+        if (const std::string missing = SimVideoMissing(); !missing.empty())
+            throw UsageError{missing};
+        if (const std::string problem = SimVideoNameProblem(value); !problem.empty())
+            throw UsageError{problem};
+        options.videoPath = value;
+    } else if (name == "--fps") {
+        const long long fps = WholeNumber(value, "--fps", "a number of frames per second from 1 to 1000");
+        if (fps < 1 || fps > 1000)
+            throw UsageError{"--fps takes a number of frames per second from 1 to 1000, not '" + value + "'"};
+        options.fps = static_cast<int>(fps);
     } else if (name == "--preset") {
         const long long preset = WholeNumber(value, "--preset", "a number from 0 to 4");
         if (preset >= kPresetCount)
@@ -226,7 +244,7 @@ bool TakesValue(std::string_view name)
 {
     for (const char* known : {"--num", "--attraction", "--repulsion", "--friction", "--preset", "--frames",
                               "--print", "--format", "--load", "--save", "--seed", "--picture", "--size",
-                              "--scale"})
+                              "--scale", "--video", "--fps"})
         if (name == known)
             return true;
     return false;
@@ -283,6 +301,10 @@ std::optional<int> ParseArgs(const std::vector<std::string>& args, Options& opti
     if (options.picture && options.picture->numbered && !options.bench && options.printFrames &&
         options.printFrames->empty())
         throw UsageError{"--picture writes a picture for each printed frame, but --print none prints none"};
+    if (options.videoPath && options.bench)
+        throw UsageError{"--video records the printed frames, and --bench prints none"};
+    if (options.videoPath && options.printFrames && options.printFrames->empty())
+        throw UsageError{"--video records the printed frames, and --print none prints none"};
     return std::nullopt;
 }
 
@@ -520,11 +542,32 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
             return {};
         return std::string(kProgram) + ": " + error;
     };
+    // The video: opened before the first frame, every printed frame added, finished
+    // after the last (also when a signal ended the run).
+    SimVideo video;
+    std::string videoError;
+    const auto videoFailed = [&] {
+        err << kProgram << ": " << videoError << '\n';
+        return false;
+    };
+    if (options.videoPath && !video.Open(*options.videoPath, options.pictureWidth, options.pictureHeight,
+                                         options.pictureScale, options.fps, videoError)) {
+        videoFailed();
+        return 1;
+    }
+
     const bool numbered = options.picture && options.picture->numbered;
     const int status = options.bench ? RunBench(session, options.frames, out, err)
                                      : RunFrames(session, options, out, terminal, [&](long long frame) {
-                                           return numbered ? picture(frame) : std::string();
+                                           std::string failure = numbered ? picture(frame) : std::string();
+                                           if (failure.empty() && options.videoPath && !video.Add(particles, videoError))
+                                               failure = std::string(kProgram) + ": " + videoError;
+                                           return failure;
                                        });
+    if (options.videoPath && (status == 0 || g_simCliStop != 0) && !video.Finish(videoError)) {
+        videoFailed();
+        return 1;
+    }
     if (status != 0)
         return status;
     if (options.picture && (!numbered || options.bench)) {

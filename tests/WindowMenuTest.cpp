@@ -25,7 +25,8 @@ TEST(WindowMenu, RoutingMasksTheLowFourBits)
     EXPECT_EQ(RouteSysCommand(IDM_SAVE_PICTURE), SysCommandAction::SavePicture);
     EXPECT_EQ(RouteSysCommand(IDM_SAVE_SNAPSHOT), SysCommandAction::SaveSnapshot);
     EXPECT_EQ(RouteSysCommand(IDM_OPEN_SNAPSHOT | 0xF), SysCommandAction::OpenSnapshot);
-    EXPECT_EQ(RouteSysCommand(0x0150), SysCommandAction::None);
+    EXPECT_EQ(RouteSysCommand(IDM_RECORD_VIDEO | 2), SysCommandAction::RecordVideo);
+    EXPECT_EQ(RouteSysCommand(0x0160), SysCommandAction::None);
 }
 
 TEST(WindowMenu, CommandsGreyedByWindowState)

@@ -246,6 +246,7 @@ void CSwarmDlg::keyPressEvent(QKeyEvent* event)
 
 void CSwarmDlg::OnCancel()
 {
+    StopRecording(RecordingStop::Closed);
     QCoreApplication::exit(m_nExitCode);
     QDialog::reject();
 }
@@ -374,7 +375,7 @@ void CSwarmDlg::Render()
     RenderSwarm(m_backBuffer, m_canvas->View(), particles.m_pCur, particles.m_nCount, m_session.Hover(),
                 m_session.Drag(), m_nDotSize);
     m_canvas->ShowBuffer(&m_backBuffer);
-    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused());
+    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused(), IsRecording());
 }
 
 void CSwarmDlg::resizeEvent(QResizeEvent* event)
@@ -470,9 +471,10 @@ void CSwarmDlg::UpdateMenuActions()
         if (!action)
             continue;
         const unsigned id = action->data().toUInt();
-        action->setEnabled(IsWindowCommandEnabled(id, isMinimized(), isMaximized(), m_session.Paused()));
+        action->setEnabled(IsWindowCommandEnabled(id, isMinimized(), isMaximized(), m_session.Paused()) &&
+                           (id != IDM_RECORD_VIDEO || CanRecordVideo()));
         if (action->isCheckable())
-            action->setChecked(m_session.Paused());
+            action->setChecked(id == IDM_RECORD_VIDEO ? IsRecording() : m_session.Paused());
     }
 }
 
@@ -519,6 +521,9 @@ void CSwarmDlg::OnSysCommand(unsigned nID, qintptr)
     case SysCommandAction::SavePicture:
         OnSavePicture();
         break;
+    case SysCommandAction::RecordVideo:
+        OnRecordVideo();
+        break;
     case SysCommandAction::SaveSnapshot:
         OnSaveSnapshot();
         break;
@@ -534,7 +539,7 @@ void CSwarmDlg::OnPause()
 {
     m_session.SetPaused(!m_session.Paused());
     UpdateMenuActions();
-    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused());
+    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused(), IsRecording());
     if (m_pauseChanged)
         m_pauseChanged(m_session.Paused());
 }

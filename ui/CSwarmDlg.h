@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -77,6 +78,20 @@ public:
     void OnSavePicture();
     void OnSaveSnapshot();
     void OnOpenSnapshot();
+
+    // Recording the canvas as a video (CSwarmDlgRecording.cpp). The entry starts a
+    // recording, after asking for a name, or stops it; closing the window, opening a
+    // snapshot, a change of the canvas size or a failure stop it too.
+    enum class RecordingStop { User, Closed, SnapshotOpened, Resized, Failed };
+    static bool CanRecordVideo();
+    bool IsRecording() const;
+    void OnRecordVideo();
+    void StopRecording(RecordingStop reason);
+    void OnRecordTick();
+    // Pictures of the recording under way: encoded, and dropped because the
+    // encoder was behind.
+    long long RecordingEncoded() const;
+    long long RecordingDropped() const;
 
     // Opens a snapshot file (from the command line, a drop or the dialog): the whole
     // state is replaced, or nothing changes and a message box says why.
@@ -159,4 +174,5 @@ private:
 
     WidgetLayoutWindows m_windows;
     std::vector<QAction*> m_menuActions; // one per entry of kWindowMenu, null for a separator
+    std::shared_ptr<struct WindowRecording> m_recording; // null while not recording
 };

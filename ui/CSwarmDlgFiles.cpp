@@ -48,6 +48,8 @@ bool CSwarmDlg::OpenSnapshot(const QString& path)
     }
     if (result == SessionResult::BadFile || result == SessionResult::NoMemory)
         ShowFileError(MessageNamingFile(path, error));
+    if (result == SessionResult::Done)
+        StopRecording(RecordingStop::SnapshotOpened);
     CloseIfRequested();
     return result == SessionResult::Done;
 }

@@ -6,9 +6,13 @@
 
 #include <QWidget>
 
-void ShowRunState(QWidget& window, QWidget& canvas, int particles, bool paused)
+void ShowRunState(QWidget& window, QWidget& canvas, int particles, bool paused, bool recording)
 {
-    const QString title = QString::fromUtf8(kSwarmDialog.caption);
-    window.setWindowTitle(paused ? title + QStringLiteral(" (paused)") : title);
+    QString title = QString::fromUtf8(kSwarmDialog.caption);
+    if (paused || recording)
+        title += paused && recording ? QStringLiteral(" (paused, recording)")
+                                     : paused ? QStringLiteral(" (paused)") : QStringLiteral(" (recording)");
+    if (window.windowTitle() != title)
+        window.setWindowTitle(title);
     DescribeCanvas(canvas, particles, paused);
 }

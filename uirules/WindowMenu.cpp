@@ -36,6 +36,8 @@ SysCommandAction RouteSysCommand(unsigned id)
         return SysCommandAction::StepFrame;
     case IDM_SAVE_PICTURE:
         return SysCommandAction::SavePicture;
+    case IDM_RECORD_VIDEO:
+        return SysCommandAction::RecordVideo;
     case IDM_SAVE_SNAPSHOT:
         return SysCommandAction::SaveSnapshot;
     case IDM_OPEN_SNAPSHOT:

@@ -38,6 +38,7 @@ inline constexpr WindowMenuItem kWindowMenu[] = {
     {IDM_PAUSE, "&Pause", "Pause", true},
     {IDM_STEP_FRAME, "Step One &Frame", "Ctrl+."},
     {IDM_SAVE_PICTURE, "Save P&icture...", "Ctrl+Shift+S"},
+    {IDM_RECORD_VIDEO, "Record &Video...", "Ctrl+Shift+R", true},
     {IDM_SAVE_SNAPSHOT, "Save &Snapshot...", "Ctrl+S"},
     {IDM_OPEN_SNAPSHOT, "&Open Snapshot...", "Ctrl+O"},
     {0, nullptr},
@@ -65,6 +66,7 @@ enum class SysCommandAction {
     Pause,        // stop or resume the motion
     StepFrame,    // one whole frame while paused
     SavePicture,  // the canvas picture as PNG
+    RecordVideo,  // start or stop recording the canvas as a video
     SaveSnapshot, // the whole state to a file
     OpenSnapshot, // the whole state from a file
     None,     // default processing that has nothing to do here

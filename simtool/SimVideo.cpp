@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: MIT
+#include "SimVideo.h"
+
+#include "ParticleSystem.h"
+
+#if defined(DRIFTMOTE_SIM_PICTURES) && defined(DRIFTMOTE_SIM_VIDEO)
+#include "SwarmRenderer.h"
+#include "VideoEncoder.h"
+
+#include <QImage>
+
+struct SimVideo::State {
+    VideoEncoder encoder;
+    CanvasView canvas;
+    QImage image;
+    long long frames = 0;
+};
+
+std::string SimVideoMissing()
+{
+    return {};
+}
+
+std::string SimVideoNameProblem(const std::string& path)
+{
+    return VideoFormatOfName(path) == VideoFormat::None ? "--video: '" + path + "' ends in neither .mp4 nor .webm"
+                                                         : std::string();
+}
+
+SimVideo::SimVideo() = default;
+SimVideo::~SimVideo() = default;
+
+bool SimVideo::Open(const std::string& path, int width, int height, double scale, int fps, std::string& error)
+{
+    auto state = std::make_unique<State>();
+    state->canvas = CanvasView{width, height, scale};
+    const QSize size = DeviceSize(state->canvas);
+    state->image = QImage(size, QImage::Format_RGB32);
+    if (state->image.isNull()) {
+        error = path + ": there is not enough memory for a picture of " + std::to_string(size.width()) + "x" +
+                std::to_string(size.height()) + " pixels";
+        return false;
+    }
+    VideoSettings settings;
+    settings.fps = fps;
+    settings.exact = true;
+    settings.pad = kCanvasBackground;
+    if (!state->encoder.Open(path, size.width(), size.height(), settings, error))
+        return false;
+    m_state = std::move(state);
+    return true;
+}
+
+bool SimVideo::Add(const ParticleSystem& particles, std::string& error)
+{
+    QImage& image = m_state->image;
+    RenderSwarm(image, m_state->canvas, particles.m_pCur, particles.m_nCount, -1, -1, kDotSize);
+    return m_state->encoder.AddFrame(image.constBits(), image.bytesPerLine(), m_state->frames++, error);
+}
+
+bool SimVideo::Finish(std::string& error)
+{
+    return m_state->encoder.Finish(error);
+}
+
+#else
+
+struct SimVideo::State {};
+
+std::string SimVideoMissing()
+{
+#ifdef DRIFTMOTE_SIM_PICTURES
+    return "video needs the build with FFmpeg";
+#else
+    return "video needs the GUI build with FFmpeg";
+#endif
+}
+
+std::string SimVideoNameProblem(const std::string&)
+{
+    return {};
+}
+
+SimVideo::SimVideo() = default;
+SimVideo::~SimVideo() = default;
+
+bool SimVideo::Open(const std::string& path, int, int, double, int, std::string& error)
+{
+    error = path + ": " + SimVideoMissing();
+    return false;
+}
+
+bool SimVideo::Add(const ParticleSystem&, std::string& error)
+{
+    error = SimVideoMissing();
+    return false;
+}
+
+bool SimVideo::Finish(std::string& error)
+{
+    error = SimVideoMissing();
+    return false;
+}
+
+#endif

@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: MIT
+// driftmote-sim's videos, read back through libavformat: one frame per printed
+// frame, the same frames for the same options, each frame the PNG picture of that
+// frame within the codec's loss, and failures that name the file and leave none.
+
+#include "RandomUnit.h"
+#include "SimCli.h"
+#include "TempFolderTest.h"
+#include "VideoDecode.h"
+
+#include <QImage>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <sys/resource.h>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string err;
+};
+
+ToolRun RunTool(std::vector<std::string> args)
+{
+    PortableRandRestart();
+    std::ostringstream out, err;
+    const int status = RunSimCli(args, out, err);
+    return {status, err.str()};
+}
+
+using SimVideo = TempFolderTest;
+
+TEST_F(SimVideo, OneDecodedFramePerPrintedFrameAndTheSameFramesForTheSameOptions)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* name;
+        std::size_t frames;
+        int width, height; // decoded: odd sides grow by one
+        double lastSecond;
+    } rows[] = {
+        {{"--frames", "20", "--print", "all"}, "all.mp4", 21, 512, 458, 20.0 / 60},
+        {{"--frames", "20", "--print", "0,7,20", "--size", "64x49", "--fps", "25"}, "list.webm", 3, 64, 50, 2.0 / 25},
+        {{"--frames", "5"}, "last.mp4", 1, 512, 458, 0.0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> args = row.args;
+        args.insert(args.end(), {"--video", Path(row.name)});
+        ASSERT_EQ(RunTool(args).status, 0);
+        const DecodedVideo first = DecodeVideo(Path(row.name));
+        ASSERT_EQ(RunTool(args).status, 0);
+        const DecodedVideo second = DecodeVideo(Path(row.name));
+        EXPECT_EQ(first.error, "");
+        EXPECT_EQ(first.hashes.size(), row.frames);
+        EXPECT_EQ(first.width, row.width);
+        EXPECT_EQ(first.height, row.height);
+        ASSERT_FALSE(first.seconds.empty());
+        EXPECT_NEAR(first.seconds.back(), row.lastSecond, 1e-3);
+        EXPECT_EQ(first.hashes, second.hashes);
+    }
+}
+
+TEST_F(SimVideo, AFrameIsThePictureOfThatFrameWithinTheCodecsLoss)
+{
+    for (const char* name : {"v.mp4", "v.webm"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(RunTool({"--frames", "40", "--print", "0,40", "--size", "201x151", "--video", Path(name),
+                           "--picture", Path("f%d.png")})
+                      .status,
+                  0);
+        const DecodedVideo video = DecodeVideo(Path(name), {0, 1});
+        ASSERT_EQ(video.pictures.size(), 2u);
+        for (int i = 0; i < 2; ++i) {
+            const QImage png(QString::fromStdString(Path(i == 0 ? "f0.png" : "f40.png")), "PNG");
+            ASSERT_FALSE(png.isNull());
+            EXPECT_GT(Psnr(video.pictures[i], video.width, png), 30.0) << "frame " << i;
+            // The column and row that make the size even are the canvas's light grey.
+            const std::uint32_t corner = video.pictures[i].back();
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(static_cast<int>((corner >> shift) & 0xff), 192, 8) << std::hex << corner;
+        }
+    }
+}
+
+// A video that cannot be written ends the run with status 1 and a message naming
+// the file; nothing half-written stays, and a file of that name is kept as it was.
+TEST_F(SimVideo, AFailedVideoNamesTheFileAndLeavesThePreviousFile)
+{
+    std::filesystem::create_directories(m_dir / "full");
+    const std::string full = Path("full/v.mp4");
+    std::ofstream(full) << "before";
+    const std::string missing = Path("no such folder/v.mp4");
+    struct rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+
+    // A full disk: no file may grow beyond 32 KiB, and the write fails instead of
+    // the signal ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 32 * 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const ToolRun diskFull = RunTool({"--frames", "120", "--print", "all", "--preset", "4", "--video", full});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(diskFull.status, 1);
+    EXPECT_EQ(diskFull.err.rfind("driftmote-sim: " + full + ": ", 0), 0u) << diskFull.err;
+    std::ifstream kept(full);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "before");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir / "full"), {}), 1);
+
+    const ToolRun nowhere = RunTool({"--frames", "1", "--video", missing});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_EQ(nowhere.err, "driftmote-sim: " + missing + ": No such file or directory\n");
+}
+
+} // namespace

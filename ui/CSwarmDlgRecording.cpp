@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+// The main dialog's video: the canvas as the screen shows it, in device pixels,
+// recorded 60 times a second of wall-clock time. Each tick hands the encoder's
+// thread the picture drawn last; the frame loop never waits for the encoder.
+
+#include "CSwarmDlg.h"
+
+#include "RunStateDisplay.h"
+
+#include "SwarmCanvas.h"
+#include "SwarmRenderer.h"
+
+#include <QMessageBox>
+#include <QTimer>
+
+#include <chrono>
+#include <cmath>
+
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+#include "VideoRecorder.h"
+#endif
+
+namespace {
+
+constexpr int kRecordFps = 60;
+constexpr const char* kVideoFilter = "MP4 videos (*.mp4);;WebM videos (*.webm)";
+constexpr const char* kVideoSuffix = "mp4";
+
+} // namespace
+
+// One recording under way.
+struct WindowRecording {
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    VideoRecorder recorder;
+#endif
+    QTimer ticks;
+    QString path;
+    QSize size;        // of the recorded pictures, device pixels
+    std::chrono::steady_clock::time_point start;
+    long long lastFrame = -1; // the time of the picture handed over last, in frames
+};
+
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+namespace {
+
+// The picture drawn last as the screen shows it: the back buffer, enlarged to
+// device pixels where the toolkit enlarges it on a scaled screen. Null before the
+// first frame.
+QImage ShownPicture(const QImage& buffer, const QWidget& canvas)
+{
+    if (buffer.isNull())
+        return {};
+    const QSize device = (QSizeF(buffer.size()) / buffer.devicePixelRatio() * canvas.devicePixelRatioF()).toSize();
+    if (device == buffer.size())
+        return buffer;
+    return buffer.scaled(device, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+} // namespace
+#endif
+
+bool CSwarmDlg::CanRecordVideo()
+{
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    return true;
+#else
+    return false;
+#endif
+}
+
+bool CSwarmDlg::IsRecording() const
+{
+    return m_recording != nullptr;
+}
+
+long long CSwarmDlg::RecordingEncoded() const
+{
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    return m_recording ? m_recording->recorder.Encoded() : 0;
+#else
+    return 0;
+#endif
+}
+
+long long CSwarmDlg::RecordingDropped() const
+{
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    return m_recording ? m_recording->recorder.Dropped() : 0;
+#else
+    return 0;
+#endif
+}
+
+void CSwarmDlg::OnRecordVideo()
+{
+    if (IsRecording()) {
+        StopRecording(RecordingStop::User);
+        return;
+    }
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    const QString path = m_runFileDialog({true, QStringLiteral("Record Video"), QString::fromUtf8(kVideoFilter),
+                                          QString::fromUtf8(kVideoSuffix)});
+    // The entry shows a check only while a recording runs, also after a cancel.
+    UpdateMenuActions();
+    if (path.isEmpty())
+        return;
+    const QImage shown = ShownPicture(m_backBuffer, *m_canvas);
+    if (shown.isNull()) {
+        ShowFileError(QStringLiteral("%1: the canvas has no picture to record yet.").arg(path));
+        return;
+    }
+    auto recording = std::make_shared<WindowRecording>();
+    VideoSettings settings;
+    settings.fps = kRecordFps;
+    settings.exact = false;
+    settings.threads = 1; // on the recorder's thread, below the frames' priority
+    settings.pad = kCanvasBackground;
+    std::string error;
+    if (!recording->recorder.Start(path.toStdString(), shown.width(), shown.height(), settings, error)) {
+        ShowFileError(QString::fromStdString(error));
+        return;
+    }
+    recording->path = path;
+    recording->size = shown.size();
+    recording->start = std::chrono::steady_clock::now();
+    // The ticks come at least 60 times a second; each hands over at most one
+    // picture, at the frame its wall-clock time rounds to.
+    recording->ticks.setTimerType(Qt::PreciseTimer);
+    recording->ticks.setInterval(1000 / kRecordFps - 1);
+    connect(&recording->ticks, &QTimer::timeout, this, &CSwarmDlg::OnRecordTick);
+    m_recording = std::move(recording);
+    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused(), true);
+    OnRecordTick();
+    m_recording->ticks.start();
+    UpdateMenuActions();
+#endif
+}
+
+void CSwarmDlg::OnRecordTick()
+{
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    if (!m_recording)
+        return;
+    WindowRecording& recording = *m_recording;
+    if (recording.recorder.Failed()) {
+        StopRecording(RecordingStop::Failed);
+        return;
+    }
+    const QImage shown = ShownPicture(m_backBuffer, *m_canvas);
+    if (!shown.isNull() && shown.size() != recording.size) {
+        StopRecording(RecordingStop::Resized);
+        return;
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - recording.start;
+    const long long frame = std::llround(elapsed.count() * kRecordFps);
+    if (shown.isNull() || frame <= recording.lastFrame)
+        return;
+    recording.recorder.Offer(shown.constBits(), shown.bytesPerLine(), frame);
+    recording.lastFrame = frame;
+#endif
+}
+
+void CSwarmDlg::StopRecording(RecordingStop reason)
+{
+    if (!m_recording)
+        return;
+    const std::shared_ptr<WindowRecording> recording = std::move(m_recording);
+    recording->ticks.stop();
+    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused(), false);
+    UpdateMenuActions();
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    std::string error;
+    if (!recording->recorder.Stop(error)) {
+        ShowFileError(QStringLiteral("%1\nThe recording has stopped and its file is removed.")
+                          .arg(QString::fromStdString(error)));
+        return;
+    }
+#endif
+    // A stop the user did not ask for says why, once the file is complete.
+    QString why;
+    if (reason == RecordingStop::SnapshotOpened)
+        why = QStringLiteral("a snapshot was opened");
+    else if (reason == RecordingStop::Resized)
+        why = QStringLiteral("the canvas changed size");
+    if (why.isEmpty())
+        return;
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Driftmote"),
+                    QStringLiteral("The recording has stopped because %1. The video is complete in %2.")
+                        .arg(why, recording->path),
+                    QMessageBox::Ok, this);
+    m_runMessageBox(box);
+}
