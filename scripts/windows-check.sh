@@ -127,7 +127,7 @@ fi
 
 # The progress line shows on a console (wine makes one of a terminal) and not
 # when stderr is a file.
-long=(--num 1000 --frames 1200 --print none)
+long=(--num 2000 --frames 1500 --print none) # about two seconds: long enough for a progress line
 script -qec "wine '$sim' ${long[*]}" /dev/null >console.txt 2>&1 || true
 grep -q 'frames/s' console.txt && echo "progress line: shown on a console" || fail "no progress line on a console"
 wine "$sim" "${long[@]}" >/dev/null 2>stderr.txt

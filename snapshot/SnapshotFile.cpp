@@ -38,8 +38,11 @@ bool LoadSnapshotFile(const std::string& path, Snapshot& out, std::string& error
     }
     // Read as a stream: no copy of the file is ever held, and the first byte that
     // cannot belong to a snapshot ends the reading.
-    // (Narrow names are UTF-8 on Windows too, by the programs' manifest.)
+#ifdef _WIN32
+    std::FILE* stream = _wfopen(file.c_str(), L"rb"); // the UTF-8 name, as the system's wide name
+#else
     std::FILE* stream = std::fopen(path.c_str(), "rb");
+#endif
     if (!stream) {
         error = Named(path, errno != 0 ? std::strerror(errno) : "cannot be read");
         return false;
