@@ -275,18 +275,18 @@ INSTANTIATE_TEST_SUITE_P(Kernels, FastStep, ::testing::ValuesIn(AllKernels()), N
 
 TEST(FastStepChoice, EnvironmentNamesTheStartKernel)
 {
-    // ctest runs this once per kernel name with DRIFTMOTE_KERNEL set; a name the
-    // CPU cannot run, or no name, falls back to the fastest supported kernel.
+    // ctest runs this once per kernel name with DRIFTMOTE_KERNEL set. A name the CPU
+    // runs is taken; any other name leaves the widest kernel the CPU runs.
     const char* wanted = std::getenv("DRIFTMOTE_KERNEL");
-    StepKernel best = StepKernel::Plain;
-    for (StepKernel k : {StepKernel::Avx2, StepKernel::Avx512})
-        if (KernelSupported(k))
-            best = k;
-    std::string expected = KernelName(best);
+    const StepKernel chosen = ParticleSystem().m_stepSettings.kernel;
+    ASSERT_TRUE(KernelSupported(chosen));
     for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512})
-        if (wanted != nullptr && std::strcmp(wanted, KernelName(k)) == 0 && KernelSupported(k))
-            expected = KernelName(k);
-    EXPECT_EQ(KernelName(ParticleSystem().m_stepSettings.kernel), expected);
+        if (wanted != nullptr && std::strcmp(wanted, KernelName(k)) == 0 && KernelSupported(k)) {
+            EXPECT_EQ(KernelName(chosen), std::string(KernelName(k)));
+            return;
+        }
+    EXPECT_FALSE(chosen != StepKernel::Avx512 && KernelSupported(StepKernel::Avx512)) << KernelName(chosen);
+    EXPECT_FALSE(chosen == StepKernel::Plain && KernelSupported(StepKernel::Avx2)) << KernelName(chosen);
 }
 
 TEST(FastStepChoice, UnsupportedKernelIsRefusedAndThreadCountIsReported)
