@@ -64,10 +64,15 @@ const PresetTexts& PresetRow(int preset)
     return (preset >= 1 && preset < kPresetCount) ? kPresets[preset] : kPresets[0];
 }
 
+bool ScatterNewCount(ParticleSystem& particles)
+{
+    return particles.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+}
+
 bool ResizeAndScatter(ParticleSystem& particles, int count)
 {
     const bool allocated = particles.SetCount(count);
-    particles.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
+    ScatterNewCount(particles);
     return allocated;
 }
 

@@ -79,7 +79,12 @@ TypeText ApplyInto(ParticleSystem& particles);
 bool ApplyTexts(ParticleSystem& particles, const PresetTexts& row);
 bool StartLikeTheWindow(ParticleSystem& particles);
 
-// Resizes the store to `count` particles and scatters them in the disc of radius 5
-// about the centre of the box, 0.3 apart, at rest. Returns false when the arrays
-// for that count cannot be allocated (the store is then empty).
+// The scatter of every new count: the particles of the store in the disc of radius
+// 5 about the centre of the box, 0.3 apart, at rest. False when the store's
+// m_shouldStop abandoned it.
+bool ScatterNewCount(ParticleSystem& particles);
+
+// Resizes the store to `count` particles and scatters them as ScatterNewCount
+// does. Returns false when the arrays for that count cannot be allocated (the
+// store is then empty).
 bool ResizeAndScatter(ParticleSystem& particles, int count);

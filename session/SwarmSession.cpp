@@ -62,7 +62,7 @@ SessionResult SwarmSession::SetParticleCount(int count)
     // A scatter abandoned half way leaves the generator as it was, too.
     const std::uint32_t generator = PortableRandState();
     fresh.m_shouldStop = m_shouldStop;
-    if (!fresh.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f)) {
+    if (!ScatterNewCount(fresh)) {
         SetPortableRandState(generator);
         return SessionResult::Stopped;
     }

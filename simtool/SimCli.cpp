@@ -534,25 +534,23 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return StoppedStatus();
     const ParticleSystem& particles = session.Particles();
 
+    // A message of the run, naming the program.
+    const auto said = [](const std::string& message) { return std::string(kProgram) + ": " + message; };
     // The picture of a frame; a message when it cannot be written.
     const auto picture = [&](long long frame) -> std::string {
         std::string error;
         if (WriteSimPicture(particles, options.pictureWidth, options.pictureHeight, options.pictureScale,
                             PictureName(*options.picture, frame), error))
             return {};
-        return std::string(kProgram) + ": " + error;
+        return said(error);
     };
     // The video: opened before the first frame, every printed frame added, finished
     // after the last (also when a signal ended the run).
     SimVideo video;
     std::string videoError;
-    const auto videoFailed = [&] {
-        err << kProgram << ": " << videoError << '\n';
-        return false;
-    };
     if (options.videoPath && !video.Open(*options.videoPath, options.pictureWidth, options.pictureHeight,
                                          options.pictureScale, options.fps, videoError)) {
-        videoFailed();
+        err << said(videoError) << '\n';
         return 1;
     }
 
@@ -561,11 +559,11 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
                                      : RunFrames(session, options, out, terminal, [&](long long frame) {
                                            std::string failure = numbered ? picture(frame) : std::string();
                                            if (failure.empty() && options.videoPath && !video.Add(particles, videoError))
-                                               failure = std::string(kProgram) + ": " + videoError;
+                                               failure = said(videoError);
                                            return failure;
                                        });
     if (options.videoPath && (status == 0 || g_simCliStop != 0) && !video.Finish(videoError)) {
-        videoFailed();
+        err << said(videoError) << '\n';
         return 1;
     }
     if (status != 0)
@@ -579,7 +577,7 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (options.savePath) {
         std::string error;
         if (session.SaveSnapshotFile(*options.savePath, error) != SessionResult::Done) {
-            err << kProgram << ": " << error << '\n';
+            err << said(error) << '\n';
             return 1;
         }
     }

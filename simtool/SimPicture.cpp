@@ -6,10 +6,19 @@
 #include "SnapshotFile.h"
 
 #ifdef DRIFTMOTE_SIM_PICTURES
-#include "SwarmRenderer.h"
+#include "SimCanvas.h"
 
 #include <QBuffer>
-#include <QImage>
+
+QImage SimCanvas(const CanvasView& canvas, const std::string& path, std::string& error)
+{
+    const QSize size = DeviceSize(canvas);
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        error = path + ": there is not enough memory for a picture of " + std::to_string(size.width()) + "x" +
+                std::to_string(size.height()) + " pixels";
+    return image;
+}
 #endif
 
 bool SimPicturesAvailable()
@@ -26,13 +35,9 @@ bool WriteSimPicture(const ParticleSystem& particles, int width, int height, dou
 {
 #ifdef DRIFTMOTE_SIM_PICTURES
     const CanvasView canvas{width, height, scale};
-    const QSize size = DeviceSize(canvas);
-    QImage image(size, QImage::Format_RGB32);
-    if (image.isNull()) {
-        error = path + ": there is not enough memory for a picture of " + std::to_string(size.width()) + "x" +
-                std::to_string(size.height()) + " pixels";
+    QImage image = SimCanvas(canvas, path, error);
+    if (image.isNull())
         return false;
-    }
     RenderSwarm(image, canvas, particles.m_pCur, particles.m_nCount, -1, -1, kDotSize);
     QByteArray png;
     QBuffer buffer(&png);

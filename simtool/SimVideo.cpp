@@ -4,10 +4,8 @@
 #include "ParticleSystem.h"
 
 #if defined(DRIFTMOTE_SIM_PICTURES) && defined(DRIFTMOTE_SIM_VIDEO)
-#include "SwarmRenderer.h"
+#include "SimCanvas.h"
 #include "VideoEncoder.h"
-
-#include <QImage>
 
 struct SimVideo::State {
     VideoEncoder encoder;
@@ -34,13 +32,10 @@ bool SimVideo::Open(const std::string& path, int width, int height, double scale
 {
     auto state = std::make_unique<State>();
     state->canvas = CanvasView{width, height, scale};
-    const QSize size = DeviceSize(state->canvas);
-    state->image = QImage(size, QImage::Format_RGB32);
-    if (state->image.isNull()) {
-        error = path + ": there is not enough memory for a picture of " + std::to_string(size.width()) + "x" +
-                std::to_string(size.height()) + " pixels";
+    state->image = SimCanvas(state->canvas, path, error);
+    if (state->image.isNull())
         return false;
-    }
+    const QSize size = state->image.size();
     VideoSettings settings;
     settings.fps = fps;
     settings.exact = true;

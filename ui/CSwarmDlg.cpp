@@ -27,6 +27,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <string>
 #include <thread>
 
 namespace {
@@ -126,6 +127,7 @@ void CSwarmDlg::OnInitDialog()
     m_session.m_shouldStop = [this] { return PollWhileBusy(); };
     m_session.Start();
     ShowSessionTexts();
+    ShowRunState();
     FocusCountWithTextSelected();
 }
 
@@ -160,13 +162,24 @@ void CSwarmDlg::ShowSessionTexts()
 
 void CSwarmDlg::TypeBox(ParamBox box)
 {
-    const int count = CountFromText(Edit(box)->text().toStdString());
-    const SessionResult result = m_session.TypeText(box, Edit(box)->text().toStdString());
-    ShowSessionTexts();
-    RepaintIfPaused();
+    const std::string text = Edit(box)->text().toStdString();
+    const SessionResult result = m_session.TypeText(box, text);
+    ShowSession();
     if (result == SessionResult::NoMemory)
-        ShowNoMemory(count);
+        ShowNoMemory(CountFromText(text));
     CloseIfRequested();
+}
+
+void CSwarmDlg::ShowSession()
+{
+    ShowSessionTexts();
+    ShowRunState();
+    RepaintIfPaused();
+}
+
+void CSwarmDlg::ShowRunState()
+{
+    ::ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused(), IsRecording());
 }
 
 void CSwarmDlg::OnChangeNum()
@@ -207,16 +220,14 @@ void CSwarmDlg::OnChangeFriction()
 void CSwarmDlg::OnPresetPrev()
 {
     m_session.PresetPrev();
-    ShowSessionTexts();
-    RepaintIfPaused();
+    ShowSession();
     CloseIfRequested();
 }
 
 void CSwarmDlg::OnPresetNext()
 {
     m_session.PresetNext();
-    ShowSessionTexts();
-    RepaintIfPaused();
+    ShowSession();
     CloseIfRequested();
 }
 
@@ -375,7 +386,6 @@ void CSwarmDlg::Render()
     RenderSwarm(m_backBuffer, m_canvas->View(), particles.m_pCur, particles.m_nCount, m_session.Hover(),
                 m_session.Drag(), m_nDotSize);
     m_canvas->ShowBuffer(&m_backBuffer);
-    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused(), IsRecording());
 }
 
 void CSwarmDlg::resizeEvent(QResizeEvent* event)
@@ -539,7 +549,7 @@ void CSwarmDlg::OnPause()
 {
     m_session.SetPaused(!m_session.Paused());
     UpdateMenuActions();
-    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused(), IsRecording());
+    ShowRunState();
     if (m_pauseChanged)
         m_pauseChanged(m_session.Paused());
 }

@@ -139,6 +139,11 @@ private:
     // Puts the session's texts into the boxes where they differ, without running
     // the change handlers; a box whose whole text was selected keeps it so.
     void ShowSessionTexts();
+    // After a session call that may change the particles or the texts: the boxes,
+    // the title and the canvas's description, and a frame while paused.
+    void ShowSession();
+    // The title and the canvas's description, for the count, the pause and a recording.
+    void ShowRunState();
     bool ConfirmLargeCount();
     void ShowNoMemory(int count);
     void FocusCountWithTextSelected();

@@ -42,10 +42,8 @@ bool CSwarmDlg::OpenSnapshot(const QString& path)
 {
     std::string error;
     const SessionResult result = m_session.OpenSnapshotFile(FileNameBytes(path), error);
-    if (result == SessionResult::Done || result == SessionResult::Declined) {
-        ShowSessionTexts();
-        RepaintIfPaused();
-    }
+    if (result == SessionResult::Done || result == SessionResult::Declined)
+        ShowSession();
     if (result == SessionResult::BadFile || result == SessionResult::NoMemory)
         ShowFileError(MessageNamingFile(path, error));
     if (result == SessionResult::Done)

@@ -129,7 +129,7 @@ void CSwarmDlg::OnRecordVideo()
     recording->ticks.setInterval(1000 / kRecordFps - 1);
     connect(&recording->ticks, &QTimer::timeout, this, &CSwarmDlg::OnRecordTick);
     m_recording = std::move(recording);
-    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused(), true);
+    ShowRunState();
     OnRecordTick();
     m_recording->ticks.start();
     UpdateMenuActions();
@@ -166,7 +166,7 @@ void CSwarmDlg::StopRecording(RecordingStop reason)
         return;
     const std::shared_ptr<WindowRecording> recording = std::move(m_recording);
     recording->ticks.stop();
-    ShowRunState(*this, *m_canvas, m_session.Particles().m_nCount, m_session.Paused(), false);
+    ShowRunState();
     UpdateMenuActions();
 #ifdef DRIFTMOTE_WINDOW_VIDEO
     std::string error;
