@@ -7,7 +7,6 @@
 
 #include "RunStateDisplay.h"
 
-#include "SwarmCanvas.h"
 #include "SwarmRenderer.h"
 
 #include <QMessageBox>
@@ -39,25 +38,6 @@ struct WindowRecording {
     std::chrono::steady_clock::time_point start;
     long long lastFrame = -1; // the time of the picture handed over last, in frames
 };
-
-#ifdef DRIFTMOTE_WINDOW_VIDEO
-namespace {
-
-// The picture drawn last as the screen shows it: the back buffer, enlarged to
-// device pixels where the toolkit enlarges it on a scaled screen. Null before the
-// first frame.
-QImage ShownPicture(const QImage& buffer, const QWidget& canvas)
-{
-    if (buffer.isNull())
-        return {};
-    const QSize device = (QSizeF(buffer.size()) / buffer.devicePixelRatio() * canvas.devicePixelRatioF()).toSize();
-    if (device == buffer.size())
-        return buffer;
-    return buffer.scaled(device, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-}
-
-} // namespace
-#endif
 
 bool CSwarmDlg::CanRecordVideo()
 {
@@ -104,7 +84,7 @@ void CSwarmDlg::OnRecordVideo()
     UpdateMenuActions();
     if (path.isEmpty())
         return;
-    const QImage shown = ShownPicture(m_backBuffer, *m_canvas);
+    const QImage& shown = m_backBuffer; // device pixels, as the screen shows them
     if (shown.isNull()) {
         ShowFileError(QStringLiteral("%1: the canvas has no picture to record yet.").arg(path));
         return;
@@ -146,7 +126,7 @@ void CSwarmDlg::OnRecordTick()
         StopRecording(RecordingStop::Failed);
         return;
     }
-    const QImage shown = ShownPicture(m_backBuffer, *m_canvas);
+    const QImage& shown = m_backBuffer; // device pixels, as the screen shows them
     if (!shown.isNull() && shown.size() != recording.size) {
         StopRecording(RecordingStop::Resized);
         return;
