@@ -793,6 +793,13 @@ win=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$app" --name '
 [[ -n $win ]] || fail "the window did not appear with $last"
 sleep 1
 alive
+# A snapshot of more than 350 particles asks first, as typing such a count does: Yes.
+if (( $(grep -o '"count": *[0-9]*' "$last" | grep -o '[0-9]*$') > 350 )); then
+  id=$(appears 'Watch out' 100) || fail "the window did not ask before opening $last"
+  focus_on "$id" || fail "the question before opening $last did not take the keyboard"
+  xdo key --clearmodifiers y
+  gone "$id" || fail "the question before opening $last did not close"
+fi
 if id=$(appears Driftmote 10); then
   shot refused
   fail "the window refused $last given on its command line"
