@@ -432,10 +432,11 @@ act_menu_dismiss() { menu_command Escape; }
 
 # ---- pause and single frames -------------------------------------------------
 
-# Whether the window is paused, as far as the commands sent here go; moving()
-# checks it: a running window draws frames all the time, a paused one with no
-# input uses no processor time.
+# Whether the window is paused: its title says so. moving() checks that a running
+# window runs: it draws frames all the time, a paused one with no input uses no
+# processor time.
 paused=0
+title_paused() { [[ $(xdo getwindowname "$win") == *'(paused'* ]]; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$app/stat" 2>/dev/null; }
 moving() {
   local before
@@ -444,23 +445,32 @@ moving() {
   (( $(cpu_ticks) - before >= 5 ))
 }
 
-# Pause or resume by the Pause key or the window menu.
+# Pause or resume by the Pause key or the window menu. A key can be lost (a menu
+# that has not taken the keyboard yet, say); the title tells whether it was taken.
 toggle_pause() {
+  local how=key i
   if (( RANDOM % 2 )); then
     front
     [[ $(xdo getactivewindow) == "$win" ]] || return 1
     xdo key --clearmodifiers Pause
   else
+    how=menu
     menu_command p || return 1
   fi
-  paused=$(( ! paused ))
-  echo "$paused" >>"$work/pauses"
+  for ((i = 0; i < 10; i++)); do
+    if title_paused; then (( ! paused )) && break; else (( paused )) && break; fi
+    sleep 0.1
+  done
+  local was=$paused
+  if title_paused; then paused=1; else paused=0; fi
+  echo "$paused $how" >>"$work/pauses"
+  (( paused != was )) || echo "$how" >>"$work/pause-lost"
 }
 act_pause() { toggle_pause; sleep 0.$((1 + RANDOM % 5)); }
 # One to five single frames by Ctrl+. or the window menu, pausing first when
 # running, and sometimes resuming after.
 act_step() {
-  (( paused )) || toggle_pause || return 0
+  title_paused || toggle_pause || return 0
   local n=$((1 + RANDOM % 5)) i
   for ((i = 0; i < n; i++)); do
     if (( RANDOM % 2 )); then
@@ -481,10 +491,9 @@ act_step() {
 resume() {
   local i
   for ((i = 0; i < 3; i++)); do
-    (( paused )) && { toggle_pause; sleep 0.2; }
+    title_paused && { toggle_pause; sleep 0.2; }
     moving && return 0
     echo resync >>"$work/pause-resync"
-    paused=1
   done
 }
 
@@ -611,25 +620,58 @@ sed 's/"count": 2/"count": 3/' <<<"$template" >"$files/bad/count.driftmote"
 sed 's/"friction": ".023"/"friction": 0.023/' <<<"$template" >"$files/bad/mistyped.driftmote"
 bad_files=("$files"/bad/*.driftmote)
 
-# Opens a snapshot the window saved. When paused, it sometimes saves again at
-# once: nothing has moved, so the two files must be equal.
+# The title and id of the box that follows opening a snapshot (a refusal, or the
+# question before more than 350 particles), once it is on screen.
+box_after_open() {
+  local i id name
+  for ((i = 0; i < 5; i++)); do
+    for id in $(others); do
+      name=$(xdo getwindowname "$id")
+      [[ $name == Driftmote || $name == 'Watch out' ]] && { echo "$id $name"; return 0; }
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+# Opens a snapshot the window saved; one of more than 350 particles asks first,
+# answered either way. When paused, it sometimes saves again at once: nothing has
+# moved, so the two files must be equal. The file is kept as it was when opened:
+# a later save may replace it.
 act_open_snapshot() {
   (( ${#saved_snapshots[@]} )) || { save_snapshot || return 0; }
-  local file=${saved_snapshots[RANDOM % ${#saved_snapshots[@]}]} id
+  local file=${saved_snapshots[RANDOM % ${#saved_snapshots[@]}]} box id name
+  file_no=$((file_no + 1))
+  local as_opened=$files/as-opened-$file_no.driftmote
+  cp "$file" "$as_opened"
   file_dialog 'Open Snapshot' o ctrl+o "$file" || return 0
-  if id=$(appears Driftmote 5); then
-    shot refused
-    echo "$file" >>"$work/refused-good"
-    focus_on "$id" && xdo key --clearmodifiers Return
-    gone "$id"
-    return 0
+  if box=$(box_after_open); then
+    read -r id name <<<"$box"
+    if [[ $name == Driftmote ]]; then
+      shot refused
+      echo "$file" >>"$work/refused-good"
+      focus_on "$id" && xdo key --clearmodifiers Return
+      gone "$id"
+      return 0
+    fi
+    focus_on "$id" || return 0
+    if (( RANDOM % 2 )); then
+      xdo key --clearmodifiers y
+      echo yes >>"$work/answers"
+      gone "$id"
+    else
+      xdo key --clearmodifiers n
+      echo no >>"$work/answers"
+      gone "$id"
+      return 0
+    fi
   fi
   echo "$file" >>"$work/opened"
-  if (( paused && RANDOM % 2 )) && front && usable && ! moving; then
-    file_no=$((file_no + 1))
+  if (( RANDOM % 2 )) && title_paused && front && usable && ! moving; then
     local again=$files/again-$file_no.driftmote
     file_dialog 'Save Snapshot' s ctrl+s "$again" || return 0
-    echo "$file $again" >>"$work/round-trips"
+    # Still paused, so nothing can have moved in between.
+    title_paused && echo "$as_opened $again" >>"$work/round-trips"
   fi
 }
 # A deliberately bad file: the message box that refuses it is closed by Return
@@ -746,7 +788,7 @@ echo "soak: large-count answers: $(cat "$work/answers" 2>/dev/null | grep -c yes
 [[ -s $work/stuck ]] && echo "soak: boxes that stayed open after an answer: $(sort "$work/stuck" | uniq -c | tr '\n' ' ')"
 [[ -s $work/other-boxes ]] && echo "soak: other boxes: $(sort "$work/other-boxes" | uniq -c | tr '\n' ' ')"
 lines() { cat "$work/$1" 2>/dev/null | wc -l; }
-echo "soak: pause toggled $(lines pauses) times, $(lines steps) single frames, pause state corrected $(lines pause-resync) times"
+echo "soak: pause toggled $(lines pauses) times ($(lines pause-lost) not taken), $(lines steps) single frames, pause state corrected $(lines pause-resync) times"
 echo "soak: files: ${#saved_pictures[@]} pictures and ${#saved_snapshots[@]} snapshots saved, $(lines replaced) replaced," \
   "$(lines opened) snapshots opened ($(lines round-trips) saved again at once), $(lines refused-bad) bad files refused," \
   "$(lines cancelled) dialogs cancelled"
@@ -781,7 +823,7 @@ done
 [[ -x $sim ]] || echo "soak: $sim not found; the snapshots were not loaded by the tool"
 while read -r opened again; do
   [[ ! -e $again ]] || cmp -s "$opened" "$again" ||
-    fail "a snapshot saved right after opening $opened differs from it ($again)"
+    fail "a snapshot saved right after opening one differs from it ($opened, $again)"
 done < <(cat "$work/round-trips" 2>/dev/null)
 
 # The window opens a snapshot given on its command line: no message, and it
