@@ -35,7 +35,7 @@ bool CSwarmApp::InitInstance()
     m_pMainDlg = new CSwarmDlg(nullptr);
     m_pMainDlg->Create();
     m_pMainDlg->SetPauseListener([this](bool) { ResumeAfterWindowCameBack(); });
-    // SIGINT and SIGTERM end the program as the close box does, with 128 + the signal.
+    // SIGHUP, SIGINT and SIGTERM end the program as the close box does, with 128 + the signal.
     WatchStopSignals(this, [this](int signal) {
         if (m_pMainDlg)
             m_pMainDlg->RequestClose(128 + signal);

@@ -37,6 +37,6 @@ void WatchStopSignals(QObject* parent, std::function<void(int signal)> onStop)
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int signal : {SIGHUP, SIGINT, SIGTERM})
+        sigaction(signal, &action, nullptr);
 }

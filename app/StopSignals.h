@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// SIGINT and SIGTERM as a close request: the handler only writes a byte to a pipe,
+// SIGHUP, SIGINT and SIGTERM as a close request: the handler only writes a byte to a pipe,
 // and the event loop reads it and calls `onStop` on the main thread, also while a
 // long scatter or step is looking at its events between chunks.
 

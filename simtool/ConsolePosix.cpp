@@ -30,8 +30,9 @@ void PrepareConsole()
     struct sigaction action = {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // SIGHUP: the terminal closed under the run.
+    for (int signal : {SIGHUP, SIGINT, SIGTERM})
+        sigaction(signal, &action, nullptr);
 }
 
 bool StderrIsTerminal()

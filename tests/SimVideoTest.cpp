@@ -11,6 +11,7 @@
 #include <QImage>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -117,5 +118,27 @@ TEST_F(SimVideo, AFailedVideoNamesTheFileAndLeavesThePreviousFile)
     EXPECT_EQ(nowhere.status, 1);
     EXPECT_EQ(nowhere.err, "driftmote-sim: " + missing + ": No such file or directory\n");
 }
+
+#ifndef _WIN32
+// The program as a user stops it, once the video has begun: each stop signal
+// (SIGHUP when the terminal closes) ends the run with the video of the frames so
+// far and no temporary file beside it.
+TEST_F(SimVideo, AStopSignalLeavesTheVideoOfTheFramesSoFar)
+{
+    for (const char* signal : {"HUP", "INT", "TERM"}) {
+        const std::string video = Path(std::string(signal) + ".mp4");
+        const std::string script = std::string(DRIFTMOTE_SIM_PATH) + " --frames 2000000000 --print all --video '" +
+                                   video + "' >/dev/null & p=$!; i=0; until ls '" + video +
+                                   "'.part-* >/dev/null 2>&1 || [ $i -ge 2000 ]; do sleep 0.01; i=$((i+1)); done;"
+                                   " kill -" + signal + " $p; wait $p";
+        std::system(script.c_str());
+        const DecodedVideo decoded = DecodeVideo(video);
+        EXPECT_EQ(decoded.error, "") << signal;
+        EXPECT_FALSE(decoded.seconds.empty()) << signal;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 1) << signal;
+        std::filesystem::remove(video);
+    }
+}
+#endif
 
 } // namespace

@@ -361,6 +361,7 @@ void TestSwarmApp::requestsToEndLeaveWithTheirExitCodeAfterDeletingTheDialog()
         {"Escape", [](CSwarmDlg* d) { QTest::keyClick(d, Qt::Key_Escape); }, 0, 67},
         {"close box", [](CSwarmDlg* d) { d->close(); }, 0, 67},
         {"SIGTERM", [](CSwarmDlg*) { std::raise(SIGTERM); }, 128 + SIGTERM, 67},
+        {"SIGHUP", [](CSwarmDlg*) { std::raise(SIGHUP); }, 128 + SIGHUP, 67},
         // Waiting in the queue, the Escape reaches the window at the scatter's
         // first look at its events; the scatter is abandoned and nothing changes.
         {"Escape during a long scatter",
