@@ -40,6 +40,7 @@ struct Avx512 {
     static F NarrowOrZero(M keep, D v) { return _mm512_maskz_cvtpd_ps(keep, v); }
     static M Greater(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
     static M And(M a, M b) { return static_cast<M>(a & b); }
+    static M Or(M a, M b) { return static_cast<M>(a | b); }
     static M AllLanes() { return static_cast<M>(0xFF); }
     // The lanes l with low <= l < high.
     static M LaneRange(int low, int high)
@@ -48,6 +49,9 @@ struct Avx512 {
         const unsigned hi = static_cast<unsigned>(std::clamp(high, 0, W));
         return static_cast<M>(((1u << hi) - 1u) & ~((1u << lo) - 1u));
     }
+    // a, with b in the lanes of m.
+    static F BlendF(F a, M m, F b) { return _mm256_mask_mov_ps(a, m, b); }
+    static D BlendD(D a, M m, D b) { return _mm512_mask_mov_pd(a, m, b); }
     static D TakeLaneD(D to, D from, int lane) { return _mm512_mask_mov_pd(to, static_cast<M>(1u << lane), from); }
     static F TakeLaneF(F to, F from, int lane) { return _mm256_mask_mov_ps(to, static_cast<M>(1u << lane), from); }
     // Lanes 1 .. W - 1 move down by one, v comes in at the top.
