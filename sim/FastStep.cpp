@@ -101,8 +101,14 @@ void FinishParticles(void* context, int first, int end)
 {
     const Context& c = *static_cast<const Context*>(context);
     const StepFrame& f = *c.frame;
-    for (int i = first; i < end && i < f.count; ++i)
-        FinishParticle(f.cur[i], f.next[i], c.job.fx[i], c.job.fy[i], c.frictionFactor);
+    end = std::min(end, f.count);
+#ifdef DRIFTMOTE_X86_KERNELS
+    if (c.kernel == StepKernel::Avx512)
+        FinishParticlesAvx512(f.cur, f.next, c.job.fx, c.job.fy, first, end, c.frictionFactor);
+    else
+#endif
+        for (int i = first; i < end; ++i)
+            FinishParticle(f.cur[i], f.next[i], c.job.fx[i], c.job.fy[i], c.frictionFactor);
     // A long step looks at whether to stop after each block of the calling thread.
     if (f.shouldStop && f.count >= kStopCheckFrom && std::this_thread::get_id() == c.caller && (*f.shouldStop)())
         __atomic_store_n(c.job.stop, 1, __ATOMIC_RELAXED);

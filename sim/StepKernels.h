@@ -19,6 +19,8 @@
 // This header is included by the instruction-set files: it declares only plain
 // data and functions, nothing inline that another file could share.
 
+#include "Particle.h"
+
 // How far the sweep of one block of rows has got: every step below `done` is
 // finished and its column sums stored. Alone in its cache line, so that the
 // thread publishing it does not disturb the one sweeping the next block.
@@ -61,6 +63,12 @@ struct PairSumJob {
 // row order, and its row sums are final when its sweep ends.
 void PairSumRowsAvx512(const PairSumJob& job); // blocks of 8
 void PairSumRowsAvx2(const PairSumJob& job);   // blocks of 4
+
+// FinishParticle (ParticleRules.h) for particles first .. end - 1 of `cur` into
+// `next`, from their finished sums, eight at a time where nothing is clamped and no
+// particle meets a wall; the same floats.
+void FinishParticlesAvx512(const Particle* cur, Particle* next, const double* fx, const float* fy, int first, int end,
+                           double frictionFactor);
 
 constexpr int kAvx512Block = 8;
 constexpr int kAvx2Block = 4;
