@@ -78,7 +78,7 @@ constexpr std::size_t kAlign = 64;
 
 // Rows one thread sweeps in one run of blocks when it works alone: each block
 // hands its lanes on to the next as they finish instead of starting over, and
-// an abandoned step still stops within a run's time (about a millisecond at
+// an abandoned step still stops within a run's time (about two milliseconds at
 // 10,000 particles).
 constexpr int kRunRows = 128;
 
@@ -109,7 +109,7 @@ void FinishParticles(void* context, int first, int end)
 #endif
         for (int i = first; i < end; ++i)
             FinishParticle(f.cur[i], f.next[i], c.job.fx[i], c.job.fy[i], c.frictionFactor);
-    // A long step looks at whether to stop after each block of the calling thread.
+    // A long step looks at whether to stop after each run of blocks of the calling thread.
     if (f.shouldStop && f.count >= kStopCheckFrom && std::this_thread::get_id() == c.caller && (*f.shouldStop)())
         __atomic_store_n(c.job.stop, 1, __ATOMIC_RELAXED);
 }
