@@ -94,7 +94,7 @@ struct GroupLayout {
         for (int f = 0; f < 4; ++f) {
             for (int p = 0; p < 8; ++p)
                 index[p] = (kFields * p + f) % 32;
-            field[f] = _mm512_load_si512(index);
+            field[f] = _mm512_loadu_si512(index);
         }
         for (int g = 0; g < 3; ++g) {
             unsigned mask = 0;
@@ -106,7 +106,7 @@ struct GroupLayout {
                 if (f != 4 && at < 8 * kFields)
                     mask |= 1u << k;
             }
-            floats[g] = _mm512_load_si512(index);
+            floats[g] = _mm512_loadu_si512(index);
             used[g] = static_cast<__mmask16>(mask);
         }
     }
