@@ -76,6 +76,12 @@ private:
 
 constexpr std::size_t kAlign = 64;
 
+// Rows one thread sweeps in one run of blocks when it works alone: each block
+// hands its lanes on to the next as they finish instead of starting over, and
+// an abandoned step still stops within a run's time (about two milliseconds at
+// 10,000 particles).
+constexpr int kRunRows = 128;
+
 int BlockWidth(StepKernel kernel)
 {
     return kernel == StepKernel::Avx512 ? kAvx512Block : kAvx2Block;
@@ -95,9 +101,15 @@ void FinishParticles(void* context, int first, int end)
 {
     const Context& c = *static_cast<const Context*>(context);
     const StepFrame& f = *c.frame;
-    for (int i = first; i < end && i < f.count; ++i)
-        FinishParticle(f.cur[i], f.next[i], c.job.fx[i], c.job.fy[i], c.frictionFactor);
-    // A long step looks at whether to stop after each block of the calling thread.
+    end = std::min(end, f.count);
+#ifdef DRIFTMOTE_X86_KERNELS
+    if (c.kernel == StepKernel::Avx512)
+        FinishParticlesAvx512(f.cur, f.next, c.job.fx, c.job.fy, first, end, c.frictionFactor);
+    else
+#endif
+        for (int i = first; i < end; ++i)
+            FinishParticle(f.cur[i], f.next[i], c.job.fx[i], c.job.fy[i], c.frictionFactor);
+    // A long step looks at whether to stop after each run of blocks of the calling thread.
     if (f.shouldStop && f.count >= kStopCheckFrom && std::this_thread::get_id() == c.caller && (*f.shouldStop)())
         __atomic_store_n(c.job.stop, 1, __ATOMIC_RELAXED);
 }
@@ -267,7 +279,7 @@ FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& se
     ResetRows(*s, blocks);
     s->stop = 0;
     Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->progress, &s->nextRow, &s->stop, blocks,
-                     frame.count, static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishParticles,
+                     threads == 1 ? kRunRows / width : 1, frame.count, static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishParticles,
                      nullptr},
                     kernel, &frame, 1.0 - static_cast<double>(frame.friction), std::this_thread::get_id()};
     context.job.context = &context;

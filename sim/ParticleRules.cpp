@@ -59,7 +59,13 @@ void FinishParticle(const Particle& s, Particle& n, double fx, float fy, double 
     if (std::isinf(n.vy))
         n.vy = 0.0f;
     // The clamp divides the speed by about ten per pass; it does not scale to 0.5.
-    while (std::sqrt(static_cast<double>(n.vx) * n.vx + static_cast<double>(n.vy) * n.vy) > kMaxSpeed) {
+    // A square of at most 0.25 has a root of at most 0.5 (0.25's root is exact and
+    // the rounded root never falls as its argument grows), so only a larger one
+    // needs the root, which shares the divider with the pair sums.
+    for (;;) {
+        const double square = static_cast<double>(n.vx) * n.vx + static_cast<double>(n.vy) * n.vy;
+        if (!(square > kMaxSpeed * kMaxSpeed) || !(std::sqrt(square) > kMaxSpeed))
+            break;
         n.vx = static_cast<float>(n.vx * kClampFactor);
         n.vy = static_cast<float>(n.vy * kClampFactor);
     }

@@ -19,6 +19,8 @@
 // This header is included by the instruction-set files: it declares only plain
 // data and functions, nothing inline that another file could share.
 
+#include "Particle.h"
+
 // How far the sweep of one block of rows has got: every step below `done` is
 // finished and its column sums stored. Alone in its cache line, so that the
 // thread publishing it does not disturb the one sweeping the next block.
@@ -41,25 +43,32 @@ struct PairSumJob {
     double* fx;       // per particle, the finished sums
     float* fy;
     RowProgress* progress; // per block of rows, done at the lowest step of its sweep
-    int* nextRow;          // the next block of rows no thread has taken (starts at 0)
+    int* nextRow;          // the next run of blocks no thread has taken (starts at 0)
     int* stop;             // nonzero: no thread takes another block (starts at 0)
     int blocks;            // padded count / block width
+    int runBlocks;         // whole blocks a thread sweeps in one run (see PairSumRows)
     int count;             // particles: the sweeps end at the last real column
     double attraction;
     double repulsion;
-    // Called by the thread that finished a block of rows, with its range of
+    // Called by the thread that finished a run of blocks, with its range of
     // particles [first, end) (end may lie in the padding): their sums are
     // final, so the particles can be finished at once.
     void (*rowsFinished)(void* context, int first, int end);
     void* context;
 };
 
-// Takes blocks of rows, lowest first, until none is left; every thread of the
-// step calls it. A block's sweep stays behind the sweep of the block before
-// it, so that every column sum receives its terms in ascending row order, and
-// its row sums are final when its sweep ends.
+// Takes runs of consecutive blocks of rows, lowest first, until none is left;
+// every thread of the step calls it. A run's sweep stays behind the sweep of
+// the run before it, so that every column sum receives its terms in ascending
+// row order, and its row sums are final when its sweep ends.
 void PairSumRowsAvx512(const PairSumJob& job); // blocks of 8
 void PairSumRowsAvx2(const PairSumJob& job);   // blocks of 4
+
+// FinishParticle (ParticleRules.h) for particles first .. end - 1 of `cur` into
+// `next`, from their finished sums, eight at a time where nothing is clamped and no
+// particle meets a wall; the same floats.
+void FinishParticlesAvx512(const Particle* cur, Particle* next, const double* fx, const float* fy, int first, int end,
+                           double frictionFactor);
 
 constexpr int kAvx512Block = 8;
 constexpr int kAvx2Block = 4;

@@ -38,6 +38,7 @@ struct Avx2 {
     static F NarrowOrZero(M keep, D v) { return _mm256_cvtpd_ps(_mm256_and_pd(keep, v)); }
     static M Greater(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
     static M And(M a, M b) { return _mm256_and_pd(a, b); }
+    static M Or(M a, M b) { return _mm256_or_pd(a, b); }
     static M AllLanes() { return _mm256_castsi256_pd(_mm256_set1_epi64x(-1)); }
     // The lanes l with low <= l < high.
     static M LaneRange(int low, int high)
@@ -47,6 +48,14 @@ struct Avx2 {
         const __m256i belowLow = _mm256_cmpgt_epi64(_mm256_set1_epi64x(low), lanes);
         return _mm256_castsi256_pd(_mm256_andnot_si256(belowLow, belowHigh));
     }
+    // a, with b in the lanes of m.
+    static F BlendF(F a, M m, F b)
+    {
+        // The low halves of m's lanes, which are all ones or all zeros like the lanes.
+        const __m256 halves = _mm256_permutevar8x32_ps(_mm256_castpd_ps(m), _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6));
+        return _mm_blendv_ps(a, b, _mm256_castps256_ps128(halves));
+    }
+    static D BlendD(D a, M m, D b) { return _mm256_blendv_pd(a, b, m); }
     static D TakeLaneD(D to, D from, int lane) { return _mm256_blendv_pd(to, from, LaneRange(lane, lane + 1)); }
     static F TakeLaneF(F to, F from, int lane)
     {

@@ -40,6 +40,7 @@ struct Avx512 {
     static F NarrowOrZero(M keep, D v) { return _mm512_maskz_cvtpd_ps(keep, v); }
     static M Greater(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
     static M And(M a, M b) { return static_cast<M>(a & b); }
+    static M Or(M a, M b) { return static_cast<M>(a | b); }
     static M AllLanes() { return static_cast<M>(0xFF); }
     // The lanes l with low <= l < high.
     static M LaneRange(int low, int high)
@@ -48,6 +49,9 @@ struct Avx512 {
         const unsigned hi = static_cast<unsigned>(std::clamp(high, 0, W));
         return static_cast<M>(((1u << hi) - 1u) & ~((1u << lo) - 1u));
     }
+    // a, with b in the lanes of m.
+    static F BlendF(F a, M m, F b) { return _mm256_mask_mov_ps(a, m, b); }
+    static D BlendD(D a, M m, D b) { return _mm512_mask_mov_pd(a, m, b); }
     static D TakeLaneD(D to, D from, int lane) { return _mm512_mask_mov_pd(to, static_cast<M>(1u << lane), from); }
     static F TakeLaneF(F to, F from, int lane) { return _mm256_mask_mov_ps(to, static_cast<M>(1u << lane), from); }
     // Lanes 1 .. W - 1 move down by one, v comes in at the top.
@@ -68,4 +72,101 @@ struct Avx512 {
 void PairSumRowsAvx512(const PairSumJob& job)
 {
     PairSumRows<Avx512>(job);
+}
+
+namespace {
+
+// Eight particles are 40 floats: x, y, vx and vy of particle p are floats
+// 5 p .. 5 p + 3 (5 p + 4 is the unused one, which is loaded with the others
+// but never used, and never stored).
+constexpr int kFields = sizeof(Particle) / sizeof(float);
+static_assert(kFields == 5, "a particle is x, y, vx, vy and one unused float");
+
+// The permutations between the 40 floats and the fields, made once per call.
+struct GroupLayout {
+    __m512i field[4];  // field f of particle p: float (5 p + f) mod 32 of floats 0 .. 31, or of 32 .. 39
+    __m512i floats[3]; // floats 16 g .. 16 g + 15 from (x | y) and (vx | vy): p, 8 + p, 16 + p, 24 + p
+    __mmask16 used[3]; // which of those floats belong to a field
+
+    GroupLayout()
+    {
+        alignas(64) int index[16] = {};
+        for (int f = 0; f < 4; ++f) {
+            for (int p = 0; p < 8; ++p)
+                index[p] = (kFields * p + f) % 32;
+            field[f] = _mm512_loadu_si512(index);
+        }
+        for (int g = 0; g < 3; ++g) {
+            unsigned mask = 0;
+            for (int k = 0; k < 16; ++k) {
+                const int at = 16 * g + k;
+                const int p = at / kFields < 8 ? at / kFields : 7;
+                const int f = at % kFields;
+                index[k] = f == 4 ? 0 : 8 * f + p;
+                if (f != 4 && at < 8 * kFields)
+                    mask |= 1u << k;
+            }
+            floats[g] = _mm512_loadu_si512(index);
+            used[g] = static_cast<__mmask16>(mask);
+        }
+    }
+
+    // Field f of the particles from floats a (0 .. 15), b (16 .. 31) and c (32 .. 39).
+    __m256 Field(__m512 a, __m512 b, __m256 c, int f) const
+    {
+        const __m512 low = _mm512_permutex2var_ps(a, field[f], b);
+        const __m512 high = _mm512_permutexvar_ps(field[f], _mm512_castps256_ps512(c));
+        // Particle 7's fields, and particle 6's vx and vy, lie in c.
+        return _mm512_castps512_ps256(_mm512_mask_mov_ps(low, static_cast<__mmask16>(f >= 2 ? 0xC0 : 0x80), high));
+    }
+};
+
+} // namespace
+
+void FinishParticlesAvx512(const Particle* cur, Particle* next, const double* fx, const float* fy, int first, int end,
+                           double frictionFactor)
+{
+    const GroupLayout layout;
+    const __m512d friction = _mm512_set1_pd(frictionFactor);
+    const __m512d maxSquare = _mm512_set1_pd(0.25);
+    const __m256 zero = _mm256_setzero_ps();
+    const __m256 wall = _mm256_set1_ps(10.0f);
+    int i = first;
+    for (; i + 8 <= end; i += 8) {
+        const float* in = &cur[i].x;
+        const __m512 a = _mm512_loadu_ps(in);
+        const __m512 b = _mm512_loadu_ps(in + 16);
+        const __m256 c = _mm256_loadu_ps(in + 32);
+        // FinishParticle's steps for eight particles at once; a sum of two floats
+        // rounded to double and then to float is their float sum.
+        __m256 vx = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_loadu_pd(fx + i), _mm512_cvtps_pd(layout.Field(a, b, c, 2))));
+        __m256 vy = _mm256_add_ps(_mm256_loadu_ps(fy + i), layout.Field(a, b, c, 3));
+        vx = _mm512_cvtpd_ps(_mm512_mul_pd(friction, _mm512_cvtps_pd(vx)));
+        vy = _mm512_cvtpd_ps(_mm512_mul_pd(friction, _mm512_cvtps_pd(vy)));
+        const __m512d vxd = _mm512_cvtps_pd(vx);
+        const __m512d vyd = _mm512_cvtps_pd(vy);
+        const __m512d square = _mm512_add_pd(_mm512_mul_pd(vxd, vxd), _mm512_mul_pd(vyd, vyd));
+        const __m256 nx = _mm256_add_ps(layout.Field(a, b, c, 0), vx);
+        const __m256 ny = _mm256_add_ps(layout.Field(a, b, c, 1), vy);
+        // Only where no velocity is clamped (a square of at most 0.25, which
+        // also rules out infinities and NaN) and no particle meets a wall; any
+        // other group takes the particles one by one.
+        const __mmask8 plain = _mm512_cmp_pd_mask(square, maxSquare, _CMP_LE_OQ) &
+                               _mm256_cmp_ps_mask(nx, zero, _CMP_GE_OQ) & _mm256_cmp_ps_mask(ny, zero, _CMP_GE_OQ) &
+                               _mm256_cmp_ps_mask(nx, wall, _CMP_LE_OQ) & _mm256_cmp_ps_mask(ny, wall, _CMP_LE_OQ);
+        if (plain != 0xFF) {
+            for (int k = i; k < i + 8; ++k)
+                FinishParticle(cur[k], next[k], fx[k], fy[k], frictionFactor);
+            continue;
+        }
+        const __m512 positions = _mm512_insertf32x8(_mm512_castps256_ps512(nx), ny, 1);
+        const __m512 velocities = _mm512_insertf32x8(_mm512_castps256_ps512(vx), vy, 1);
+        float* out = &next[i].x;
+        _mm512_mask_storeu_ps(out, layout.used[0], _mm512_permutex2var_ps(positions, layout.floats[0], velocities));
+        _mm512_mask_storeu_ps(out + 16, layout.used[1], _mm512_permutex2var_ps(positions, layout.floats[1], velocities));
+        _mm256_mask_storeu_ps(out + 32, static_cast<__mmask8>(layout.used[2]),
+                              _mm512_castps512_ps256(_mm512_permutex2var_ps(positions, layout.floats[2], velocities)));
+    }
+    for (; i < end; ++i)
+        FinishParticle(cur[i], next[i], fx[i], fy[i], frictionFactor);
 }

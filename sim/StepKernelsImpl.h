@@ -16,6 +16,7 @@
 #include "ParticleRules.h"
 #include "StepKernels.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -64,16 +65,51 @@ struct Distances {
     typename V::D r[N];
 };
 
+// Where the steps of a sweep take their rows and columns. The sweep of a run of
+// consecutive blocks goes on from one block into the next without starting
+// over: once lane l has met the last column of its block, it takes the next
+// block's row l and meets that block's columns, which trail the current ones by
+// `shift` columns, while the lower lanes still finish the current block.
+template <class V>
+struct Rows {
+    RowLanes<V> cur;
+    RowLanes<V> next; // the next block of the run, if there is one
+    int mixFrom;      // the first step with a lane in the next block (none: past every step)
+    int shift;        // a next-block lane of step t meets column t - shift + l
+    int count;
+};
+
+template <class V>
+inline RowLanes<V> LoadRowLanes(const PairSumJob& job, int i0)
+{
+    return {V::ReverseF(V::LoadF(job.x + i0)), V::ReverseF(V::LoadF(job.y + i0)), V::ReverseD(V::LoadD(job.yd + i0))};
+}
+
 template <class V, int N>
-inline void ComputeDistances(const PairSumJob& job, int t, const RowLanes<V>& s, Distances<V, N>& out)
+inline void ComputeDistances(const PairSumJob& job, int t, const Rows<V>& rows, Distances<V, N>& out)
 {
     using D = typename V::D;
+    using F = typename V::F;
 #pragma GCC unroll 8
     for (int k = 0; k < N; ++k) {
         const int j = t + k;
-        out.dxd[k] = V::Widen(V::SubF(V::LoadF(job.x + j), s.x));
-        const D dyd = V::SubD(V::LoadD(job.yd + j), s.yd);
-        out.dy[k] = V::Widen(V::SubF(V::LoadF(job.y + j), s.y)); // dyd rounded to float
+        F x = V::LoadF(job.x + j);
+        F y = V::LoadF(job.y + j);
+        D yd = V::LoadD(job.yd + j);
+        RowLanes<V> s = rows.cur;
+        if (j >= rows.mixFrom) {
+            const typename V::M next = V::LaneRange(rows.count - j, V::W);
+            const int from = j - rows.shift;
+            x = V::BlendF(x, next, V::LoadF(job.x + from));
+            y = V::BlendF(y, next, V::LoadF(job.y + from));
+            yd = V::BlendD(yd, next, V::LoadD(job.yd + from));
+            s.x = V::BlendF(s.x, next, rows.next.x);
+            s.y = V::BlendF(s.y, next, rows.next.y);
+            s.yd = V::BlendD(s.yd, next, rows.next.yd);
+        }
+        out.dxd[k] = V::Widen(V::SubF(x, s.x));
+        const D dyd = V::SubD(yd, s.yd);
+        out.dy[k] = V::Widen(V::SubF(y, s.y)); // dyd rounded to float
         // The y term multiplies the unrounded difference by its rounded value.
         out.r[k] = V::SqrtD(V::AddD(V::MulD(dyd, out.dy[k]), V::MulD(out.dxd[k], out.dxd[k])));
     }
@@ -134,18 +170,18 @@ inline void AddTerms(const Terms<V, N>& terms, int k, Sums<V>& sums)
     sums.colFy = V::AddF(V::SubF(sums.colFy, terms.ay[k]), terms.ry[k]);
 }
 
-// After step t the column at lane 0 (column t) has every term of this row block:
-// it goes back to memory, and the window moves on by one column.
+// After a step the column at lane 0 has every term of this row block: it goes
+// back to memory (unless `out` is negative), and the window moves on by one
+// column, taking in column `in` at the top (+0 if negative).
 template <class V>
-inline void SlideWindow(const PairSumJob& job, int t, bool store, bool next, Sums<V>& sums)
+inline void SlideWindow(const PairSumJob& job, int out, int in, Sums<V>& sums)
 {
-    if (store) {
-        V::StoreLowD(job.colFx + t, sums.colFx);
-        V::StoreLowF(job.colFy + t, sums.colFy);
+    if (out >= 0) {
+        V::StoreLowD(job.colFx + out, sums.colFx);
+        V::StoreLowF(job.colFy + out, sums.colFy);
     }
-    const int j = t + V::W;
-    sums.colFx = V::ShiftInD(sums.colFx, next ? job.colFx[j] : 0.0);
-    sums.colFy = V::ShiftInF(sums.colFy, next ? job.colFy[j] : 0.0f);
+    sums.colFx = V::ShiftInD(sums.colFx, in >= 0 ? job.colFx[in] : 0.0);
+    sums.colFy = V::ShiftInF(sums.colFy, in >= 0 ? job.colFy[in] : 0.0f);
 }
 
 // How far ahead of a sweep the sweep of the block before it must be: the
@@ -170,36 +206,56 @@ inline int WaitForRowAbove(const PairSumJob& job, int row, int need, int end)
     }
 }
 
-// The sweep of row block `row` (rows i0 .. i0 + W - 1) through every column
-// above its rows. Lane l meets its own column at step i0 + W - 1 - 2 l, where
-// its column sum holds every row below it: the row sum starts from there. The
-// sweep starts at the first step where lane W - 1 does and ends when lane 0
-// has met the last column.
+// The sweep of row blocks first .. last - 1 (block b holds rows b W .. b W + W - 1)
+// through every column above their rows. Lane l meets its own column at step
+// i0 + W - 1 - 2 l of its block's sweep (i0 its first row), where its column sum
+// holds every row below it: the row sum starts from there. The sweep starts at
+// the first step where lane W - 1 of block `first` does, and ends when lane 0 of
+// block last - 1 has met the last column. In between, each block hands its lanes
+// to the next one by one as they meet the last column (see Rows), so that the
+// run does not wait for lanes that have nothing left to do; every block of the
+// run but the last is whole.
 template <class V>
-inline void RowSweep(const PairSumJob& job, int row)
+inline void SweepBlocks(const PairSumJob& job, int first, int last)
 {
     constexpr int W = V::W;
     constexpr int kSteps = V::kSteps;
-    const int i0 = row * W;
     const int c1 = job.count;
-    const int first = i0 - W + 1;
-    const RowLanes<V> s{V::ReverseF(V::LoadF(job.x + i0)), V::ReverseF(V::LoadF(job.y + i0)),
-                        V::ReverseD(V::LoadD(job.yd + i0))};
-    // The sweep of the block above has finished every step below `known`.
-    int known = row == 0 ? kRowsDone : -kRowsDone;
+    int block = first;
+    int i0 = block * W;
+    Rows<V> rows;
+    rows.count = c1;
+    rows.cur = LoadRowLanes<V>(job, i0);
+    // Takes the steps of `block` from here on: its own row lanes, and the next
+    // block's if the run goes on.
+    auto enter = [&] {
+        const bool next = block + 1 < last;
+        rows.mixFrom = next ? c1 - W + 1 : kRowsDone;
+        rows.shift = c1 - i0 - W;
+        if (next)
+            rows.next = LoadRowLanes<V>(job, i0 + W);
+    };
+    enter();
+    // The sweep of the block before `first` has finished every step below `known`.
+    int known = first == 0 ? kRowsDone : -kRowsDone;
     auto waitFor = [&](int need) {
         if (need > known)
-            known = WaitForRowAbove(job, row, need, c1);
+            known = WaitForRowAbove(job, first, need, c1);
     };
     Sums<V> sums;
     sums.rowFx = V::SetD(0.0); // replaced lane by lane before any term counts
     sums.rowFy = V::SetF(0.0f);
-    waitFor(first + W);
+    // The row sums of the block before `block`, lane by lane as they are done.
+    Sums<V> done;
+    done.rowFx = V::SetD(0.0);
+    done.rowFy = V::SetF(0.0f);
+    const int start = i0 - W + 1;
+    waitFor(start + W);
     {
         alignas(64) double fx[W];
         alignas(64) float fy[W];
         for (int l = 0; l < W; ++l) {
-            const int j = first + l;
+            const int j = start + l;
             const bool in = j >= 0 && j < c1;
             fx[l] = in ? job.colFx[j] : 0.0;
             fy[l] = in ? job.colFy[j] : 0.0f;
@@ -208,13 +264,20 @@ inline void RowSweep(const PairSumJob& job, int row)
         sums.colFy = V::LoadF(fy);
     }
     // From step `full` on every lane's pair lies above the diagonal; before step
-    // `fullEnd` the window still takes in a column.
-    const int full = i0 + W;
-    const int fullEnd = c1 - W;
+    // `fullEnd` the window still takes in a column of this block. Past `end`
+    // nothing is left.
+    int full = i0 + W;
+    int fullEnd = c1 - W;
+    int end = block + 1 < last ? kRowsDone : c1;
     // The lanes of step t whose pair counts (none once the sweep is over).
     auto lanesOf = [&](int t) {
         const int own = i0 + W - 1 - t; // twice the lane that meets its own column
-        return V::LaneRange(own >= 0 ? own / 2 + 1 : 0, c1 - t);
+        typename V::M lanes = V::LaneRange(own >= 0 ? own / 2 + 1 : 0, c1 - t);
+        if (t >= rows.mixFrom) {
+            const int ownNext = own + W + rows.shift;
+            lanes = V::Or(lanes, V::LaneRange(std::max(c1 - t, ownNext >= 0 ? ownNext / 2 + 1 : 0), c1 - t + rows.shift));
+        }
+        return lanes;
     };
     typename V::M all[kSteps];
     for (int k = 0; k < kSteps; ++k)
@@ -223,20 +286,20 @@ inline void RowSweep(const PairSumJob& job, int row)
     // terms of one group go into the sums, the quotients of the next group and
     // the distances of the one after are under way, so that the divider always
     // has work queued. A group past the end computes steps that add nothing.
-    int t = first;
+    int t = start;
     Quotients<V, kSteps> q;
     Distances<V, kSteps> d;
-    ComputeDistances<V, kSteps>(job, t, s, d);
+    ComputeDistances<V, kSteps>(job, t, rows, d);
     ComputeQuotients<V, kSteps>(job, d, q);
-    if (t + kSteps < c1)
-        ComputeDistances<V, kSteps>(job, t + kSteps, s, d);
+    if (t + kSteps < end)
+        ComputeDistances<V, kSteps>(job, t + kSteps, rows, d);
     for (;;) {
-        const bool more = t + kSteps < c1;
+        const bool more = t + kSteps < end;
         Quotients<V, kSteps> nextQ;
         if (more) {
-            if (t + 2 * kSteps < c1) {
+            if (t + 2 * kSteps < end) {
                 Distances<V, kSteps> nextD;
-                ComputeDistances<V, kSteps>(job, t + 2 * kSteps, s, nextD);
+                ComputeDistances<V, kSteps>(job, t + 2 * kSteps, rows, nextD);
                 ComputeQuotients<V, kSteps>(job, d, nextQ);
                 d = nextD;
             } else {
@@ -251,48 +314,86 @@ inline void RowSweep(const PairSumJob& job, int row)
 #pragma GCC unroll 8
             for (int k = 0; k < kSteps; ++k) {
                 AddTerms<V, kSteps>(terms, k, sums);
-                SlideWindow<V>(job, t + k, true, true, sums);
+                SlideWindow<V>(job, t + k, t + k + W, sums);
             }
         } else {
             typename V::M lanes[kSteps];
             for (int k = 0; k < kSteps; ++k)
                 lanes[k] = lanesOf(t + k);
             ComputeTerms<V, kSteps>(q, lanes, terms);
-            for (int k = 0; k < kSteps && t + k < c1; ++k) {
+            for (int k = 0; k < kSteps && t + k < end; ++k) {
                 const int u = t + k;
                 AddTerms<V, kSteps>(terms, k, sums);
-                const int own = i0 + W - 1 - u;
+                // The lane that meets its own column here, in this block or the next.
+                const bool next = u >= rows.mixFrom;
+                const int own = i0 + W - 1 - u + (next ? W + rows.shift : 0);
                 if (own >= 0 && own % 2 == 0 && own / 2 < W) {
-                    sums.rowFx = V::TakeLaneD(sums.rowFx, sums.colFx, own / 2);
-                    sums.rowFy = V::TakeLaneF(sums.rowFy, sums.colFy, own / 2);
+                    const int lane = own / 2;
+                    // The lane's row in the block before is done: keep its sum.
+                    if (next || block > first) {
+                        done.rowFx = V::TakeLaneD(done.rowFx, sums.rowFx, lane);
+                        done.rowFy = V::TakeLaneF(done.rowFy, sums.rowFy, lane);
+                        if (lane == 0) {
+                            const int before = next ? i0 : i0 - W;
+                            V::StoreD(job.fx + before, V::ReverseD(done.rowFx));
+                            V::StoreF(job.fy + before, V::ReverseF(done.rowFy));
+                        }
+                    }
+                    sums.rowFx = V::TakeLaneD(sums.rowFx, sums.colFx, lane);
+                    sums.rowFy = V::TakeLaneF(sums.rowFy, sums.colFy, lane);
                 }
-                SlideWindow<V>(job, u, u >= 0, u + W < c1, sums);
+                // Lane 0 holds column u of this block, or column u - shift of the
+                // next; so does the column coming in at the top, W further on.
+                const int out = u < c1 ? u : u - rows.shift;
+                int in = u + W;
+                if (in >= c1)
+                    in = block + 1 < last && in - rows.shift < c1 ? in - rows.shift : -1;
+                SlideWindow<V>(job, out, in, sums);
             }
         }
         t += kSteps;
         if (!more)
             break;
-        __atomic_store_n(&job.progress[row].done, t, __ATOMIC_RELEASE);
+        // Once lane 0 has left this block, the steps count in the next block's terms.
+        if (t >= c1 && block + 1 < last) {
+            __atomic_store_n(&job.progress[block].done, kRowsDone, __ATOMIC_RELEASE);
+            t -= rows.shift;
+            ++block;
+            i0 += W;
+            rows.cur = rows.next;
+            enter();
+            full = i0 + W;
+            end = block + 1 < last ? kRowsDone : c1;
+            known = kRowsDone; // every column is complete above the block before
+        }
+        __atomic_store_n(&job.progress[block].done, t, __ATOMIC_RELEASE);
         q = nextQ;
     }
     V::StoreD(job.fx + i0, V::ReverseD(sums.rowFx));
     V::StoreF(job.fy + i0, V::ReverseF(sums.rowFy));
-    __atomic_store_n(&job.progress[row].done, kRowsDone, __ATOMIC_RELEASE);
+    __atomic_store_n(&job.progress[block].done, kRowsDone, __ATOMIC_RELEASE);
 }
 
+// The runs of blocks the threads take in turn: job.runBlocks whole blocks each,
+// and the last block alone if it is partly padding.
 template <class V>
 void PairSumRows(const PairSumJob& job)
 {
+    const int whole = job.count / V::W;
+    const int wholeRuns = (whole + job.runBlocks - 1) / job.runBlocks;
+    const int runs = wholeRuns + (job.blocks > whole ? 1 : 0);
     for (;;) {
-        // A step that is abandoned stops between blocks: a block that was taken is
-        // always finished, as the sweep of the block after it may be waiting for it.
+        // A step that is abandoned stops between runs: a run that was taken is
+        // always finished, as the sweep of the run after it may be waiting for it.
         if (__atomic_load_n(job.stop, __ATOMIC_RELAXED) != 0)
             return;
-        const int row = __atomic_fetch_add(job.nextRow, 1, __ATOMIC_RELAXED);
-        if (row >= job.blocks)
+        const int run = __atomic_fetch_add(job.nextRow, 1, __ATOMIC_RELAXED);
+        if (run >= runs)
             return;
-        RowSweep<V>(job, row);
-        job.rowsFinished(job.context, row * V::W, (row + 1) * V::W);
+        const int first = run < wholeRuns ? run * job.runBlocks : whole;
+        const int last = run < wholeRuns ? std::min(first + job.runBlocks, whole) : whole + 1;
+        SweepBlocks<V>(job, first, last);
+        job.rowsFinished(job.context, first * V::W, last * V::W);
     }
 }
 
