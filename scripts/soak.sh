@@ -505,13 +505,14 @@ file_no=0
 saved_pictures=()
 saved_snapshots=()
 
-# The id of a window of the program titled $1 other than the main one, once it is
-# on screen (waiting up to $2 tenths of a second).
+# The id of a window of the program titled $1 (or $3, when given) other than the
+# main one, once it is on screen (waiting up to $2 tenths of a second).
 appears() {
-  local i id
+  local i id name
   for ((i = 0; i < ${2:-60}; i++)); do
     for id in $(others); do
-      if [[ $(xdo getwindowname "$id") == "$1" ]]; then
+      name=$(xdo getwindowname "$id")
+      if [[ $name == "$1" || ( -n ${3:-} && $name == "$3" ) ]]; then
         echo "$id"
         return 0
       fi
@@ -620,34 +621,20 @@ sed 's/"count": 2/"count": 3/' <<<"$template" >"$files/bad/count.driftmote"
 sed 's/"friction": ".023"/"friction": 0.023/' <<<"$template" >"$files/bad/mistyped.driftmote"
 bad_files=("$files"/bad/*.driftmote)
 
-# The title and id of the box that follows opening a snapshot (a refusal, or the
-# question before more than 350 particles), once it is on screen.
-box_after_open() {
-  local i id name
-  for ((i = 0; i < 5; i++)); do
-    for id in $(others); do
-      name=$(xdo getwindowname "$id")
-      [[ $name == Driftmote || $name == 'Watch out' ]] && { echo "$id $name"; return 0; }
-    done
-    sleep 0.1
-  done
-  return 1
-}
-
 # Opens a snapshot the window saved; one of more than 350 particles asks first,
 # answered either way. When paused, it sometimes saves again at once: nothing has
 # moved, so the two files must be equal. The file is kept as it was when opened:
 # a later save may replace it.
 act_open_snapshot() {
   (( ${#saved_snapshots[@]} )) || { save_snapshot || return 0; }
-  local file=${saved_snapshots[RANDOM % ${#saved_snapshots[@]}]} box id name
+  local file=${saved_snapshots[RANDOM % ${#saved_snapshots[@]}]} id
   file_no=$((file_no + 1))
   local as_opened=$files/as-opened-$file_no.driftmote
   cp "$file" "$as_opened"
   file_dialog 'Open Snapshot' o ctrl+o "$file" || return 0
-  if box=$(box_after_open); then
-    read -r id name <<<"$box"
-    if [[ $name == Driftmote ]]; then
+  # A refusal, or the question before more than 350 particles.
+  if id=$(appears Driftmote 5 'Watch out'); then
+    if [[ $(xdo getwindowname "$id") == Driftmote ]]; then
       shot refused
       echo "$file" >>"$work/refused-good"
       focus_on "$id" && xdo key --clearmodifiers Return
@@ -655,16 +642,12 @@ act_open_snapshot() {
       return 0
     fi
     focus_on "$id" || return 0
-    if (( RANDOM % 2 )); then
-      xdo key --clearmodifiers y
-      echo yes >>"$work/answers"
-      gone "$id"
-    else
-      xdo key --clearmodifiers n
-      echo no >>"$work/answers"
-      gone "$id"
-      return 0
-    fi
+    local answer=no
+    (( RANDOM % 2 )) && answer=yes
+    xdo key --clearmodifiers "${answer:0:1}"
+    echo "$answer" >>"$work/answers"
+    gone "$id"
+    [[ $answer == yes ]] || return 0
   fi
   echo "$file" >>"$work/opened"
   if (( RANDOM % 2 )) && title_paused && front && usable && ! moving; then

@@ -276,11 +276,14 @@ FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& se
 
     // Run the kernel over the blocks of rows; each block finishes its particles
     // as soon as their sums are complete.
+    // Two threads take single blocks in turn: a run's first block would wait for
+    // the last block of the other thread's run.
     ResetRows(*s, blocks);
     s->stop = 0;
+    const int runBlocks = threads == 1 ? kRunRows / width : 1;
     Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->progress, &s->nextRow, &s->stop, blocks,
-                     threads == 1 ? kRunRows / width : 1, frame.count, static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishParticles,
-                     nullptr},
+                     runBlocks, frame.count, static_cast<double>(frame.attraction),
+                     static_cast<double>(frame.repulsion), FinishParticles, nullptr},
                     kernel, &frame, 1.0 - static_cast<double>(frame.friction), std::this_thread::get_id()};
     context.job.context = &context;
     if (threads > 1)

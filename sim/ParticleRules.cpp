@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr double kMaxSpeed = 0.5;
 constexpr double kClampFactor = static_cast<double>(0.1f);
 
 } // namespace
@@ -89,8 +88,8 @@ void ReflectAxis(float& position, float& velocity)
     if (!(position >= 0.0f)) {
         position = 0.0f;
         velocity = -velocity;
-    } else if (position > 10.0f) {
-        position = 10.0f;
+    } else if (position > kWall) {
+        position = kWall;
         velocity = -velocity;
     }
 }

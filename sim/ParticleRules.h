@@ -10,6 +10,10 @@
 // compared in double with the unrounded distance) exert no force.
 inline constexpr double kMinPairDistance = static_cast<double>(0.00001f);
 
+// The clamp's speed limit, and the far wall of both axes (the near one is 0).
+inline constexpr double kMaxSpeed = 0.5;
+inline constexpr float kWall = 10.0f;
+
 // The force sums on particle i from every other particle of `cur`, in ascending
 // index order, exactly as the step defines them.
 void PairSums(const Particle* cur, int count, int i, double attraction, double repulsion,

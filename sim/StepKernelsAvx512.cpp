@@ -128,9 +128,9 @@ void FinishParticlesAvx512(const Particle* cur, Particle* next, const double* fx
 {
     const GroupLayout layout;
     const __m512d friction = _mm512_set1_pd(frictionFactor);
-    const __m512d maxSquare = _mm512_set1_pd(0.25);
+    const __m512d maxSquare = _mm512_set1_pd(kMaxSpeed * kMaxSpeed);
     const __m256 zero = _mm256_setzero_ps();
-    const __m256 wall = _mm256_set1_ps(10.0f);
+    const __m256 wall = _mm256_set1_ps(kWall);
     int i = first;
     for (; i + 8 <= end; i += 8) {
         const float* in = &cur[i].x;
