@@ -39,6 +39,8 @@ inline constexpr int IDC_PRESET_PREV = 1012;
 inline constexpr int IDC_PRESET_NEXT = 1013;
 inline constexpr int IDC_PRESETS_LABEL = 1014;
 
-// Standard ids of the About box.
-inline constexpr int IDOK = 1;
-inline constexpr int IDC_STATIC = -1;
+// Standard ids of the About box: its OK button and the controls that need no id.
+// They are the system's IDOK and IDC_STATIC, under names that its headers' macros
+// leave alone.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdStatic = -1;

@@ -49,10 +49,10 @@ TEST(FrameMath, TruncatesTowardZeroAndClampsTheUnrepresentable)
 
 TEST(FrameMath, DialogUnitsRoundLikeMulDiv)
 {
-    EXPECT_EQ(MulDiv(3, 6, 4), 5);   // 4.5 rounds up
-    EXPECT_EQ(MulDiv(-3, 6, 4), -5); // and away from zero below it
-    EXPECT_EQ(MulDiv(1, 1, 0), -1);
-    EXPECT_EQ(MulDiv(0x7fffffff, 4, 1), -1);
+    EXPECT_EQ(MulDivRound(3, 6, 4), 5);   // 4.5 rounds up
+    EXPECT_EQ(MulDivRound(-3, 6, 4), -5); // and away from zero below it
+    EXPECT_EQ(MulDivRound(1, 1, 0), -1);
+    EXPECT_EQ(MulDivRound(0x7fffffff, 4, 1), -1);
     EXPECT_EQ(BaseUnitX(6 * 52 + 40), 7); // an average of 6.77 rounds up
     const PixelRect r = DialogUnitsToPixels(344, 288, 294, 285, 6, 13);
     EXPECT_EQ(std::make_tuple(r.x, r.y, r.cx, r.cy), std::make_tuple(516, 468, 441, 463)); // cy: 463.125

@@ -31,7 +31,7 @@ TEST(WindowMenu, RoutingMasksTheLowFourBits)
 
 TEST(WindowMenu, CommandsGreyedByWindowState)
 {
-    const unsigned commands[] = {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, IDM_ABOUTBOX, IDM_PAUSE, IDM_STEP_FRAME};
+    const unsigned commands[] = {SysCommand::Restore, SysCommand::Minimize, SysCommand::Maximize, SysCommand::Close, IDM_ABOUTBOX, IDM_PAUSE, IDM_STEP_FRAME};
     const struct {
         bool minimized, maximized, paused;
         bool enabled[7]; // in the order of `commands`

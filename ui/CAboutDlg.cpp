@@ -12,7 +12,7 @@ CAboutDlg::CAboutDlg(QWidget* owner)
 {
     BuildDialog(*this, kAboutBox);
     // "Rad" is the default button; Escape and the close box end the box too.
-    connect(qobject_cast<QPushButton*>(GetDlgItem(this, IDOK)), &QPushButton::clicked, this, &QDialog::accept);
+    connect(qobject_cast<QPushButton*>(GetDlgItem(this, kIdOk)), &QPushButton::clicked, this, &QDialog::accept);
     // The credit line names the author; pointing at it tells the version and the licence.
     if (auto* credit = findChild<QWidget*>(QStringLiteral("IDC_CREDIT_LINE")))
         credit->setToolTip(QStringLiteral("Driftmote %1\n%2")

@@ -23,12 +23,12 @@ QString Caption(const DialogItem& item)
 
 QWidget* MakeStatic(const DialogItem& item, QWidget* parent)
 {
-    const std::uint32_t kind = item.style & SS_TYPEMASK;
-    if (kind == SS_GRAYRECT)
+    const std::uint32_t kind = item.style & StaticStyle::TypeMask;
+    if (kind == StaticStyle::GrayRect)
         return new SwarmCanvas(parent);
     auto* label = new QLabel(parent);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    if (kind == SS_ICON) {
+    if (kind == StaticStyle::Icon) {
         label->setPixmap(LoadAppIcon().pixmap(32, 32));
     } else {
         label->setTextFormat(Qt::PlainText);
@@ -41,33 +41,33 @@ QWidget* MakeStatic(const DialogItem& item, QWidget* parent)
 QWidget* MakeEdit(const DialogItem& item, QWidget* parent)
 {
     auto* edit = new QLineEdit(parent);
-    edit->setFrame((item.style & WS_BORDER) != 0);
+    edit->setFrame((item.style & WindowStyle::Border) != 0);
     return edit;
 }
 
 QWidget* MakeButton(const DialogItem& item, QWidget* parent)
 {
     auto* button = new QPushButton(Caption(item), parent);
-    const std::uint32_t kind = item.style & BS_TYPEMASK;
-    button->setCheckable(kind == BS_AUTOCHECKBOX && (item.style & BS_PUSHLIKE));
+    const std::uint32_t kind = item.style & ButtonStyle::TypeMask;
+    button->setCheckable(kind == ButtonStyle::AutoCheckBox && (item.style & ButtonStyle::PushLike));
     // Only the template's default button answers Enter for the whole dialog;
     // focus alone does not make any other button the default.
-    button->setAutoDefault(kind == BS_DEFPUSHBUTTON);
-    button->setDefault(kind == BS_DEFPUSHBUTTON);
+    button->setAutoDefault(kind == ButtonStyle::DefPushButton);
+    button->setDefault(kind == ButtonStyle::DefPushButton);
     return button;
 }
 
 Qt::WindowFlags FlagsFor(const DialogTemplate& t)
 {
-    const bool framed = t.style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+    const bool framed = t.style & (WindowStyle::ThickFrame | WindowStyle::MinimizeBox | WindowStyle::MaximizeBox);
     Qt::WindowFlags flags = (framed ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint;
-    if (t.style & WS_CAPTION)
+    if (t.style & WindowStyle::Caption)
         flags |= Qt::WindowTitleHint;
-    if (t.style & WS_SYSMENU)
+    if (t.style & WindowStyle::SysMenu)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (t.style & WS_MINIMIZEBOX)
+    if (t.style & WindowStyle::MinimizeBox)
         flags |= Qt::WindowMinimizeButtonHint;
-    if (t.style & WS_MAXIMIZEBOX)
+    if (t.style & WindowStyle::MaximizeBox)
         flags |= Qt::WindowMaximizeButtonHint;
     return flags;
 }
@@ -115,7 +115,7 @@ void BuildDialog(QDialog& dialog, const DialogTemplate& t)
     dialog.setFont(font);
     const DialogBaseUnits units = BaseUnitsOf(font);
     const QSize client = MapDialogRect(units, 0, 0, t.cx, t.cy).size();
-    if (t.style & WS_THICKFRAME)
+    if (t.style & WindowStyle::ThickFrame)
         dialog.resize(client);
     else
         dialog.setFixedSize(client);
@@ -131,7 +131,7 @@ void BuildDialog(QDialog& dialog, const DialogTemplate& t)
         w->setObjectName(QString::fromUtf8(item.name));
         w->setProperty(kIdProperty, item.id);
         if (item.cls != ControlClass::Static)
-            w->setFocusPolicy((item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus);
+            w->setFocusPolicy((item.style & WindowStyle::TabStop) ? Qt::StrongFocus : Qt::ClickFocus);
         w->setGeometry(MapDialogRect(units, item.x, item.y, item.cx, item.cy));
     }
 }

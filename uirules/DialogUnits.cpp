@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdint>
 
-int MulDiv(int a, int b, int c)
+int MulDivRound(int a, int b, int c)
 {
     if (c == 0)
         return -1;
@@ -26,5 +26,5 @@ int BaseUnitX(int alphabetWidth)
 
 PixelRect DialogUnitsToPixels(int x, int y, int cx, int cy, int baseX, int baseY)
 {
-    return {MulDiv(x, baseX, 4), MulDiv(y, baseY, 8), MulDiv(cx, baseX, 4), MulDiv(cy, baseY, 8)};
+    return {MulDivRound(x, baseX, 4), MulDivRound(y, baseY, 8), MulDivRound(cx, baseX, 4), MulDivRound(cy, baseY, 8)};
 }

@@ -6,7 +6,7 @@
 
 // a * b / c rounded to the nearest integer, halves away from zero, with a 64-bit
 // intermediate; -1 when c is 0 or the result does not fit an int.
-int MulDiv(int a, int b, int c);
+int MulDivRound(int a, int b, int c);
 
 // The horizontal base unit from the advance width of the 52 letters "A".."Z",
 // "a".."z": half their average width, rounded up.

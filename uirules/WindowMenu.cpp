@@ -4,11 +4,11 @@
 bool IsWindowCommandEnabled(unsigned id, bool minimized, bool maximized, bool paused)
 {
     switch (id & kSysCommandMask) {
-    case SC_RESTORE:
+    case SysCommand::Restore:
         return minimized || maximized;
-    case SC_MINIMIZE:
+    case SysCommand::Minimize:
         return !minimized;
-    case SC_MAXIMIZE:
+    case SysCommand::Maximize:
         return !maximized;
     case IDM_STEP_FRAME:
         return paused;
@@ -22,13 +22,13 @@ SysCommandAction RouteSysCommand(unsigned id)
     switch (id & kSysCommandMask) {
     case IDM_ABOUTBOX:
         return SysCommandAction::About;
-    case SC_RESTORE:
+    case SysCommand::Restore:
         return SysCommandAction::Restore;
-    case SC_MINIMIZE:
+    case SysCommand::Minimize:
         return SysCommandAction::Minimize;
-    case SC_MAXIMIZE:
+    case SysCommand::Maximize:
         return SysCommandAction::Maximize;
-    case SC_CLOSE:
+    case SysCommand::Close:
         return SysCommandAction::Close;
     case IDM_PAUSE:
         return SysCommandAction::Pause;

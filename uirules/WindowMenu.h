@@ -10,12 +10,15 @@
 
 #include "Resource.h"
 
-// Window commands, numbered as the window system numbers them. The low four bits
-// of a command id are for the system's own use; routing masks them off.
-inline constexpr unsigned SC_MINIMIZE = 0xF020;
-inline constexpr unsigned SC_MAXIMIZE = 0xF030;
-inline constexpr unsigned SC_CLOSE = 0xF060;
-inline constexpr unsigned SC_RESTORE = 0xF120;
+// Window commands, numbered as the window system numbers them (its SC_ values,
+// under names its headers' macros leave alone). The low four bits of a command id
+// are for the system's own use; routing masks them off.
+namespace SysCommand {
+inline constexpr unsigned Minimize = 0xF020;
+inline constexpr unsigned Maximize = 0xF030;
+inline constexpr unsigned Close = 0xF060;
+inline constexpr unsigned Restore = 0xF120;
+} // namespace SysCommand
 
 inline constexpr unsigned kSysCommandMask = 0xFFF0;
 
@@ -31,10 +34,10 @@ struct WindowMenuItem {
 };
 
 inline constexpr WindowMenuItem kWindowMenu[] = {
-    {SC_RESTORE, "&Restore"},
-    {SC_MINIMIZE, "Mi&nimize"},
-    {SC_MAXIMIZE, "Ma&ximize"},
-    {SC_CLOSE, "&Close"},
+    {SysCommand::Restore, "&Restore"},
+    {SysCommand::Minimize, "Mi&nimize"},
+    {SysCommand::Maximize, "Ma&ximize"},
+    {SysCommand::Close, "&Close"},
     {IDM_PAUSE, "&Pause", "Pause", true},
     {IDM_STEP_FRAME, "Step One &Frame", "Ctrl+."},
     {IDM_SAVE_PICTURE, "Save P&icture...", "Ctrl+Shift+S"},

@@ -318,13 +318,13 @@ void TestSwarmApp::pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed()
 
 void TestSwarmApp::windowCommandsPassOnAndMaskedAboutOpensTheBox()
 {
-    m_dlg->OnSysCommand(SC_MAXIMIZE | 2, 0);
+    m_dlg->OnSysCommand(SysCommand::Maximize | 2, 0);
     QTRY_VERIFY(m_dlg->isMaximized());
-    m_dlg->OnSysCommand(SC_RESTORE, 0);
+    m_dlg->OnSysCommand(SysCommand::Restore, 0);
     QTRY_VERIFY(!m_dlg->isMaximized());
-    m_dlg->OnSysCommand(SC_MINIMIZE, 0);
+    m_dlg->OnSysCommand(SysCommand::Minimize, 0);
     QTRY_VERIFY(m_dlg->isMinimized());
-    m_dlg->OnSysCommand(SC_RESTORE, 0);
+    m_dlg->OnSysCommand(SysCommand::Restore, 0);
     QTRY_VERIFY(!m_dlg->isMinimized());
 
     // Commands the dialog does not know change nothing and open nothing.
