@@ -4,16 +4,16 @@
 # configure with CMake and build into build/.
 
 PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev qt6-wayland nlohmann-json3-dev locales desktop-file-utils appstream \
-  ccache pkgconf libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  ccache pkgconf libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libstb-dev
 # Only for `make package` and `make icons`.
 PACKAGE_PACKAGES := dpkg-dev file lintian
 ICON_PACKAGES := python3 librsvg2-bin
 # For `make cross-check` only: Debian's arm64 cross compiler (which brings the arm64
 # C++ libraries) and the emulator; GoogleTest is built from libgtest-dev's sources.
-CROSS_PACKAGES := cmake make file libgtest-dev g++-aarch64-linux-gnu qemu-user
+CROSS_PACKAGES := cmake make file libgtest-dev libstb-dev g++-aarch64-linux-gnu qemu-user
 # For `make windows-check` only: Debian's mingw-w64 cross compiler with POSIX threads
 # and wine to run its programs; GoogleTest is built from libgtest-dev's sources.
-WINDOWS_PACKAGES := cmake make file libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64-posix wine
+WINDOWS_PACKAGES := cmake make file libgtest-dev nlohmann-json3-dev libstb-dev g++-mingw-w64-x86-64-posix wine
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
