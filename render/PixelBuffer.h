@@ -20,6 +20,9 @@ struct PixelBuffer {
 
     bool IsEmpty() const { return width <= 0 || height <= 0 || pixels == nullptr; }
     std::uint32_t* Row(int y) const { return pixels + y * stride; }
+    // The same as bytes, for code that takes a byte pointer and a stride in bytes.
+    const std::uint8_t* Bytes() const { return reinterpret_cast<const std::uint8_t*>(pixels); }
+    std::ptrdiff_t StrideBytes() const { return stride * static_cast<std::ptrdiff_t>(sizeof(std::uint32_t)); }
 };
 
 // Pixels of its own, rows without gaps. Null when the size is not positive or its
