@@ -9,11 +9,13 @@ PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev qt6-waylan
 PACKAGE_PACKAGES := dpkg-dev file lintian
 ICON_PACKAGES := python3 librsvg2-bin
 # For `make cross-check` only: Debian's arm64 cross compiler (which brings the arm64
-# C++ libraries) and the emulator; GoogleTest is built from libgtest-dev's sources.
-CROSS_PACKAGES := cmake make file libgtest-dev libstb-dev g++-aarch64-linux-gnu qemu-user
+# C++ libraries) and the emulator; GoogleTest is built from libgtest-dev's sources;
+# the machine's own g++ builds the Linux tool whose pictures the arm64 tool's must equal.
+CROSS_PACKAGES := cmake make file g++ libgtest-dev nlohmann-json3-dev libstb-dev g++-aarch64-linux-gnu qemu-user
 # For `make windows-check` only: Debian's mingw-w64 cross compiler with POSIX threads
-# and wine to run its programs; GoogleTest is built from libgtest-dev's sources.
-WINDOWS_PACKAGES := cmake make file libgtest-dev nlohmann-json3-dev libstb-dev g++-mingw-w64-x86-64-posix wine
+# and wine to run its programs; GoogleTest is built from libgtest-dev's sources; the
+# machine's own g++ builds the Linux tool whose pictures the Windows tool's must equal.
+WINDOWS_PACKAGES := cmake make file g++ libgtest-dev nlohmann-json3-dev libstb-dev g++-mingw-w64-x86-64-posix wine
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
@@ -133,17 +135,19 @@ icons:
 	python3 scripts/make-icon.py
 
 # The tool and the simulation tests built for arm64 and run under qemu-aarch64;
-# the tool's output must match every golden trajectory byte for byte.
+# the tool's output must match every golden trajectory, and its pictures the
+# Linux tool's, byte for byte.
 cross-check:
 	$(MAKE) --no-print-directory deps PACKAGES="$(CROSS_PACKAGES)"
 	JOBS=$(JOBS) scripts/cross-check.sh build-arm64
 
 # driftmote-sim and the window-free tests built for 64-bit Windows and run under
 # wine with no display: the tests, every golden trajectory byte for byte on each
-# kernel, and the tool's Windows ways (scripts/windows-check.sh).
+# kernel, the pictures against the Linux tool's, and the tool's Windows ways
+# (scripts/windows-check.sh).
 windows-check:
 	$(MAKE) --no-print-directory deps PACKAGES="$(WINDOWS_PACKAGES)"
 	JOBS=$(JOBS) scripts/windows-check.sh build-windows
 
 clean:
-	rm -rf build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-windows build-clang
+	rm -rf build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-windows build-clang build-host
