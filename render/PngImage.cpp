@@ -82,7 +82,8 @@ std::string PngSizeProblem(int width, int height)
     if (height <= kMaxPngBytes / (3LL * width + 1))
         return {};
     return "a picture of " + std::to_string(width) + "x" + std::to_string(height) +
-           " pixels is too large for a PNG file (" + std::to_string(kMaxPngBytes / 3) + " pixels at most)";
+           " pixels is too large for a PNG file (about " + std::to_string((kMaxPngBytes / 3 + 500000) / 1000000) +
+           " million pixels at most)";
 }
 
 bool EncodePng(const PixelBuffer& pixels, std::string& png, std::string& error)
