@@ -18,10 +18,6 @@ TEST(PngImage, ThePixelsComeBackFromTheFileAsTheyWere)
     const PixelBuffer picture{31, 5, 37, rows.View().pixels};
     std::string png, error;
     ASSERT_TRUE(EncodePng(picture, png, error)) << error;
-    // RGB without alpha: colour type 2 in the header.
-    ASSERT_GT(png.size(), 26u);
-    EXPECT_EQ(png.substr(12, 4), "IHDR");
-    EXPECT_EQ(png[25], 2);
     const PixelImage decoded = DecodePng(png);
     EXPECT_TRUE(SamePixels(decoded.View(), picture));
 }
@@ -34,7 +30,6 @@ TEST(PngImage, NoPixelsAndPicturesTooLargeAreRefused)
         const char* said;
     } rows[] = {
         {{}, "there is no picture"},
-        {{0, 7, 0, &pixel}, "there is no picture"},
         // Past the writer's sizes; refused before a pixel is read.
         {{32768, 32768, 32768, &pixel}, "a picture of 32768x32768 pixels is too large for a PNG file"},
     };

@@ -32,15 +32,10 @@ inline PixelImage DecodePng(const std::string& png)
     return image;
 }
 
-inline std::string FileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 inline PixelImage ReadPng(const std::string& path)
 {
-    return DecodePng(FileBytes(path));
+    std::ifstream file(path, std::ios::binary);
+    return DecodePng(std::string(std::istreambuf_iterator<char>(file), {}));
 }
 
 // The same size and the same pixels, whatever the strides.
