@@ -4,7 +4,8 @@
 // The pixels a picture is drawn into. Every pixel is one std::uint32_t holding
 // 0xAARRGGBB in the machine's byte order, alpha always 0xff: the layout of the
 // toolkit's RGB32 images and of a 32-bit BI_RGB DIB section, so that a window
-// shows the pixels where they are, without a copy. Rows run top to bottom.
+// shows the pixels where they are, without a copy. Rows run top to bottom, as in
+// a top-down DIB section (negative biHeight).
 
 #include <cstddef>
 #include <cstdint>
