@@ -12,6 +12,7 @@
 #include "SwarmRenderer.h"
 #include "TemplateBuilder.h"
 #include "WindowMenu.h"
+#include "WindowTexts.h"
 
 #include <QCoreApplication>
 #include <QContextMenuEvent>
@@ -189,16 +190,15 @@ void CSwarmDlg::OnChangeNum()
 
 bool CSwarmDlg::ConfirmLargeCount()
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Watch out"),
-                    QStringLiteral("Numbers larger than about 350 might REALLY slow things down. Sure?"),
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kConfirmCountCaption), QString::fromUtf8(kConfirmCountText),
                     QMessageBox::Yes | QMessageBox::No, this);
     return m_runMessageBox(box) == QMessageBox::Yes;
 }
 
 void CSwarmDlg::ShowNoMemory(int count)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Driftmote"),
-                    QStringLiteral("There is not enough memory for %1 particles.").arg(count), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kMessageCaption), QString::fromStdString(NoMemoryText(count)),
+                    QMessageBox::Ok, this);
     m_runMessageBox(box);
 }
 
