@@ -497,6 +497,10 @@ LRESULT CALLBACK CSwarmDlg::CanvasProc(HWND hwnd, UINT message, WPARAM wParam, L
         EndPaint(hwnd, &paint);
         return 0;
     }
+    case WM_SETTEXT:
+        // A static of no text style keeps no text of its own; the canvas's text is
+        // its name for screen readers.
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, CanvasProc, 0);
         break;
