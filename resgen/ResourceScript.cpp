@@ -47,13 +47,10 @@ void WriteControls(std::ostream& out, const DialogTemplate& dialog)
         const DialogItem& item = dialog.items[i];
         const std::string place = std::to_string(item.x) + ", " + std::to_string(item.y) + ", " +
                                   std::to_string(item.cx) + ", " + std::to_string(item.cy);
-        if (item.resource != 0) {
-            // An icon static names its icon by number.
-            out << "  ICON " << item.resource << ", " << item.id << ", " << place << ", "
-                << Hex(item.style | kVisibleChild) << "\n";
-            continue;
-        }
-        out << "  CONTROL " << ScriptString(item.caption ? item.caption : "") << ", " << item.id << ", \""
+        // An icon static names its icon by number.
+        const std::string title = item.resource != 0 ? std::to_string(item.resource)
+                                                     : ScriptString(item.caption ? item.caption : "");
+        out << "  CONTROL " << title << ", " << item.id << ", \""
             << ClassName(item.cls) << "\", " << Hex(item.style | kVisibleChild) << ", " << place;
         if (item.exStyle != 0)
             out << ", " << Hex(item.exStyle);

@@ -9,11 +9,18 @@
 // the canvas as the screen shows it (BitBlt from the screen) to canvas.ppm, opens a
 // snapshot from the command line and ends the program with Escape and with the
 // close box. Each check prints a line; the exit status is the number that failed.
+//   driftmote-driver --open SNAPSHOT PARTICLES
+// opens a snapshot as a double click does, through the file type's program, and
+// checks that the window shows its PARTICLES and ends with 0 from the close box.
+//   driftmote-driver --frame-rate DRIFTMOTE.EXE SNAPSHOT SECONDS
+// prints the frames per second of the window running the snapshot for SECONDS,
+// from the frame loop's log between two pauses (a figure, not a check).
 
 #include "Resource.h"
 #include "WindowMenu.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <functional>
@@ -174,7 +181,11 @@ bool SaveSnapshot(const Program& program, const std::wstring& name)
             reinterpret_cast<LPARAM>(&box));
     if (!box)
         return false;
-    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    // The whole path: the dialog may open in the folder it was last used in.
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"\\" + name;
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     return WaitFor([&] { return GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES && !IsWindow(dialog); });
 }
@@ -227,10 +238,83 @@ bool WriteCanvas(HWND canvas, const std::wstring& path, int& width, int& height)
     return written;
 }
 
+int OpenThroughFileType(const std::wstring& snapshot, const std::wstring& particles)
+{
+    SHELLEXECUTEINFOW open{};
+    open.cbSize = sizeof(open);
+    open.fMask = SEE_MASK_NOCLOSEPROCESS;
+    open.lpVerb = L"open";
+    open.lpFile = snapshot.c_str();
+    open.nShow = SW_SHOWNORMAL;
+    Program program;
+    const bool started = ShellExecuteExW(&open) && open.hProcess;
+    program.process.hProcess = open.hProcess;
+    program.process.dwProcessId = started ? GetProcessId(open.hProcess) : 0;
+    program.window = started ? WaitForDialog(program.process.dwProcessId, L"Driftmote") : nullptr;
+    Check(program.window && program.Shows(IDC_CANVAS, L"Particles: " + particles + L" particles, running"),
+          "the snapshot opened through its file type shows " + Utf8(particles) + " particles");
+    if (program.window)
+        program.Command(SysCommand::Close);
+    const DWORD closed = program.window ? program.ExitCode() : static_cast<DWORD>(-1);
+    Check(closed == 0, "the close box: exit code " + std::to_string(static_cast<int>(closed)));
+    std::printf("%d passed, %d failed\n", g_passed, g_failed);
+    return g_failed;
+}
+
+// The frames the loop had run when it last started to rest, from its log; -1 for none.
+long long FramesAtRest(const std::wstring& log)
+{
+    const std::string text = Bytes(log);
+    const std::size_t at = text.rfind("rest ");
+    return at == std::string::npos ? -1 : std::atoll(text.c_str() + at + 5);
+}
+
+int MeasureFrameRate(const std::wstring& exe, const std::wstring& snapshot, int seconds)
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring log = std::wstring(folder) + L"driftmote-frames.log";
+    DeleteFileW(log.c_str());
+    SetEnvironmentVariableW(L"DRIFTMOTE_FRAME_LOG", log.c_str());
+    Program program;
+    bool started = Start(exe, L"\"" + snapshot + L"\"", program);
+    SetEnvironmentVariableW(L"DRIFTMOTE_FRAME_LOG", nullptr);
+    // More than 350 particles ask first.
+    if (const HWND box = started ? FindDialog(program.process.dwProcessId, L"Watch out") : nullptr)
+        SendMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    started = started && WaitFor([&] { return Text(program.Item(IDC_CANVAS)).find(L"running") != std::wstring::npos; });
+    const std::wstring shown = started ? Text(program.Item(IDC_CANVAS)) : std::wstring();
+    long long first = -1, last = -1;
+    ULONGLONG elapsed = 0;
+    if (started) {
+        program.Command(IDM_PAUSE);
+        WaitFor([&] { return (first = FramesAtRest(log)) >= 0; });
+        const ULONGLONG begin = GetTickCount64();
+        program.Command(IDM_PAUSE);
+        Sleep(static_cast<DWORD>(seconds) * 1000);
+        program.Command(IDM_PAUSE);
+        WaitFor([&] { return (last = FramesAtRest(log)) > first; });
+        elapsed = GetTickCount64() - begin;
+        program.Command(SysCommand::Close);
+    }
+    const bool ended = started && program.ExitCode() == 0;
+    if (!ended || first < 0 || last <= first) {
+        std::printf("frame rate: no frames measured\n");
+        return 1;
+    }
+    std::printf("frame rate: %.0f frames/s (%lld frames in %.1f s) for %s\n", (last - first) * 1000.0 / elapsed,
+                last - first, elapsed / 1000.0, Utf8(shown).c_str());
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc == 5 && std::wstring(argv[1]) == L"--frame-rate")
+        return MeasureFrameRate(argv[2], argv[3], _wtoi(argv[4]));
+    if (argc == 4 && std::wstring(argv[1]) == L"--open")
+        return OpenThroughFileType(argv[2], argv[3]);
     if (argc != 4) {
         std::fprintf(stderr, "usage: driftmote-driver DRIFTMOTE.EXE DRIFTMOTE-SIM.EXE WORK_FOLDER\n");
         return 100;
