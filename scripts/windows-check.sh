@@ -137,4 +137,7 @@ wine "$sim" "${long[@]}" >/dev/null 2>stderr.txt
 (cd "$build" && cpack -G NSIS >/dev/null) || fail "the installer could not be made"
 "$root/scripts/windows-window-check.sh" "$build" || failed=1
 
+# The same programs for 32-bit Windows, run where wine can run them.
+"$root/scripts/windows32-check.sh" "$build-32" || failed=1
+
 exit $failed
