@@ -2,6 +2,7 @@
 #include "CSwarmDlg.h"
 
 #include "AccessibleNames.h"
+#include "DialogAnchors.h"
 #include "CAboutDlg.h"
 #include "DialogTemplate.h"
 #include "EnterOnButton.h"
@@ -30,37 +31,6 @@
 #include <chrono>
 #include <string>
 #include <thread>
-
-namespace {
-
-// Anchors of the controls: the canvas stretches, the column on the right follows
-// the right edge.
-struct Anchor {
-    int id;
-    int flags;
-};
-constexpr int kFollowRight = LAYOUT_MOVE_X | LAYOUT_SIZE_X;
-constexpr Anchor kAnchors[] = {
-    {IDC_CANVAS, LAYOUT_SIZE_X | LAYOUT_SIZE_Y},
-    {IDC_NUM_LABEL, kFollowRight},
-    {IDC_NUM, kFollowRight},
-    {IDC_PLAY_NICE, kFollowRight},
-    {IDC_ATTRACTION, kFollowRight},
-    {IDC_ATTRACTION_LABEL, kFollowRight},
-    {IDC_REPULSION, kFollowRight},
-    {IDC_REPULSION_LABEL, kFollowRight},
-    {IDC_FRICTION, kFollowRight},
-    {IDC_FRICTION_LABEL, kFollowRight},
-    {IDC_CREDIT, kFollowRight},
-    {IDC_PRESET_PREV, kFollowRight},
-    {IDC_PRESET_NEXT, kFollowRight},
-    {IDC_PRESETS_LABEL, kFollowRight},
-};
-
-// The box of each ParamBox, in that order.
-constexpr int kBoxIds[kParamBoxCount] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
-
-} // namespace
 
 CSwarmDlg::CSwarmDlg(QWidget* parent)
     : QDialog(parent)
@@ -119,7 +89,7 @@ void CSwarmDlg::OnInitDialog()
     setAcceptDrops(true);
     CreateMenuActions();
 
-    for (const Anchor& anchor : kAnchors)
+    for (const ControlAnchor& anchor : kSwarmAnchors)
         m_layout.Add(m_windows, WidgetLayoutWindows::HandleOf(GetDlgItem(this, anchor.id)), anchor.flags);
 
     m_nDotSize = kDotSize;
@@ -142,7 +112,7 @@ void CSwarmDlg::FocusCountWithTextSelected()
 
 QLineEdit* CSwarmDlg::Edit(ParamBox box) const
 {
-    return qobject_cast<QLineEdit*>(GetDlgItem(this, kBoxIds[static_cast<int>(box)]));
+    return qobject_cast<QLineEdit*>(GetDlgItem(this, kParamBoxIds[static_cast<int>(box)]));
 }
 
 void CSwarmDlg::ShowSessionTexts()

@@ -2,6 +2,7 @@
 #include "CSwarmDlg.h"
 
 #include "CAboutDlg.h"
+#include "DialogAnchors.h"
 #include "PointerMath.h"
 #include "Resource.h"
 #include "WideText.h"
@@ -21,33 +22,6 @@
         return SetDlgMsgResult(hwnd, message, HANDLE_##message((hwnd), (wParam), (lParam), (fn)))
 
 namespace {
-
-// Anchors of the controls: the canvas stretches, the column on the right follows
-// the right edge.
-struct Anchor {
-    int id;
-    int flags;
-};
-constexpr int kFollowRight = LAYOUT_MOVE_X | LAYOUT_SIZE_X;
-constexpr Anchor kAnchors[] = {
-    {IDC_CANVAS, LAYOUT_SIZE_X | LAYOUT_SIZE_Y},
-    {IDC_NUM_LABEL, kFollowRight},
-    {IDC_NUM, kFollowRight},
-    {IDC_PLAY_NICE, kFollowRight},
-    {IDC_ATTRACTION, kFollowRight},
-    {IDC_ATTRACTION_LABEL, kFollowRight},
-    {IDC_REPULSION, kFollowRight},
-    {IDC_REPULSION_LABEL, kFollowRight},
-    {IDC_FRICTION, kFollowRight},
-    {IDC_FRICTION_LABEL, kFollowRight},
-    {IDC_CREDIT, kFollowRight},
-    {IDC_PRESET_PREV, kFollowRight},
-    {IDC_PRESET_NEXT, kFollowRight},
-    {IDC_PRESETS_LABEL, kFollowRight},
-};
-
-// The box of each ParamBox, in that order.
-constexpr int kBoxIds[kParamBoxCount] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
 
 // The commands the system's window menu already has.
 constexpr unsigned kSystemCommands = 0xF000;
@@ -159,7 +133,7 @@ BOOL CSwarmDlg::OnInitDialog(HWND hwnd, HWND, LPARAM)
     // A snapshot file dropped on the window opens.
     DragAcceptFiles(hwnd, TRUE);
 
-    for (const Anchor& anchor : kAnchors)
+    for (const ControlAnchor& anchor : kSwarmAnchors)
         m_layout.Add(m_windows, HwndLayoutWindows::HandleOf(Item(anchor.id)), anchor.flags);
     // The first size notification may come before the controls are there: the
     // layout's baseline is the size the template laid them out in.
@@ -197,7 +171,7 @@ void CSwarmDlg::PlaceLabelsBeforeBoxes()
 
 HWND CSwarmDlg::Edit(ParamBox box) const
 {
-    return Item(kBoxIds[static_cast<int>(box)]);
+    return Item(kParamBoxIds[static_cast<int>(box)]);
 }
 
 void CSwarmDlg::ShowSessionTexts()
