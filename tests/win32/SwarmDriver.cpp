@@ -376,11 +376,12 @@ int wmain(int argc, wchar_t** argv)
     Check(Type(program, IDC_NUM, L"400", IDYES) && program.Shows(IDC_CANVAS, L"Particles: 400 particles, running"),
           "400 typed over preset 1, Yes");
 
-    // Pause and single frames from the window menu; a snapshot before and after
-    // ten frames, and the first one continued in the tool.
-    program.Command(IDM_PAUSE);
+    // Pause from its shortcut, the Pause key, in a box; single frames from the
+    // window menu; a snapshot before and after ten frames, and the first one
+    // continued in the tool.
+    PostMessageW(program.Item(IDC_NUM), WM_KEYDOWN, VK_PAUSE, 0);
     Check(program.Titled(L"Driftmote (paused)") && program.Shows(IDC_CANVAS, L"Particles: 400 particles, paused"),
-          "Pause: the title and the canvas say paused");
+          "the Pause key: the title and the canvas say paused");
     const std::wstring before = L"Ωμέγα.driftmote";
     const std::wstring after = L"Ωμέγα 10.driftmote";
     Check(SaveSnapshot(program, before), "a snapshot saved through the file dialog under a Greek name");
@@ -398,8 +399,9 @@ int wmain(int argc, wchar_t** argv)
           "the first snapshot continued for ten frames in driftmote-sim.exe equals the window's second, bit for bit");
 
     int width = 0, height = 0;
-    Check(WriteCanvas(program.Item(IDC_CANVAS), L"canvas.ppm", width, height),
-          "the canvas read from the screen: " + std::to_string(width) + "x" + std::to_string(height) + " in canvas.ppm");
+    const bool written = WriteCanvas(program.Item(IDC_CANVAS), L"canvas.ppm", width, height);
+    Check(written, "the canvas read from the screen: " + std::to_string(width) + "x" + std::to_string(height) +
+                       " in canvas.ppm");
 
     // Escape ends the program with 0.
     PostMessageW(program.Item(IDC_NUM), WM_KEYDOWN, VK_ESCAPE, 0);
