@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Saves on Windows: names up to the system's limit, whatever the path's length;
+// Saves on Windows: names up to the system's limit, and whole paths past 260;
 // folders and devices refused; and a file that another program holds open (a
 // viewer, a second window), which cannot be replaced there: the save fails and
 // the file stays whole. Nothing but the target is ever left in the folder.
@@ -34,8 +34,6 @@ using AtomicFileWindows = TempFolderTest;
 
 TEST_F(AtomicFileWindows, NamesOfAnyLengthSaveAndWhatCannotBeReplacedStaysWhole)
 {
-    const std::string deep = std::string(120, 'd') + "/" + std::string(120, 'e'); // past MAX_PATH with the name
-    fs::create_directories(m_dir / deep);
     fs::create_directory(m_dir / "folder");
     const struct {
         const char* what;
@@ -44,8 +42,7 @@ TEST_F(AtomicFileWindows, NamesOfAnyLengthSaveAndWhatCannotBeReplacedStaysWhole)
         bool saves;
         const char* said; // in the message of a refused save
     } rows[] = {
-        {"a 250-character name", std::string(246, 'n') + ".png", false, true, ""},
-        {"a path past 260 characters", deep + "/" + std::string(100, 'f'), false, true, ""},
+        {"a 250-character name, past 260 in all", std::string(246, 'n') + ".png", false, true, ""},
         {"a file held open", "held.driftmote", true, false, ""},
         {"a folder", "folder", false, false, "a folder, not a regular file"},
     };
