@@ -428,11 +428,8 @@ void TestSwarmApp::aSignalDuringABoxAtStartEndsTheProgramWithItsStatus()
     for (const auto& c : cases) {
         asAfterAMainLoop();
         App().m_startFile = c.file;
-        bool gaveUp = false;
-        // The signal comes while the box runs its own loop, before the main loop.
-        WhenShown([] { return QApplication::activeModalWidget(); }, [&](QWidget*) { std::raise(c.signal); }, &gaveUp);
-        // Turns only in a loop that runs once the box is gone: the main loop, which
-        // would otherwise run on for good.
+        // Started with the signal, it acts only in a loop that runs once the box is
+        // gone: the main loop, which would otherwise run on for good.
         bool mainLoopRan = false;
         QTimer mainLoop;
         connect(&mainLoop, &QTimer::timeout, &mainLoop, [&] {
@@ -441,7 +438,12 @@ void TestSwarmApp::aSignalDuringABoxAtStartEndsTheProgramWithItsStatus()
                 QCoreApplication::exit(-1);
             }
         });
-        mainLoop.start(10);
+        bool gaveUp = false;
+        // The signal comes while the box runs its own loop, before the main loop.
+        WhenShown([] { return QApplication::activeModalWidget(); }, [&](QWidget*) {
+            mainLoop.start(10);
+            std::raise(c.signal);
+        }, &gaveUp);
         const int status = App().Run();
         mainLoop.stop();
         App().m_startFile.clear();
