@@ -4,7 +4,7 @@
 # configure with CMake and build into build/.
 
 PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev qt6-wayland nlohmann-json3-dev locales desktop-file-utils appstream \
-  ccache pkgconf libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  ccache pkgconf libavformat-dev libavcodec-dev libswscale-dev libavutil-dev acl
 # Only for `make package` and `make icons`.
 PACKAGE_PACKAGES := dpkg-dev file lintian
 ICON_PACKAGES := python3 librsvg2-bin

@@ -29,17 +29,38 @@
 #include <QTimer>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 
 CSwarmDlg::CSwarmDlg(QWidget* parent)
     : QDialog(parent)
-    , m_runMessageBox([](QMessageBox& box) { return box.exec(); })
     , m_sleep([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); })
-    , m_runFileDialog([this](const FileDialogRequest& request) { return RunFileDialog(this, request); })
 {
+    SetMessageBoxRunner([](QMessageBox& box) { return box.exec(); });
+    SetFileDialogRunner([this](const FileDialogRequest& request) { return RunFileDialog(this, request); });
     m_layout.Init(256);
     m_hIcon = LoadAppIcon();
+}
+
+void CSwarmDlg::SetMessageBoxRunner(std::function<int(QMessageBox&)> run)
+{
+    // A program that is ending waits for nobody: a message goes to stderr, and a
+    // question is answered No.
+    m_runMessageBox = [this, run = std::move(run)](QMessageBox& box) {
+        if (!m_bEnding)
+            return run(box);
+        if (box.icon() == QMessageBox::Warning || box.icon() == QMessageBox::Information)
+            std::fprintf(stderr, "driftmote: %s\n", box.text().toLocal8Bit().constData());
+        return int(QMessageBox::No);
+    };
+}
+
+void CSwarmDlg::SetFileDialogRunner(std::function<QString(const FileDialogRequest&)> run)
+{
+    m_runFileDialog = [this, run = std::move(run)](const FileDialogRequest& request) {
+        return m_bEnding ? QString() : run(request);
+    };
 }
 
 CSwarmDlg::~CSwarmDlg()
@@ -228,6 +249,8 @@ void CSwarmDlg::keyPressEvent(QKeyEvent* event)
 void CSwarmDlg::OnCancel()
 {
     StopRecording(RecordingStop::Closed);
+    m_bEnding = true;
+    // Ends every loop that runs, a box's own among them, not only the main one.
     QCoreApplication::exit(m_nExitCode);
     QDialog::reject();
 }
@@ -239,7 +262,12 @@ void CSwarmDlg::RequestClose(int exitCode)
         return;
     }
     m_nExitCode = exitCode;
-    close(); // as the close box: the dialog is cancelled
+    m_bEnding = true;
+    // As the close box: the dialog is cancelled, also when it no longer shows.
+    if (isVisible())
+        close();
+    else
+        OnCancel();
 }
 
 void CSwarmDlg::CloseIfRequested()
