@@ -2,6 +2,7 @@
 #include "CSwarmDlg.h"
 
 #include "AccessibleNames.h"
+#include "DialogAnchors.h"
 #include "CAboutDlg.h"
 #include "DialogTemplate.h"
 #include "EnterOnButton.h"
@@ -12,6 +13,7 @@
 #include "SwarmRenderer.h"
 #include "TemplateBuilder.h"
 #include "WindowMenu.h"
+#include "WindowTexts.h"
 
 #include <QCoreApplication>
 #include <QContextMenuEvent>
@@ -30,37 +32,6 @@
 #include <cstdio>
 #include <string>
 #include <thread>
-
-namespace {
-
-// Anchors of the controls: the canvas stretches, the column on the right follows
-// the right edge.
-struct Anchor {
-    int id;
-    int flags;
-};
-constexpr int kFollowRight = LAYOUT_MOVE_X | LAYOUT_SIZE_X;
-constexpr Anchor kAnchors[] = {
-    {IDC_CANVAS, LAYOUT_SIZE_X | LAYOUT_SIZE_Y},
-    {IDC_NUM_LABEL, kFollowRight},
-    {IDC_NUM, kFollowRight},
-    {IDC_PLAY_NICE, kFollowRight},
-    {IDC_ATTRACTION, kFollowRight},
-    {IDC_ATTRACTION_LABEL, kFollowRight},
-    {IDC_REPULSION, kFollowRight},
-    {IDC_REPULSION_LABEL, kFollowRight},
-    {IDC_FRICTION, kFollowRight},
-    {IDC_FRICTION_LABEL, kFollowRight},
-    {IDC_CREDIT, kFollowRight},
-    {IDC_PRESET_PREV, kFollowRight},
-    {IDC_PRESET_NEXT, kFollowRight},
-    {IDC_PRESETS_LABEL, kFollowRight},
-};
-
-// The box of each ParamBox, in that order.
-constexpr int kBoxIds[kParamBoxCount] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
-
-} // namespace
 
 CSwarmDlg::CSwarmDlg(QWidget* parent)
     : QDialog(parent)
@@ -139,7 +110,7 @@ void CSwarmDlg::OnInitDialog()
     setAcceptDrops(true);
     CreateMenuActions();
 
-    for (const Anchor& anchor : kAnchors)
+    for (const ControlAnchor& anchor : kSwarmAnchors)
         m_layout.Add(m_windows, WidgetLayoutWindows::HandleOf(GetDlgItem(this, anchor.id)), anchor.flags);
 
     m_nDotSize = kDotSize;
@@ -162,7 +133,7 @@ void CSwarmDlg::FocusCountWithTextSelected()
 
 QLineEdit* CSwarmDlg::Edit(ParamBox box) const
 {
-    return qobject_cast<QLineEdit*>(GetDlgItem(this, kBoxIds[static_cast<int>(box)]));
+    return qobject_cast<QLineEdit*>(GetDlgItem(this, kParamBoxIds[static_cast<int>(box)]));
 }
 
 void CSwarmDlg::ShowSessionTexts()
@@ -210,16 +181,15 @@ void CSwarmDlg::OnChangeNum()
 
 bool CSwarmDlg::ConfirmLargeCount()
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Watch out"),
-                    QStringLiteral("Numbers larger than about 350 might REALLY slow things down. Sure?"),
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kConfirmCountCaption), QString::fromUtf8(kConfirmCountText),
                     QMessageBox::Yes | QMessageBox::No, this);
     return m_runMessageBox(box) == QMessageBox::Yes;
 }
 
 void CSwarmDlg::ShowNoMemory(int count)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Driftmote"),
-                    QStringLiteral("There is not enough memory for %1 particles.").arg(count), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kMessageCaption), QString::fromStdString(NoMemoryText(count)),
+                    QMessageBox::Ok, this);
     m_runMessageBox(box);
 }
 
