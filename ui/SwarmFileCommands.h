@@ -6,6 +6,7 @@
 // is a snapshot.
 
 #include "PixelBuffer.h"
+#include "WindowTexts.h"
 
 #include <QString>
 
@@ -13,12 +14,6 @@
 
 class QMimeData;
 class QWidget;
-
-// The file dialogs' filters and the suffix a name without one gets.
-inline constexpr const char* kSnapshotFilter = "Driftmote snapshots (*.driftmote)";
-inline constexpr const char* kSnapshotSuffix = "driftmote";
-inline constexpr const char* kPictureFilter = "PNG pictures (*.png)";
-inline constexpr const char* kPictureSuffix = "png";
 
 // What the window asks a file dialog for; an empty answer means cancelled.
 struct FileDialogRequest {
