@@ -85,7 +85,7 @@ void CSwarmDlg::OnRecordVideo()
     UpdateMenuActions();
     if (path.isEmpty())
         return;
-    const QImage& shown = m_backBuffer; // device pixels, as the screen shows them
+    const QImage& shown = m_backBuffer.Image(); // device pixels, as the screen shows them
     if (shown.isNull()) {
         ShowFileError(QStringLiteral("%1: the canvas has no picture to record yet.").arg(path));
         return;
@@ -127,7 +127,7 @@ void CSwarmDlg::OnRecordTick()
         StopRecording(RecordingStop::Failed);
         return;
     }
-    const QImage& shown = m_backBuffer; // device pixels, as the screen shows them
+    const QImage& shown = m_backBuffer.Image(); // device pixels, as the screen shows them
     if (!shown.isNull() && shown.size() != recording.size) {
         StopRecording(RecordingStop::Resized);
         return;
