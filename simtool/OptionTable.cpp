@@ -2,7 +2,6 @@
 #include "OptionTable.h"
 
 #include "HelpText.h"
-#include "SimPicture.h"
 #include "SimVideo.h"
 #include "Version.h"
 
@@ -205,8 +204,6 @@ std::vector<OptionRow> MakeTable()
                  "a percent\nsign) writes one for every printed or recorded frame\ninstead",
          .read =
              [](Options& options, const std::string& value) {
-                 if (!SimPicturesAvailable())
-                     throw UsageError{"pictures need the GUI build"};
                  std::string error;
                  options.picture = ParsePicturePattern(value, error);
                  if (!options.picture)

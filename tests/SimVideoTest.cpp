@@ -4,12 +4,11 @@
 // of that frame within the codec's loss, sizes too large refused, and failures
 // that name the file and leave none.
 
+#include "PngRead.h"
 #include "RandomUnit.h"
 #include "SimCli.h"
 #include "TempFolderTest.h"
 #include "VideoDecode.h"
-
-#include <QImage>
 
 #include <csignal>
 #include <cstdlib>
@@ -84,9 +83,9 @@ TEST_F(SimVideo, AFrameIsThePictureOfThatFrameWithinTheCodecsLoss)
         const DecodedVideo video = DecodeVideo(Path(name), {0, 1});
         ASSERT_EQ(video.pictures.size(), 2u);
         for (int i = 0; i < 2; ++i) {
-            const QImage png(QString::fromStdString(Path(i == 0 ? "f0.png" : "f40.png")), "PNG");
-            ASSERT_FALSE(png.isNull());
-            EXPECT_GT(Psnr(video.pictures[i], video.width, png), 30.0) << "frame " << i;
+            const PixelImage png = ReadPng(Path(i == 0 ? "f0.png" : "f40.png"));
+            ASSERT_FALSE(png.IsNull());
+            EXPECT_GT(Psnr(video.pictures[i], video.width, png.View()), 30.0) << "frame " << i;
             // The column and row that make the size even are the canvas's light grey.
             const std::uint32_t corner = video.pictures[i].back();
             for (int shift : {0, 8, 16})
@@ -144,16 +143,19 @@ TEST_F(SimVideo, AStopSignalLeavesTheVideoOfTheFramesSoFar)
 {
     for (const char* signal : {"HUP", "INT", "TERM"}) {
         const std::string video = Path(std::string(signal) + ".mp4");
+        const std::string printed = Path(std::string(signal) + ".csv");
+        // Printed frames come after the video has begun.
         const std::string script = std::string(DRIFTMOTE_SIM_PATH) + " --frames 2000000000 --print all --video '" +
-                                   video + "' >/dev/null & p=$!; i=0; until ls '" + video +
-                                   "'.part-* >/dev/null 2>&1 || [ $i -ge 2000 ]; do sleep 0.01; i=$((i+1)); done;"
+                                   video + "' >'" + printed + "' & p=$!; i=0; until [ -s '" + printed +
+                                   "' ] || [ $i -ge 2000 ]; do sleep 0.01; i=$((i+1)); done;"
                                    " kill -" + signal + " $p; wait $p";
         std::system(script.c_str());
         const DecodedVideo decoded = DecodeVideo(video);
         EXPECT_EQ(decoded.error, "") << signal;
         EXPECT_FALSE(decoded.seconds.empty()) << signal;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 1) << signal;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 2) << signal;
         std::filesystem::remove(video);
+        std::filesystem::remove(printed);
     }
 }
 #endif

@@ -2,6 +2,7 @@
 #include "CSwarmDlg.h"
 
 #include "AccessibleNames.h"
+#include "DialogAnchors.h"
 #include "CAboutDlg.h"
 #include "DialogTemplate.h"
 #include "EnterOnButton.h"
@@ -12,6 +13,7 @@
 #include "SwarmRenderer.h"
 #include "TemplateBuilder.h"
 #include "WindowMenu.h"
+#include "WindowTexts.h"
 
 #include <QCoreApplication>
 #include <QContextMenuEvent>
@@ -27,55 +29,45 @@
 #include <QTimer>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 
-namespace {
-
-// Anchors of the controls: the canvas stretches, the column on the right follows
-// the right edge.
-struct Anchor {
-    int id;
-    int flags;
-};
-constexpr int kFollowRight = LAYOUT_MOVE_X | LAYOUT_SIZE_X;
-constexpr Anchor kAnchors[] = {
-    {IDC_CANVAS, LAYOUT_SIZE_X | LAYOUT_SIZE_Y},
-    {IDC_NUM_LABEL, kFollowRight},
-    {IDC_NUM, kFollowRight},
-    {IDC_PLAY_NICE, kFollowRight},
-    {IDC_ATTRACTION, kFollowRight},
-    {IDC_ATTRACTION_LABEL, kFollowRight},
-    {IDC_REPULSION, kFollowRight},
-    {IDC_REPULSION_LABEL, kFollowRight},
-    {IDC_FRICTION, kFollowRight},
-    {IDC_FRICTION_LABEL, kFollowRight},
-    {IDC_CREDIT, kFollowRight},
-    {IDC_PRESET_PREV, kFollowRight},
-    {IDC_PRESET_NEXT, kFollowRight},
-    {IDC_PRESETS_LABEL, kFollowRight},
-};
-
-// The box of each ParamBox, in that order.
-constexpr int kBoxIds[kParamBoxCount] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
-
-} // namespace
-
 CSwarmDlg::CSwarmDlg(QWidget* parent)
     : QDialog(parent)
-    , m_runMessageBox([](QMessageBox& box) { return box.exec(); })
     , m_sleep([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); })
-    , m_runFileDialog([this](const FileDialogRequest& request) { return RunFileDialog(this, request); })
 {
+    SetMessageBoxRunner([](QMessageBox& box) { return box.exec(); });
+    SetFileDialogRunner([this](const FileDialogRequest& request) { return RunFileDialog(this, request); });
     m_layout.Init(256);
     m_hIcon = LoadAppIcon();
+}
+
+void CSwarmDlg::SetMessageBoxRunner(std::function<int(QMessageBox&)> run)
+{
+    // A program that is ending waits for nobody: a message goes to stderr, and a
+    // question is answered No.
+    m_runMessageBox = [this, run = std::move(run)](QMessageBox& box) {
+        if (!m_bEnding)
+            return run(box);
+        if (box.icon() == QMessageBox::Warning || box.icon() == QMessageBox::Information)
+            std::fprintf(stderr, "driftmote: %s\n", box.text().toLocal8Bit().constData());
+        return int(QMessageBox::No);
+    };
+}
+
+void CSwarmDlg::SetFileDialogRunner(std::function<QString(const FileDialogRequest&)> run)
+{
+    m_runFileDialog = [this, run = std::move(run)](const FileDialogRequest& request) {
+        return m_bEnding ? QString() : run(request);
+    };
 }
 
 CSwarmDlg::~CSwarmDlg()
 {
     if (m_canvas)
         m_canvas->ShowBuffer(nullptr);
-    m_backBuffer = QImage();
+    m_backBuffer = CanvasBuffer();
     m_layout.Free();
 }
 
@@ -118,7 +110,7 @@ void CSwarmDlg::OnInitDialog()
     setAcceptDrops(true);
     CreateMenuActions();
 
-    for (const Anchor& anchor : kAnchors)
+    for (const ControlAnchor& anchor : kSwarmAnchors)
         m_layout.Add(m_windows, WidgetLayoutWindows::HandleOf(GetDlgItem(this, anchor.id)), anchor.flags);
 
     m_nDotSize = kDotSize;
@@ -141,7 +133,7 @@ void CSwarmDlg::FocusCountWithTextSelected()
 
 QLineEdit* CSwarmDlg::Edit(ParamBox box) const
 {
-    return qobject_cast<QLineEdit*>(GetDlgItem(this, kBoxIds[static_cast<int>(box)]));
+    return qobject_cast<QLineEdit*>(GetDlgItem(this, kParamBoxIds[static_cast<int>(box)]));
 }
 
 void CSwarmDlg::ShowSessionTexts()
@@ -189,16 +181,15 @@ void CSwarmDlg::OnChangeNum()
 
 bool CSwarmDlg::ConfirmLargeCount()
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Watch out"),
-                    QStringLiteral("Numbers larger than about 350 might REALLY slow things down. Sure?"),
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kConfirmCountCaption), QString::fromUtf8(kConfirmCountText),
                     QMessageBox::Yes | QMessageBox::No, this);
     return m_runMessageBox(box) == QMessageBox::Yes;
 }
 
 void CSwarmDlg::ShowNoMemory(int count)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Driftmote"),
-                    QStringLiteral("There is not enough memory for %1 particles.").arg(count), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kMessageCaption), QString::fromStdString(NoMemoryText(count)),
+                    QMessageBox::Ok, this);
     m_runMessageBox(box);
 }
 
@@ -258,6 +249,8 @@ void CSwarmDlg::keyPressEvent(QKeyEvent* event)
 void CSwarmDlg::OnCancel()
 {
     StopRecording(RecordingStop::Closed);
+    m_bEnding = true;
+    // Ends every loop that runs, a box's own among them, not only the main one.
     QCoreApplication::exit(m_nExitCode);
     QDialog::reject();
 }
@@ -269,7 +262,12 @@ void CSwarmDlg::RequestClose(int exitCode)
         return;
     }
     m_nExitCode = exitCode;
-    close(); // as the close box: the dialog is cancelled
+    m_bEnding = true;
+    // As the close box: the dialog is cancelled, also when it no longer shows.
+    if (isVisible())
+        close();
+    else
+        OnCancel();
 }
 
 void CSwarmDlg::CloseIfRequested()
@@ -372,20 +370,20 @@ void CSwarmDlg::RepaintIfPaused()
 
 void CSwarmDlg::Render()
 {
-    if (m_backBuffer.isNull() || !m_canvas->BufferFits(m_backBuffer)) {
+    if (!m_canvas->BufferFits(m_backBuffer)) {
         // Device pixels, rebuilt for a new size and for a screen of another ratio.
-        m_backBuffer = QImage(); // the old buffer goes before the new one is made
+        m_backBuffer = CanvasBuffer(); // the old buffer goes before the new one is made
         m_backBuffer = m_canvas->MakeBuffer();
     }
-    if (m_backBuffer.isNull()) {
+    if (m_backBuffer.IsNull()) {
         m_canvas->ShowBuffer(nullptr);
         return;
     }
 
     const ParticleSystem& particles = m_session.Particles();
-    RenderSwarm(m_backBuffer, m_canvas->View(), particles.m_pCur, particles.m_nCount, m_session.Hover(),
+    RenderSwarm(m_backBuffer.Pixels(), m_canvas->View(), particles.m_pCur, particles.m_nCount, m_session.Hover(),
                 m_session.Drag(), m_nDotSize);
-    m_canvas->ShowBuffer(&m_backBuffer);
+    m_canvas->ShowBuffer(&m_backBuffer.Image());
 }
 
 void CSwarmDlg::resizeEvent(QResizeEvent* event)

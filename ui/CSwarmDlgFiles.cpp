@@ -4,6 +4,7 @@
 
 #include "CSwarmDlg.h"
 
+#include "WindowTexts.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -13,11 +14,11 @@
 void CSwarmDlg::OnSavePicture()
 {
     // The picture on the screen now, whatever frames the dialog lets through.
-    const QImage picture = m_backBuffer.copy();
+    const PixelImage picture = PixelImage::CopyOf(m_backBuffer.Pixels());
     const QString path = m_runFileDialog({true, QStringLiteral("Save Picture"),
                                           QString::fromUtf8(kPictureFilter), QString::fromUtf8(kPictureSuffix)});
     QString error;
-    if (!path.isEmpty() && !SavePicturePng(picture, path, error))
+    if (!path.isEmpty() && !SavePicturePng(picture.View(), path, error))
         ShowFileError(error);
 }
 
@@ -54,7 +55,7 @@ bool CSwarmDlg::OpenSnapshot(const QString& path)
 
 void CSwarmDlg::ShowFileError(const QString& message)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Driftmote"), message, QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kMessageCaption), message, QMessageBox::Ok, this);
     m_runMessageBox(box);
 }
 

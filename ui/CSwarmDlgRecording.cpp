@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 
 #ifdef DRIFTMOTE_WINDOW_VIDEO
 #include "VideoRecorder.h"
@@ -84,7 +85,7 @@ void CSwarmDlg::OnRecordVideo()
     UpdateMenuActions();
     if (path.isEmpty())
         return;
-    const QImage& shown = m_backBuffer; // device pixels, as the screen shows them
+    const QImage& shown = m_backBuffer.Image(); // device pixels, as the screen shows them
     if (shown.isNull()) {
         ShowFileError(QStringLiteral("%1: the canvas has no picture to record yet.").arg(path));
         return;
@@ -126,7 +127,7 @@ void CSwarmDlg::OnRecordTick()
         StopRecording(RecordingStop::Failed);
         return;
     }
-    const QImage& shown = m_backBuffer; // device pixels, as the screen shows them
+    const QImage& shown = m_backBuffer.Image(); // device pixels, as the screen shows them
     if (!shown.isNull() && shown.size() != recording.size) {
         StopRecording(RecordingStop::Resized);
         return;
@@ -137,6 +138,15 @@ void CSwarmDlg::OnRecordTick()
         return;
     recording.recorder.Offer(shown.constBits(), shown.bytesPerLine(), frame);
     recording.lastFrame = frame;
+#endif
+}
+
+void CSwarmDlg::FinishRecordingAtExit()
+{
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    std::string error;
+    if (m_recording && !m_recording->recorder.Stop(error))
+        std::fprintf(stderr, "driftmote: %s\n", error.c_str());
 #endif
 }
 

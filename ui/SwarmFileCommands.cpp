@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "SwarmFileCommands.h"
 
-#include "AtomicFile.h"
+#include "PngImage.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileDialog>
-#include <QImage>
 #include <QMimeData>
 #include <QUrl>
 
@@ -20,10 +18,8 @@ std::string FileNameBytes(const QString& path)
 QString MessageNamingFile(const QString& path, std::string message)
 {
     // The file functions name the file by its bytes; the window shows its name as text.
-    const std::string prefix = FileNameBytes(path) + ": ";
-    if (message.rfind(prefix, 0) == 0)
-        message.erase(0, prefix.size());
-    return QStringLiteral("%1: %2").arg(path, QString::fromStdString(message));
+    const std::string bytes = FileNameBytes(path);
+    return path + QString::fromStdString(::MessageNamingFile(bytes, std::move(message)).substr(bytes.size()));
 }
 
 QString RunFileDialog(QWidget* parent, const FileDialogRequest& request)
@@ -35,18 +31,14 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request)
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
-bool SavePicturePng(const QImage& picture, const QString& path, QString& error)
+bool SavePicturePng(const PixelBuffer& picture, const QString& path, QString& error)
 {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (picture.isNull() || !picture.save(&buffer, "PNG")) {
+    if (picture.IsEmpty()) {
         error = QStringLiteral("%1: there is no picture to save").arg(path);
         return false;
     }
     std::string message;
-    if (SaveFileAtomically(FileNameBytes(path),
-                           std::string_view(png.constData(), static_cast<std::size_t>(png.size())), message))
+    if (SavePng(picture, FileNameBytes(path), message))
         return true;
     error = MessageNamingFile(path, message);
     return false;
@@ -54,9 +46,8 @@ bool SavePicturePng(const QImage& picture, const QString& path, QString& error)
 
 QString DroppedSnapshotPath(const QMimeData& mime)
 {
-    const QString suffix = QLatin1Char('.') + QLatin1String(kSnapshotSuffix);
     for (const QUrl& url : mime.urls())
-        if (url.isLocalFile() && url.toLocalFile().endsWith(suffix, Qt::CaseInsensitive))
+        if (url.isLocalFile() && IsSnapshotName(url.toLocalFile().toStdString()))
             return url.toLocalFile();
     return {};
 }

@@ -5,19 +5,15 @@
 // nothing), messages naming a file, and which of the files dropped on the window
 // is a snapshot.
 
+#include "PixelBuffer.h"
+#include "WindowTexts.h"
+
 #include <QString>
 
 #include <string>
 
-class QImage;
 class QMimeData;
 class QWidget;
-
-// The file dialogs' filters and the suffix a name without one gets.
-inline constexpr const char* kSnapshotFilter = "Driftmote snapshots (*.driftmote)";
-inline constexpr const char* kSnapshotSuffix = "driftmote";
-inline constexpr const char* kPictureFilter = "PNG pictures (*.png)";
-inline constexpr const char* kPictureSuffix = "png";
 
 // What the window asks a file dialog for; an empty answer means cancelled.
 struct FileDialogRequest {
@@ -37,8 +33,8 @@ std::string FileNameBytes(const QString& path);
 // with the path in its bytes.
 QString MessageNamingFile(const QString& path, std::string message);
 
-// The picture, pixel for pixel, as a PNG file.
-bool SavePicturePng(const QImage& picture, const QString& path, QString& error);
+// The picture, pixel for pixel, as a PNG file, written as driftmote-sim writes its pictures.
+bool SavePicturePng(const PixelBuffer& picture, const QString& path, QString& error);
 
 // The first local file among the dropped ones whose name ends in .driftmote
 // (in any case), or an empty string.

@@ -26,10 +26,10 @@ namespace {
 // The session's particles drawn as the window draws them.
 QImage Rendered(const SwarmSession& session, QSize size)
 {
-    QImage image(size, QImage::Format_RGB32);
+    PixelImage pixels(size.width(), size.height());
     const ParticleSystem& ps = session.Particles();
-    RenderSwarm(image, ps.m_pCur, ps.m_nCount, session.Hover(), session.Drag(), kDotSize);
-    return image;
+    RenderSwarm(pixels.View(), ps.m_pCur, ps.m_nCount, session.Hover(), session.Drag(), kDotSize);
+    return ImageOfPixels(pixels.View()).copy();
 }
 
 // Distinct texts for the boxes, in the session's order.
