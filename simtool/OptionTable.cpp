@@ -140,121 +140,98 @@ std::vector<OptionRow> MakeTable()
         Box("--attraction", ParamBox::Attraction, "type TEXT into the Attraction box"),
         Box("--repulsion", ParamBox::Repulsion, "type TEXT into the Repulsion box"),
         Box("--friction", ParamBox::Friction, "type TEXT into the Friction box"),
-        {.name = "--preset",
-         .value = "K",
+        {.name = "--preset", .value = "K",
          .help = "select preset K (" + Span(0, kPresetCount - 1) +
                  "): its Num, Attraction, Repulsion\nand Friction texts in that order",
-         .read =
-             [](Options& options, const std::string& value) {
-                 const int preset = static_cast<int>(Ranged(value, "--preset", "a number", 0, kPresetCount - 1));
-                 options.actions.push_back({Action::Preset, ParamBox::Num, {}, preset});
-             },
+         .read = [](Options& options, const std::string& value) {
+             const int preset = static_cast<int>(Ranged(value, "--preset", "a number", 0, kPresetCount - 1));
+             options.actions.push_back({Action::Preset, ParamBox::Num, {}, preset});
+         },
          .completion = Words(presetWords)},
-        {.name = "--load",
-         .value = "FILE",
+        {.name = "--load", .value = "FILE",
          .help = "replace the whole state by a snapshot file (.driftmote),\ntexts, preset, generator and "
                  "particles; later options\napply on top of it",
-         .read =
-             [](Options& options, const std::string& value) {
-                 options.actions.push_back({Action::Load, ParamBox::Num, value});
-             },
+         .read = [](Options& options, const std::string& value) {
+             options.actions.push_back({Action::Load, ParamBox::Num, value});
+         },
          .completion = Files("driftmote")},
-        {.name = "--seed",
-         .value = "N",
+        {.name = "--seed", .value = "N",
          .help = "the random generator's state (" + Span(0, UINT32_MAX) +
                  ") before\nthe start's scatter, wherever it is given (default 1, as\nthe window)",
-         .read =
-             [](Options& options, const std::string& value) {
-                 options.seed = static_cast<std::uint32_t>(Ranged(value, "--seed", "a number", 0, UINT32_MAX));
-             }},
-        {.name = "--frames",
-         .value = "N",
+         .read = [](Options& options, const std::string& value) {
+             options.seed = static_cast<std::uint32_t>(Ranged(value, "--seed", "a number", 0, UINT32_MAX));
+         }},
+        {.name = "--frames", .value = "N",
          .help = "number of steps (default " + std::to_string(kDefaultFrames) + ")",
-         .read =
-             [](Options& options, const std::string& value) {
-                 options.frames = WholeNumber(value, "--frames", "a whole number of 0 or more");
-             }},
-        {.name = "--print",
-         .value = "LIST",
+         .read = [](Options& options, const std::string& value) {
+             options.frames = WholeNumber(value, "--frames", "a whole number of 0 or more");
+         }},
+        {.name = "--print", .value = "LIST",
          .help = "frames to print, comma separated (0 is the state before\nthe first step), or 'all', or 'none' "
                  "(default: the last,\nor none with --video)",
          .read = ReadPrint,
          .completion = Words("all none")},
-        {.name = "--format",
-         .value = "FORMAT",
+        {.name = "--format", .value = "FORMAT",
          .help = "csv (default; header frame,index,x,y,vx,vy) or jsonl",
-         .read =
-             [](Options& options, const std::string& value) {
-                 if (value != "csv" && value != "jsonl")
-                     throw UsageError{"--format takes csv or jsonl, not '" + value + "'"};
-                 options.jsonl = value == "jsonl";
-             },
+         .read = [](Options& options, const std::string& value) {
+             if (value != "csv" && value != "jsonl")
+                 throw UsageError{"--format takes csv or jsonl, not '" + value + "'"};
+             options.jsonl = value == "jsonl";
+         },
          .completion = Words("csv jsonl")},
         {.name = "--bench",
          .help = "print steps and pair evaluations per second instead",
          .read = [](Options& options, const std::string&) { options.bench = true; }},
-        {.name = "--save",
-         .value = "FILE",
+        {.name = "--save", .value = "FILE",
          .help = "write a snapshot of the state after the last frame",
          .read = [](Options& options, const std::string& value) { options.savePath = value; },
          .completion = Files("driftmote")},
-        {.name = "--picture",
-         .value = "FILE",
+        {.name = "--picture", .value = "FILE",
          .help = "write the picture of the last frame as PNG; a frame\nnumber in the name (%d, %5d, %05d; %% for "
                  "a percent\nsign) writes one for every printed or recorded frame\ninstead",
-         .read =
-             [](Options& options, const std::string& value) {
-                 std::string error;
-                 options.picture = ParsePicturePattern(value, error);
-                 if (!options.picture)
-                     throw UsageError{"--picture: " + error};
-             },
+         .read = [](Options& options, const std::string& value) {
+             std::string error;
+             options.picture = ParsePicturePattern(value, error);
+             if (!options.picture)
+                 throw UsageError{"--picture: " + error};
+         },
          .completion = Files("png")},
-        {.name = "--size",
-         .value = "WxH",
+        {.name = "--size", .value = "WxH",
          .help = "the picture's size in pixels (default " + size + ", the\nwindow's canvas at its start)",
          .read = ReadSize},
-        {.name = "--scale",
-         .value = "F",
+        {.name = "--scale", .value = "F",
          .help = "draw the picture as a screen with F device pixels per\npixel shows it (" +
                  Decimal(kMinPictureScale) + " to " + Decimal(kMaxPictureScale) + ", default 1): --size " + size +
                  "\n--scale 2 gives " + doubled + " pixels, as the window saves",
          .read = ReadScale},
-        {.name = "--video",
-         .value = "FILE",
+        {.name = "--video", .value = "FILE",
          .help = "write every frame as one video (only the printed ones\nwhen --print lists frames): H.264 in .mp4 "
                  "or VP9 in\n.webm, drawn as --picture draws",
-         .read =
-             [](Options& options, const std::string& value) {
-                 if (const std::string missing = SimVideoMissing(); !missing.empty())
-                     throw UsageError{missing};
-                 if (const std::string problem = SimVideoNameProblem(value); !problem.empty())
-                     throw UsageError{problem};
-                 options.videoPath = value;
-             },
+         .read = [](Options& options, const std::string& value) {
+             if (const std::string missing = SimVideoMissing(); !missing.empty())
+                 throw UsageError{missing};
+             if (const std::string problem = SimVideoNameProblem(value); !problem.empty())
+                 throw UsageError{problem};
+             options.videoPath = value;
+         },
          .completion = Files("@(mp4|webm)")},
-        {.name = "--fps",
-         .value = "N",
+        {.name = "--fps", .value = "N",
          .help = "the video's frames per second (" + Span(1, kMaxFps) + ", default " + std::to_string(kDefaultFps) +
                  ")",
-         .read =
-             [](Options& options, const std::string& value) {
-                 options.fps = static_cast<int>(Ranged(value, "--fps", "a number of frames per second", 1, kMaxFps));
-             }},
+         .read = [](Options& options, const std::string& value) {
+             options.fps = static_cast<int>(Ranged(value, "--fps", "a number of frames per second", 1, kMaxFps));
+         }},
         {.name = "--quiet",
          .help = "show no progress line (shown only on a terminal's\nstderr, for runs longer than about a second)",
          .read = [](Options& options, const std::string&) { options.quiet = true; }},
-        {.name = "--help",
-         .shortName = "-h",
+        {.name = "--help", .shortName = "-h",
          .help = "show this help and exit",
          .read = [](Options& options, const std::string&) { options.reply = HelpText(); }},
-        {.name = "--version",
-         .shortName = " ",
+        {.name = "--version", .shortName = " ",
          .help = "show the version and exit",
-         .read =
-             [](Options& options, const std::string&) {
-                 options.reply = std::string(kSimProgram) + " " + DRIFTMOTE_VERSION_STRING + "\n";
-             }},
+         .read = [](Options& options, const std::string&) {
+             options.reply = std::string(kSimProgram) + " " + DRIFTMOTE_VERSION_STRING + "\n";
+         }},
     };
 }
 
