@@ -152,34 +152,81 @@ TEST(Session, TheHeldParticleFollowsThePointerAndFliesOnWhenLetGo)
     SwarmSession session;
     Place(session, {{2.0f, 2.0f}, {2.1f, 2.0f}, {8.0f, 8.0f}});
     // The lowest index within the radius is picked.
-    session.PointerMove(2.05f, 2.0f, false, 0.3);
+    session.PointerMove(2.05f, 2.0f, false, 0.3, 0.0);
     EXPECT_EQ(session.Hover(), 0);
     session.PointerPress();
     ASSERT_EQ(session.Drag(), 0);
     // Held: the particle keeps its grab offset from the pointer; hover stays on it.
-    session.PointerMove(3.05f, 2.5f, true, 0.3);
+    session.PointerMove(3.05f, 2.5f, true, 0.3, 0.0);
     EXPECT_EQ(session.Hover(), 0);
     session.Frame();
     EXPECT_EQ(session.Particles().m_pCur[0].x, 3.0f);
     EXPECT_EQ(session.Particles().m_pCur[0].y, 2.5f);
     const float flungX = session.Particles().m_pCur[0].vx;
     EXPECT_GT(flungX, 0.0f);
-    session.PointerRelease();
+    session.PointerRelease(0.0);
     EXPECT_EQ(session.Drag(), -1);
     session.Frame();
     EXPECT_GT(session.Particles().m_pCur[0].x, 3.0f);
     // A release that never came ends the hold at the next move without the button.
-    session.PointerMove(8.0f, 8.0f, false, 0.3);
+    session.PointerMove(8.0f, 8.0f, false, 0.3, 0.0);
     session.PointerPress();
     ASSERT_EQ(session.Drag(), 2);
-    session.PointerMove(5.0f, 5.0f, false, 0.3);
+    session.PointerMove(5.0f, 5.0f, false, 0.3, 0.0);
     EXPECT_EQ(session.Drag(), -1);
     // A new count drops both indexes.
-    session.PointerMove(8.0f, 8.0f, false, 0.3);
+    session.PointerMove(8.0f, 8.0f, false, 0.3, 0.0);
     session.PointerPress();
     session.TypeText(ParamBox::Num, "1");
     EXPECT_EQ(session.Hover(), -1);
     EXPECT_EQ(session.Drag(), -1);
+}
+
+TEST(Session, ALetGoParticleTakesThePointersSpeedPerFrameAtAnyFrameRate)
+{
+    // Simulated time in milliseconds: a frame every frameMs, then a pointer event
+    // every eventMs at 1/1024 world units per ms across and -1/2048 down, so that
+    // every position is exact. The release comes `restMs` after the last event,
+    // with frames running meanwhile.
+    const struct {
+        int frameMs;
+        int eventMs;
+        int restMs;
+        float vx; // expected: half the pointer's movement per frame, or rest
+        float vy;
+    } cases[] = {
+        {1, 8, 0, 1.0f / 2048, -1.0f / 4096}, // the last event not yet held by any frame
+        {1, 8, 1, 1.0f / 2048, -1.0f / 4096},
+        {1, 8, 7, 1.0f / 2048, -1.0f / 4096},
+        {1, 8, 50, 1.0f / 2048, -1.0f / 4096},
+        {1, 8, 51, 0.0f, 0.0f}, // rested longer than kFlingPauseMs
+        {16, 8, 0, 1.0f / 128, -1.0f / 256}, // two events a frame
+        {16, 8, 15, 1.0f / 128, -1.0f / 256},
+        {16, 8, 40, 1.0f / 256, -1.0f / 512}, // the next frame held only the last event's 8 ms
+        {16, 8, 60, 0.0f, 0.0f},
+    };
+    static_assert(kFlingPauseMs == 50.0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.frameMs << " ms frames, release " << c.restMs << " ms after");
+        SwarmSession session;
+        Place(session, {{2.0f, 5.0f}});
+        const auto pointerAt = [&](int t, bool down) {
+            session.PointerMove(2.0f + t / 1024.0f, 5.0f - t / 2048.0f, down, 0.3, t);
+        };
+        pointerAt(0, false);
+        session.PointerPress();
+        ASSERT_EQ(session.Drag(), 0);
+        constexpr int kLastEvent = 96;
+        for (int t = 1; t <= kLastEvent + c.restMs; ++t) {
+            if (t % c.frameMs == 0)
+                session.Frame();
+            if (t % c.eventMs == 0 && t <= kLastEvent)
+                pointerAt(t, true);
+        }
+        session.PointerRelease(kLastEvent + c.restMs);
+        EXPECT_EQ(session.Particles().m_pCur[0].vx, c.vx);
+        EXPECT_EQ(session.Particles().m_pCur[0].vy, c.vy);
+    }
 }
 
 TEST(Session, PausedFramesHoldWithoutSteppingAndOneFrameStepsOnce)

@@ -403,7 +403,7 @@ void CSwarmDlg::OnSize(int cx, int cy)
 
 void CSwarmDlg::mouseMoveEvent(QMouseEvent* event)
 {
-    OnMouseMove(event->buttons(), event->position().toPoint());
+    OnMouseMove(event->buttons(), event->position().toPoint(), event->timestamp());
     RepaintIfPaused();
     QDialog::mouseMoveEvent(event);
 }
@@ -421,12 +421,12 @@ void CSwarmDlg::mouseReleaseEvent(QMouseEvent* event)
     // The release comes to the dialog wherever the pointer is, as long as the
     // press was on the dialog: a release anywhere ends the drag.
     if (event->button() == Qt::LeftButton)
-        OnLButtonUp(event->buttons(), event->position().toPoint());
+        OnLButtonUp(event->buttons(), event->position().toPoint(), event->timestamp());
     RepaintIfPaused();
     QDialog::mouseReleaseEvent(event);
 }
 
-void CSwarmDlg::OnMouseMove(Qt::MouseButtons buttons, const QPoint& point)
+void CSwarmDlg::OnMouseMove(Qt::MouseButtons buttons, const QPoint& point, quint64 timeMs)
 {
     const QPoint pixel = m_canvas->ClientFromDialog(point);
     const QSize client = m_canvas->ClientSize();
@@ -435,7 +435,7 @@ void CSwarmDlg::OnMouseMove(Qt::MouseButtons buttons, const QPoint& point)
     float x = m_session.MouseX();
     float y = m_session.MouseY();
     MapPointer(scale, pixel.x(), pixel.y(), x, y);
-    m_session.PointerMove(x, y, (buttons & Qt::LeftButton) != 0, scale.pickRadius);
+    m_session.PointerMove(x, y, (buttons & Qt::LeftButton) != 0, scale.pickRadius, static_cast<double>(timeMs));
 }
 
 void CSwarmDlg::OnLButtonDown(Qt::MouseButtons, const QPoint&)
@@ -443,9 +443,9 @@ void CSwarmDlg::OnLButtonDown(Qt::MouseButtons, const QPoint&)
     m_session.PointerPress();
 }
 
-void CSwarmDlg::OnLButtonUp(Qt::MouseButtons, const QPoint&)
+void CSwarmDlg::OnLButtonUp(Qt::MouseButtons, const QPoint&, quint64 timeMs)
 {
-    m_session.PointerRelease();
+    m_session.PointerRelease(static_cast<double>(timeMs));
 }
 
 void CSwarmDlg::contextMenuEvent(QContextMenuEvent* event)

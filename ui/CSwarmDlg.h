@@ -59,11 +59,12 @@ public:
     void OnPresetNext();
 
     // The pointer over the dialog (the canvas lets it through), in the dialog's
-    // client coordinates. A move maps the pointer to world units; a press grabs the
-    // particle under it and a release lets it go.
-    void OnMouseMove(Qt::MouseButtons buttons, const QPoint& point);
+    // client coordinates, at the event's time in milliseconds. A move maps the
+    // pointer to world units; a press grabs the particle under it and a release
+    // lets it go.
+    void OnMouseMove(Qt::MouseButtons buttons, const QPoint& point, quint64 timeMs);
     void OnLButtonDown(Qt::MouseButtons buttons, const QPoint& point);
-    void OnLButtonUp(Qt::MouseButtons buttons, const QPoint& point);
+    void OnLButtonUp(Qt::MouseButtons buttons, const QPoint& point, quint64 timeMs);
 
     // A window command, from the window menu: the About entry opens the About box,
     // every other command gets the usual window behaviour.
