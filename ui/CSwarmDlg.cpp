@@ -26,6 +26,7 @@
 #include <QShortcut>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -120,6 +121,10 @@ void CSwarmDlg::OnInitDialog()
 
     for (const Anchor& anchor : kAnchors)
         m_layout.Add(m_windows, WidgetLayoutWindows::HandleOf(GetDlgItem(this, anchor.id)), anchor.flags);
+    SetMinimumSizeFromTemplate();
+    // The template's size is where the layout starts, whatever size the window
+    // first shows at.
+    OnSize(width(), height());
 
     m_nDotSize = kDotSize;
     m_btnPlayNice->setChecked(true);
@@ -129,6 +134,26 @@ void CSwarmDlg::OnInitDialog()
     ShowSessionTexts();
     ShowRunState();
     FocusCountWithTextSelected();
+}
+
+void CSwarmDlg::SetMinimumSizeFromTemplate()
+{
+    // The controls are at their template places, in a client area of the template's size.
+    const QRect credit = GetDlgItem(this, IDC_CREDIT)->geometry();
+    const QRect playNice = GetDlgItem(this, IDC_PLAY_NICE)->geometry();
+    m_foot[0] = {credit.top(), credit.height()};
+    m_foot[1] = {playNice.top(), playNice.height()};
+    m_nFootGap = height() - (playNice.bottom() + 1);
+    int above = 0; // the bottom of the column's part that does not move
+    for (const Anchor& anchor : kAnchors)
+        if (anchor.id != IDC_CANVAS && anchor.id != IDC_CREDIT && anchor.id != IDC_PLAY_NICE)
+            above = std::max(above, GetDlgItem(this, anchor.id)->geometry().bottom() + 1);
+    // As short as the column allows, and wide enough for a square canvas of the
+    // height that leaves.
+    const int minHeight = ColumnFootMinimumHeight(m_foot, kFootControls, above, m_nFootGap);
+    const QRect canvas = m_canvas->geometry();
+    const int minCanvas = canvas.height() - (height() - minHeight);
+    setMinimumSize(width() - (canvas.width() - minCanvas), minHeight);
 }
 
 void CSwarmDlg::FocusCountWithTextSelected()
@@ -399,6 +424,14 @@ void CSwarmDlg::OnSize(int cx, int cy)
     if (!m_canvas)
         return;
     m_layout.Apply(m_windows, WidgetLayoutWindows::HandleOf(this), cx, cy);
+    // Shorter than the template, the credit button and Play Nice rise into view.
+    int tops[kFootControls];
+    FitColumnFoot(m_foot, kFootControls, height(), m_nFootGap, tops);
+    for (int i = 0; i < kFootControls; ++i) {
+        QWidget* control = GetDlgItem(this, i == 0 ? IDC_CREDIT : IDC_PLAY_NICE);
+        if (control->y() != tops[i])
+            control->move(control->x(), tops[i]);
+    }
 }
 
 void CSwarmDlg::mouseMoveEvent(QMouseEvent* event)

@@ -6,6 +6,7 @@
 // and the credit button. It owns the session, turns widget events into session
 // calls and draws the session's particles.
 
+#include "ColumnFoot.h"
 #include "ControlLayout.h"
 #include "SwarmSession.h"
 #include "SwarmFileCommands.h"
@@ -148,6 +149,9 @@ private:
     bool ConfirmLargeCount();
     void ShowNoMemory(int count);
     void FocusCountWithTextSelected();
+    // The smallest window that keeps every control whole: the column's foot
+    // (the credit button and Play Nice) risen to meet the rest of the column.
+    void SetMinimumSizeFromTemplate();
     // While paused nothing else draws a frame: a change that shows asks for one.
     void RepaintIfPaused();
     void CreateMenuActions();
@@ -172,6 +176,9 @@ private:
     QImage m_backBuffer;     // the canvas's size; null until the first frame builds it
     ControlLayout m_layout;
     int m_nDotSize = 0;      // disc size in pixels, set when the dialog is initialised
+    static constexpr int kFootControls = 2;
+    FootControl m_foot[kFootControls] = {}; // the credit button and Play Nice at their template places
+    int m_nFootGap = 0;      // pixels between the foot's controls and below Play Nice
 
     QLineEdit* m_editNum = nullptr;
     QPushButton* m_btnPlayNice = nullptr;

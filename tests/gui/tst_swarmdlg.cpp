@@ -49,6 +49,7 @@ private slots:
     void onePaintRequestIsOneFrameAndNoneWhileMinimised();
     void hoveredAndDraggedParticlesAreHighlighted();
     void resizeRebuildsBufferAndMovesControls();
+    void canvasPaintsEveryDevicePixelOfItsFrame();
     void textsFitTheirControlsAndNoControlsOverlap();
     void enterClicksOnlyTheFocusedPushButton_data();
     void enterClicksOnlyTheFocusedPushButton();
@@ -296,6 +297,25 @@ void TestSwarmDlg::resizeRebuildsBufferAndMovesControls()
     QCOMPARE(bufferSize(), m_dlg->screen()->geometry().size());
 }
 
+void TestSwarmDlg::canvasPaintsEveryDevicePixelOfItsFrame()
+{
+    // Nothing behind the canvas is painted: a pixel it leaves would keep whatever
+    // the screen showed there before a resize.
+    SwarmCanvas canvas(nullptr);
+    canvas.resize(60, 40);
+    for (const double ratio : {1.0, 1.25, 1.5, 2.0}) {
+        QImage image(QSize(60, 40) * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::magenta);
+        canvas.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+        int left = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                left += image.pixel(x, y) == QColor(Qt::magenta).rgb();
+        QVERIFY2(left == 0, qPrintable(QStringLiteral("%1 pixels at ratio %2").arg(left).arg(ratio)));
+    }
+}
+
 void TestSwarmDlg::textsFitTheirControlsAndNoControlsOverlap()
 {
     // At the start size, with every preset's texts in the boxes.
@@ -308,10 +328,20 @@ void TestSwarmDlg::textsFitTheirControlsAndNoControlsOverlap()
             QVERIFY2(TextFits(control), qPrintable(QStringLiteral("%1 in preset %2").arg(control->objectName()).arg(preset)));
         Button(IDC_PRESET_NEXT)->click();
     }
-    for (size_t i = 0; i < controls.size(); ++i)
-        for (size_t j = i + 1; j < controls.size(); ++j)
-            QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
-                     qPrintable(controls[i]->objectName() + QStringLiteral(" overlaps ") + controls[j]->objectName()));
+    // Then at the smallest size the window takes: still whole, inside the window.
+    const QSize start = m_dlg->size();
+    for (const QSize& size : {start, QSize(1, 1)}) {
+        m_dlg->resize(size);
+        QTRY_COMPARE(m_dlg->size(), size.expandedTo(m_dlg->minimumSize()));
+        for (size_t i = 0; i < controls.size(); ++i) {
+            QVERIFY2(m_dlg->rect().contains(controls[i]->geometry()), qPrintable(controls[i]->objectName()));
+            for (size_t j = i + 1; j < controls.size(); ++j)
+                QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
+                         qPrintable(controls[i]->objectName() + QStringLiteral(" overlaps ") +
+                                    controls[j]->objectName()));
+        }
+    }
+    QVERIFY(m_dlg->minimumHeight() < start.height());
 }
 
 void TestSwarmDlg::enterClicksOnlyTheFocusedPushButton_data()
