@@ -55,7 +55,9 @@ build/CMakeCache.txt:
 build: deps build/CMakeCache.txt
 	cmake --build --preset release -j $(JOBS)
 
-run: build
+# Only what it runs: the window and the tool, not the tests and benchmarks.
+run: deps build/CMakeCache.txt
+	cmake --build --preset release -j $(JOBS) --target driftmote driftmote-sim
 	./build/driftmote
 
 test: build
