@@ -411,6 +411,8 @@ void CSwarmDlg::Render()
     RenderSwarm(m_backBuffer, m_canvas->View(), particles.m_pCur, particles.m_nCount, m_session.Hover(),
                 m_session.Drag(), m_nDotSize);
     m_canvas->ShowBuffer(&m_backBuffer);
+    // A recording takes the new picture if its 60th of a second has none yet.
+    OfferRecordingPicture();
 }
 
 void CSwarmDlg::resizeEvent(QResizeEvent* event)

@@ -89,7 +89,12 @@ public:
     bool IsRecording() const;
     void OnRecordVideo();
     void StopRecording(RecordingStop reason);
+    // The timer's tick: stops a recording that failed or whose canvas changed
+    // size, or else offers the picture.
     void OnRecordTick();
+    // Hands the recording the picture drawn last unless its 60th of a second has
+    // one already; nothing else. Every frame calls it.
+    void OfferRecordingPicture();
     // Pictures of the recording under way: encoded, and dropped because the
     // encoder was behind.
     long long RecordingEncoded() const;

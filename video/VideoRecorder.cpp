@@ -4,9 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 VideoRecorder::~VideoRecorder()
 {
     std::string error;
@@ -67,10 +64,9 @@ void VideoRecorder::Offer(const std::uint8_t* pixels, std::ptrdiff_t stride, std
 
 void VideoRecorder::Run()
 {
-    // Below the drawing thread: when the processor is short, pictures are dropped
-    // rather than frames slowed. The encoder works on this thread alone when its
-    // settings ask for one thread.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNiceness);
+    // As the drawing thread: a recording that falls behind would drop pictures
+    // that a slower simulation can spare. The encoder works on this thread alone
+    // when its settings ask for one thread.
     for (;;) {
         Picture picture;
         {
