@@ -33,6 +33,23 @@ rlim_t AddressSpaceInUse()
     return rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
 }
 
+// The first control that is not wholly inside the window or that overlaps another,
+// with the reason; empty when every control is whole and alone.
+QString MisplacedControl(const CSwarmDlg& dlg)
+{
+    std::vector<QWidget*> controls;
+    for (const DialogItem& item : kSwarmDialogItems)
+        controls.push_back(GetDlgItem(&dlg, item.id));
+    for (size_t i = 0; i < controls.size(); ++i) {
+        if (!dlg.rect().contains(controls[i]->geometry()))
+            return controls[i]->objectName() + QStringLiteral(" is cut off");
+        for (size_t j = i + 1; j < controls.size(); ++j)
+            if (controls[i]->geometry().intersects(controls[j]->geometry()))
+                return controls[i]->objectName() + QStringLiteral(" overlaps ") + controls[j]->objectName();
+    }
+    return QString();
+}
+
 } // namespace
 
 class TestSwarmDlg : public QObject {
@@ -320,28 +337,31 @@ void TestSwarmDlg::textsFitTheirControlsAndNoControlsOverlap()
 {
     // At the start size, with every preset's texts in the boxes.
     QVERIFY(ShowOnScreen(*m_dlg));
-    std::vector<QWidget*> controls;
-    for (const DialogItem& item : kSwarmDialogItems)
-        controls.push_back(GetDlgItem(m_dlg.get(), item.id));
     for (int preset = 0; preset < kPresetCount; ++preset) {
-        for (QWidget* control : controls)
+        for (const DialogItem& item : kSwarmDialogItems) {
+            QWidget* control = GetDlgItem(m_dlg.get(), item.id);
             QVERIFY2(TextFits(control), qPrintable(QStringLiteral("%1 in preset %2").arg(control->objectName()).arg(preset)));
+        }
         Button(IDC_PRESET_NEXT)->click();
     }
-    // Then at the smallest size the window takes: still whole, inside the window.
+    QCOMPARE(MisplacedControl(*m_dlg), QString());
+    // Taken down to the smallest size it allows, which is shorter than the start,
+    // and back again; and another window first shown at that size, as a small
+    // screen has it.
     const QSize start = m_dlg->size();
-    for (const QSize& size : {start, QSize(1, 1)}) {
-        m_dlg->resize(size);
-        QTRY_COMPARE(m_dlg->size(), size.expandedTo(m_dlg->minimumSize()));
-        for (size_t i = 0; i < controls.size(); ++i) {
-            QVERIFY2(m_dlg->rect().contains(controls[i]->geometry()), qPrintable(controls[i]->objectName()));
-            for (size_t j = i + 1; j < controls.size(); ++j)
-                QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
-                         qPrintable(controls[i]->objectName() + QStringLiteral(" overlaps ") +
-                                    controls[j]->objectName()));
-        }
-    }
+    m_dlg->resize(1, 1);
+    QTRY_COMPARE(m_dlg->size(), m_dlg->minimumSize());
     QVERIFY(m_dlg->minimumHeight() < start.height());
+    QCOMPARE(MisplacedControl(*m_dlg), QString());
+    m_dlg->resize(start);
+    QTRY_COMPARE(m_dlg->size(), start);
+    QCOMPARE(MisplacedControl(*m_dlg), QString());
+    CSwarmDlg small;
+    small.Create();
+    small.resize(1, 1);
+    QVERIFY(ShowOnScreen(small));
+    QCOMPARE(small.size(), small.minimumSize());
+    QCOMPARE(MisplacedControl(small), QString());
 }
 
 void TestSwarmDlg::enterClicksOnlyTheFocusedPushButton_data()
