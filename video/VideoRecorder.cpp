@@ -4,6 +4,10 @@
 #include <cstring>
 #include <new>
 
+#ifdef __linux__
+#include <pthread.h>
+#endif
+
 VideoRecorder::~VideoRecorder()
 {
     std::string error;
@@ -64,6 +68,10 @@ void VideoRecorder::Offer(const std::uint8_t* pixels, std::ptrdiff_t stride, std
 
 void VideoRecorder::Run()
 {
+#ifdef __linux__
+    // Named, so that a look at the process shows which thread encodes.
+    pthread_setname_np(pthread_self(), "video-encoder");
+#endif
     // As the drawing thread: a recording that falls behind would drop pictures
     // that a slower simulation can spare. The encoder works on this thread alone
     // when its settings ask for one thread.
