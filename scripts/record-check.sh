@@ -95,8 +95,8 @@ app=''
 hz=$(getconf CLK_TCK)
 echo "record-check: $count particles, the drag took $(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }') s, load average $load"
 ffprobe -v error -select_streams v:0 -show_entries frame=pts_time -of csv=p=0 "$out/recording.mp4" |
-  awk '{ t[NR] = $1 } END {
-    n = NR; gap = 0
+  awk -F, '$1 != "" { t[++n] = $1 } END {
+    gap = 0
     for (i = 2; i <= n; i++) if (t[i] - t[i - 1] > gap) gap = t[i] - t[i - 1]
     span = t[n] - t[1] + 1 / 60; slots = int(t[n] * 60 + 0.5) + 1
     printf "record-check: %d frames over %.2f s: %.1f pictures a second, the largest gap %.3f s, %d of %d pictures missing\n",
