@@ -42,40 +42,25 @@ void HoldDragged(Particle& p, float mouseX, float mouseY, float grabDX, float gr
     p.vy = static_cast<float>(p.vy + moveY * 0.5);
 }
 
-HeldMotion StartHeldMotion(float mouseX, float mouseY, float grabDX, float grabDY, double pointerTimeMs)
+HeldMotion StartHeldMotion(float mouseX, float mouseY, float grabDX, float grabDY)
 {
     HeldMotion motion;
     motion.toX = static_cast<float>(static_cast<double>(mouseX) - grabDX);
     motion.toY = static_cast<float>(static_cast<double>(mouseY) - grabDY);
-    motion.toTimeMs = pointerTimeMs;
     return motion;
 }
 
-void TrackHeldFrame(HeldMotion& motion, float x, float y, double pointerTimeMs)
+void TrackHeldFrame(HeldMotion& motion, float x, float y)
 {
-    motion.held = true;
     ++motion.framesSince;
     if (x == motion.toX && y == motion.toY)
         return;
-    motion.frames = pointerTimeMs - motion.toTimeMs > kFlingPauseMs ? 1 : motion.framesSince;
-    motion.fromX = motion.toX;
-    motion.fromY = motion.toY;
-    motion.toX = x;
-    motion.toY = y;
-    motion.toTimeMs = pointerTimeMs;
-    motion.framesSince = 0;
+    motion = {motion.toX, motion.toY, x, y, motion.framesSince, 0};
 }
 
-bool FlingVelocity(const HeldMotion& motion, double releaseTimeMs, double pointerTimeMs, float& vx, float& vy)
+void FlingVelocity(const HeldMotion& motion, double releaseTimeMs, double pointerTimeMs, float& vx, float& vy)
 {
-    if (!motion.held)
-        return false;
-    if (motion.frames == 0 || releaseTimeMs - pointerTimeMs > kFlingPauseMs) {
-        vx = 0.0f;
-        vy = 0.0f;
-        return true;
-    }
-    vx = static_cast<float>((static_cast<double>(motion.toX) - motion.fromX) * 0.5 / motion.frames);
-    vy = static_cast<float>((static_cast<double>(motion.toY) - motion.fromY) * 0.5 / motion.frames);
-    return true;
+    const bool flung = motion.frames > 0 && releaseTimeMs - pointerTimeMs <= kFlingPauseMs;
+    vx = flung ? static_cast<float>((static_cast<double>(motion.toX) - motion.fromX) * 0.5 / motion.frames) : 0.0f;
+    vy = flung ? static_cast<float>((static_cast<double>(motion.toY) - motion.fromY) * 0.5 / motion.frames) : 0.0f;
 }

@@ -39,28 +39,23 @@ inline constexpr double kFlingPauseMs = 50.0;
 // reports motion, so most frames hold the particle where it was; the fling is
 // taken from the last frame that moved it and the frames since the one before.
 struct HeldMotion {
-    float fromX = 0.0f;     // held position before the last movement, world units
+    float fromX = 0.0f;  // held position before the last movement, world units
     float fromY = 0.0f;
-    float toX = 0.0f;       // held position after it, where the particle is held now
+    float toX = 0.0f;    // held position after it, where the particle is held now
     float toY = 0.0f;
-    double toTimeMs = 0.0;  // time of the pointer move that the frame of `to` applied
-    int frames = 0;         // frames the last movement took; 0 while it has not moved
-    int framesSince = 0;    // frames since the held position last changed
-    bool held = false;      // a frame has held the particle since the grab
+    int frames = 0;      // frames the last movement took; 0 while it has not moved
+    int framesSince = 0; // frames since the held position last changed
 };
 
 // The motion at the grab: the particle counts as held where the pointer minus the
-// grab offset puts it, since the pointer's last move at `pointerTimeMs`.
-HeldMotion StartHeldMotion(float mouseX, float mouseY, float grabDX, float grabDY, double pointerTimeMs);
+// grab offset puts it.
+HeldMotion StartHeldMotion(float mouseX, float mouseY, float grabDX, float grabDY);
 
-// After a frame held the particle at (x, y), the pointer having last moved at
-// `pointerTimeMs`. A movement that comes after a rest longer than kFlingPauseMs
-// counts as taking one frame.
-void TrackHeldFrame(HeldMotion& motion, float x, float y, double pointerTimeMs);
+// After a frame held the particle at (x, y).
+void TrackHeldFrame(HeldMotion& motion, float x, float y);
 
 // The velocity of a particle let go at `releaseTimeMs`, the pointer having last
 // moved at `pointerTimeMs`: half the last movement over the frames it took (the
 // hold's velocity per frame, whatever the frame rate), or rest when the pointer
-// rested longer than kFlingPauseMs or never moved the particle. False, with the
-// velocity unchanged, when no frame held the particle since the grab.
-bool FlingVelocity(const HeldMotion& motion, double releaseTimeMs, double pointerTimeMs, float& vx, float& vy);
+// rested longer than kFlingPauseMs or never moved the particle.
+void FlingVelocity(const HeldMotion& motion, double releaseTimeMs, double pointerTimeMs, float& vx, float& vy);

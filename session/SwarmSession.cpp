@@ -128,7 +128,7 @@ void SwarmSession::HoldDrag()
         return;
     Particle& held = m_particles.m_pCur[m_nDrag];
     HoldDragged(held, m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
-    TrackHeldFrame(m_heldMotion, held.x, held.y, m_dPointerTimeMs);
+    TrackHeldFrame(m_heldMotion, held.x, held.y);
 }
 
 void SwarmSession::PointerMove(float worldX, float worldY, bool leftButtonDown, double pickRadius, double timeMs)
@@ -150,7 +150,7 @@ void SwarmSession::PointerPress()
     if (m_nDrag == -1)
         return;
     GrabOffset(m_particles.m_pCur[m_nDrag], m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
-    m_heldMotion = StartHeldMotion(m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY, m_dPointerTimeMs);
+    m_heldMotion = StartHeldMotion(m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
 }
 
 void SwarmSession::PointerRelease(double timeMs)

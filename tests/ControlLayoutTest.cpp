@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The anchor layout against a window system of plain rectangles, and the foot of
-// the column in a short window.
+// The anchor layout against a window system of plain rectangles.
 
-#include "ColumnFoot.h"
 #include "ControlLayout.h"
 
 #include <gtest/gtest.h>
@@ -108,31 +106,3 @@ TEST_F(ControlLayoutTest, RegistrationBeyondCapacityIsIgnored)
 }
 
 } // namespace
-
-TEST(ColumnFoot, RisesOnlyWhenShorterThanTheTemplateAndStopsAtTheColumn)
-{
-    // A credit button at 313 and Play Nice at 440 of a 468 pixel template, with 3
-    // pixels between controls; the column above ends at 271.
-    const FootControl foot[] = {{313, 55}, {440, 24}};
-    const int minimum = ColumnFootMinimumHeight(foot, 2, 271, 3);
-    EXPECT_EQ(minimum, 271 + 3 + 55 + 3 + 24 + 3);
-    const struct {
-        int clientHeight;
-        int credit;
-        int playNice;
-    } cases[] = {
-        {900, 313, 440}, // taller: the template's places
-        {468, 313, 440},
-        {440, 313, 413}, // Play Nice rises first
-        {398, 313, 371}, // until it meets the credit button
-        {397, 312, 370},
-        {minimum, 274, 332},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.clientHeight);
-        int tops[2] = {};
-        FitColumnFoot(foot, 2, c.clientHeight, 3, tops);
-        EXPECT_EQ(tops[0], c.credit);
-        EXPECT_EQ(tops[1], c.playNice);
-    }
-}

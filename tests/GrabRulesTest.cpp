@@ -56,21 +56,3 @@ TEST(GrabRules, HoldRestsUnderAStillPointerAndFlingsWithHalfTheMove)
     EXPECT_EQ(p.vx, 4.99999987e-05f);
     EXPECT_EQ(p.vy, 5.00008464e-05f);
 }
-
-TEST(GrabRules, AMovementAfterARestCountsOneFrameAndAClickFlingsNothing)
-{
-    // Held for 100 frames under a still pointer, then moved by (0.5, 0.25).
-    HeldMotion motion = StartHeldMotion(1.0f, 1.0f, 0.0f, 0.0f, 0.0);
-    for (int i = 0; i < 100; ++i)
-        TrackHeldFrame(motion, 1.0f, 1.0f, 0.0);
-    TrackHeldFrame(motion, 1.5f, 1.25f, 100.0);
-    float vx = 9.0f;
-    float vy = 9.0f;
-    ASSERT_TRUE(FlingVelocity(motion, 100.0, 100.0, vx, vy));
-    EXPECT_EQ(vx, 0.25f);
-    EXPECT_EQ(vy, 0.125f);
-    // Pressed and let go before any frame held it: the velocity is the particle's own.
-    vx = 9.0f;
-    EXPECT_FALSE(FlingVelocity(StartHeldMotion(1.0f, 1.0f, 0.0f, 0.0f, 0.0), 1.0, 0.0, vx, vy));
-    EXPECT_EQ(vx, 9.0f);
-}

@@ -184,48 +184,34 @@ TEST(Session, TheHeldParticleFollowsThePointerAndFliesOnWhenLetGo)
 
 TEST(Session, ALetGoParticleTakesThePointersSpeedPerFrameAtAnyFrameRate)
 {
-    // Simulated time in milliseconds: a frame every frameMs, then a pointer event
-    // every eventMs at 1/1024 world units per ms across and -1/2048 down, so that
-    // every position is exact. The release comes `restMs` after the last event,
-    // with frames running meanwhile.
+    // Simulated milliseconds: a frame every frameMs, then up to t = 96 a pointer
+    // event every 8 ms (125 Hz), moving 1/1024 world units a ms across and 1/2048
+    // down; the release comes restMs after the last event, frames running meanwhile.
     const struct {
-        int frameMs;
-        int eventMs;
-        int restMs;
-        float vx; // expected: half the pointer's movement per frame, or rest
-        float vy;
+        int frameMs, restMs;
+        float vx; // expected: half the pointer's movement per frame, or rest; vy is -vx / 2
     } cases[] = {
-        {1, 8, 0, 1.0f / 2048, -1.0f / 4096}, // the last event not yet held by any frame
-        {1, 8, 1, 1.0f / 2048, -1.0f / 4096},
-        {1, 8, 7, 1.0f / 2048, -1.0f / 4096},
-        {1, 8, 50, 1.0f / 2048, -1.0f / 4096},
-        {1, 8, 51, 0.0f, 0.0f}, // rested longer than kFlingPauseMs
-        {16, 8, 0, 1.0f / 128, -1.0f / 256}, // two events a frame
-        {16, 8, 15, 1.0f / 128, -1.0f / 256},
-        {16, 8, 40, 1.0f / 256, -1.0f / 512}, // the next frame held only the last event's 8 ms
-        {16, 8, 60, 0.0f, 0.0f},
+        {1, 0, 1.0f / 2048}, // the last event not yet held by a frame
+        {1, 7, 1.0f / 2048},  {1, 50, 1.0f / 2048}, {1, 51, 0.0f}, // beyond kFlingPauseMs: rest
+        {16, 0, 1.0f / 128},  {16, 15, 1.0f / 128},
+        {16, 40, 1.0f / 256}, // the frame after the last event held only its 8 ms
     };
     static_assert(kFlingPauseMs == 50.0);
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.frameMs << " ms frames, release " << c.restMs << " ms after");
         SwarmSession session;
         Place(session, {{2.0f, 5.0f}});
-        const auto pointerAt = [&](int t, bool down) {
-            session.PointerMove(2.0f + t / 1024.0f, 5.0f - t / 2048.0f, down, 0.3, t);
-        };
-        pointerAt(0, false);
+        session.PointerMove(2.0f, 5.0f, false, 0.3, 0);
         session.PointerPress();
-        ASSERT_EQ(session.Drag(), 0);
-        constexpr int kLastEvent = 96;
-        for (int t = 1; t <= kLastEvent + c.restMs; ++t) {
+        for (int t = 1; t <= 96 + c.restMs; ++t) {
             if (t % c.frameMs == 0)
                 session.Frame();
-            if (t % c.eventMs == 0 && t <= kLastEvent)
-                pointerAt(t, true);
+            if (t % 8 == 0 && t <= 96)
+                session.PointerMove(2.0f + t / 1024.0f, 5.0f - t / 2048.0f, true, 0.3, t);
         }
-        session.PointerRelease(kLastEvent + c.restMs);
+        session.PointerRelease(96 + c.restMs);
         EXPECT_EQ(session.Particles().m_pCur[0].vx, c.vx);
-        EXPECT_EQ(session.Particles().m_pCur[0].vy, c.vy);
+        EXPECT_EQ(session.Particles().m_pCur[0].vy, -c.vx / 2);
     }
 }
 

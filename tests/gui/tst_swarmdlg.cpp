@@ -316,8 +316,8 @@ void TestSwarmDlg::resizeRebuildsBufferAndMovesControls()
 
 void TestSwarmDlg::canvasPaintsEveryDevicePixelOfItsFrame()
 {
-    // Nothing behind the canvas is painted: a pixel it leaves would keep whatever
-    // the screen showed there before a resize.
+    // Nothing behind the canvas is painted: a pixel it left would keep whatever the
+    // screen showed there before a resize.
     SwarmCanvas canvas(nullptr);
     canvas.resize(60, 40);
     for (const double ratio : {1.0, 1.25, 1.5, 2.0}) {
@@ -325,11 +325,10 @@ void TestSwarmDlg::canvasPaintsEveryDevicePixelOfItsFrame()
         image.setDevicePixelRatio(ratio);
         image.fill(Qt::magenta);
         canvas.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-        int left = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
-                left += image.pixel(x, y) == QColor(Qt::magenta).rgb();
-        QVERIFY2(left == 0, qPrintable(QStringLiteral("%1 pixels at ratio %2").arg(left).arg(ratio)));
+                QVERIFY2(image.pixel(x, y) != QColor(Qt::magenta).rgb(),
+                         qPrintable(QStringLiteral("(%1, %2) at ratio %3").arg(x).arg(y).arg(ratio)));
     }
 }
 
@@ -345,22 +344,14 @@ void TestSwarmDlg::textsFitTheirControlsAndNoControlsOverlap()
         Button(IDC_PRESET_NEXT)->click();
     }
     QCOMPARE(MisplacedControl(*m_dlg), QString());
-    // Taken down to the smallest size it allows, which is shorter than the start,
-    // and back again; and another window first shown at that size, as a small
-    // screen has it.
-    const QSize start = m_dlg->size();
-    m_dlg->resize(1, 1);
-    QTRY_COMPARE(m_dlg->size(), m_dlg->minimumSize());
-    QVERIFY(m_dlg->minimumHeight() < start.height());
-    QCOMPARE(MisplacedControl(*m_dlg), QString());
-    m_dlg->resize(start);
-    QTRY_COMPARE(m_dlg->size(), start);
-    QCOMPARE(MisplacedControl(*m_dlg), QString());
+    // A window first shown at the smallest size it allows, shorter than the start,
+    // as a small screen has it.
     CSwarmDlg small;
     small.Create();
     small.resize(1, 1);
     QVERIFY(ShowOnScreen(small));
     QCOMPARE(small.size(), small.minimumSize());
+    QVERIFY(small.height() < m_dlg->height());
     QCOMPARE(MisplacedControl(small), QString());
 }
 
