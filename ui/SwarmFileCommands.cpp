@@ -4,8 +4,8 @@
 #include "AtomicFile.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHash>
