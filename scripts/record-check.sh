@@ -50,9 +50,13 @@ build/driftmote-sim --num "$count" --frames 0 --print none --save "$out/start.dr
   fail "the tool could not write the snapshot"
 build/driftmote "$out/start.driftmote" 2>"$out/stderr" &
 app=$!
-sleep 2
 # More than 350 particles ask first: Yes is the default button.
-(( count > 350 )) && xdotool key Return
+if (( count > 350 )); then
+  box=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app" --name '^Watch out$' 2>/dev/null | head -n 1)
+  [[ -n $box ]] || fail "the question before $count particles did not come"
+  xdotool windowactivate --sync "$box" 2>/dev/null
+  xdotool key Return
+fi
 win=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app" --name '^Driftmote$' 2>/dev/null | head -n 1)
 [[ -n $win ]] || fail "the window did not appear"
 xdotool windowactivate --sync "$win" 2>/dev/null
