@@ -8,16 +8,31 @@
 
 #include <QPaintEvent>
 
+#include <cstdlib>
+
 namespace {
 
 // How often a modal box is checked for having closed, in milliseconds.
 constexpr int kModalPollMs = 20;
+
+CSwarmApp* g_app = nullptr; // while it exists
+
+// The toolkit leaves by exit() when its display goes away: a recording under way
+// is finished all the same, as when the window closes.
+extern "C" void FinishAtExit()
+{
+    if (g_app && g_app->m_pMainDlg)
+        g_app->m_pMainDlg->FinishRecordingAtExit();
+}
 
 } // namespace
 
 CSwarmApp::CSwarmApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    static const bool registered = std::atexit(FinishAtExit) == 0;
+    (void)registered;
+    g_app = this;
     setApplicationVersion(QStringLiteral(DRIFTMOTE_VERSION_STRING));
     m_idleTimer.setInterval(0);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] { OnIdle(0); });
@@ -27,6 +42,7 @@ CSwarmApp::CSwarmApp(int& argc, char** argv)
 
 CSwarmApp::~CSwarmApp()
 {
+    g_app = nullptr;
     delete m_pMainDlg;
 }
 
@@ -109,6 +125,9 @@ bool CSwarmApp::eventFilter(QObject* watched, QEvent* event)
 
 int CSwarmApp::ExitInstance(int exitCode)
 {
+    // A cancelled dialog's code stands, whichever loop its request ended last.
+    if (m_pMainDlg && m_pMainDlg->IsEnding())
+        exitCode = m_pMainDlg->ExitCode();
     m_frameLog.Note("exit", m_frames);
     m_bWaitingForWindow = false;
     m_idleTimer.stop();
@@ -121,6 +140,8 @@ int CSwarmApp::Run()
 {
     if (!InitInstance())
         return 1;
-    const int exitCode = exec();
+    // A request to end that came during a box at start has ended that box's loop;
+    // the main loop would start afresh and never end.
+    const int exitCode = m_pMainDlg->IsEnding() ? m_pMainDlg->ExitCode() : exec();
     return ExitInstance(exitCode);
 }

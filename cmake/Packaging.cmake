@@ -1,6 +1,11 @@
 # SPDX-License-Identifier: MIT
 # `make package` (the `package` target): a Debian package of the programs and
 # their desktop files, built by CPack from the install rules.
+# The Windows programs get an installer of their own.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/PackagingWindows.cmake)
+  return()
+endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME driftmote)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: MIT
-# Cross-compiling the window-free part for 64-bit Windows with Debian's mingw-w64
+# Cross-compiling for 64-bit Windows with Debian's mingw-w64
 # (g++-mingw-w64-x86-64-posix: the thread model std::thread needs). The programs
 # run on this machine under wine.
 #

@@ -34,10 +34,10 @@ wineboot -i >/dev/null 2>&1
 
 # The test programs find their cases by running under wine as soon as they are built.
 cmake --build "$build" -j "$jobs" --target driftmote-sim driftmote-sim-tests driftmote-session-tests driftmote-rules-tests \
-  driftmote-snapshot-tests driftmote-tool-tests driftmote-fast-tests
+  driftmote-snapshot-tests driftmote-tool-tests driftmote-fast-tests driftmote driftmote-driver
 file "$sim" | grep -q 'PE32+ executable.*x86-64' || { echo "windows-check: $sim is not a 64-bit Windows program" >&2; exit 1; }
 
-(cd "$build" && ctest -j "$jobs" --output-on-failure -L 'sim|rules|tool')
+(cd "$build" && ctest -j "$jobs" --output-on-failure -L 'sim|rules|tool|win32')
 
 failed=0
 fail() {
@@ -132,5 +132,12 @@ script -qec "wine '$sim' ${long[*]}" /dev/null >console.txt 2>&1 || true
 grep -q 'frames/s' console.txt && echo "progress line: shown on a console" || fail "no progress line on a console"
 wine "$sim" "${long[@]}" >/dev/null 2>stderr.txt
 [ ! -s stderr.txt ] && echo "progress line: none when stderr is a file" || fail "stderr in a file got '$(cat stderr.txt)'"
+
+# The window, driven on a display of its own, and its installer.
+(cd "$build" && cpack -G NSIS >/dev/null) || fail "the installer could not be made"
+"$root/scripts/windows-window-check.sh" "$build" || failed=1
+
+# The same programs for 32-bit Windows, run where wine can run them.
+"$root/scripts/windows32-check.sh" "$build-32" || failed=1
 
 exit $failed

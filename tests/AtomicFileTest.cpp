@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -18,6 +20,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -42,89 +45,123 @@ std::vector<std::string> Names(const fs::path& dir)
     return names;
 }
 
-using AtomicFile = TempFolderTest;
-
-TEST_F(AtomicFile, SavesFollowLinksKeepModeAndOwnerAndLeaveNothingElse)
+// What a save must keep of a file: its type, mode, owner and group, and every
+// extended attribute, its access list among them.
+std::string Portrait(const fs::path& path)
 {
-    const std::string longName(255, 'n'); // the longest name Linux allows
-    std::ofstream(m_dir / "old") << kOld;
-    fs::permissions(m_dir / "old", fs::perms::owner_read | fs::perms::owner_write);
-    const bool root = ::geteuid() == 0; // only root may give a file to someone else
-    if (root) {
-        ASSERT_EQ(::chown(Path("old").c_str(), 4321, 4322), 0);
-    }
-    fs::create_directory(m_dir / "sub");
-    std::ofstream(m_dir / "sub" / "real") << kOld;
-    fs::create_symlink("sub/real", m_dir / "link");
-    fs::create_symlink(m_dir / "dangling", m_dir / "link2");
-    fs::create_symlink("link2", m_dir / "link1");
-    const struct {
-        std::string given;   // what the save is given
-        std::string written; // where the new bytes must land
-    } cases[] = {{"new", "new"}, {"old", "old"}, {longName, longName}, {"link", "sub/real"}, {"link1", "dangling"}};
-    for (const auto& c : cases) {
-        std::string error;
-        EXPECT_TRUE(SaveFileAtomically(Path(c.given), kNew, error)) << error;
-        EXPECT_EQ(Read(m_dir / c.written), kNew) << c.given;
-    }
     struct stat s {};
-    ASSERT_EQ(::stat(Path("old").c_str(), &s), 0);
-    EXPECT_EQ(s.st_mode & 07777, 0600u);
-    if (root) {
-        EXPECT_TRUE(s.st_uid == 4321 && s.st_gid == 4322) << s.st_uid << ':' << s.st_gid;
+    if (::lstat(path.c_str(), &s) != 0)
+        return "missing";
+    std::string portrait = std::to_string(s.st_mode) + " " + std::to_string(s.st_uid) + ":" + std::to_string(s.st_gid);
+    std::vector<char> names(64 * 1024), value(64 * 1024);
+    const ssize_t size = ::llistxattr(path.c_str(), names.data(), names.size());
+    for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names.data() + at)) + 1) {
+        const ssize_t length = ::lgetxattr(path.c_str(), names.data() + at, value.data(), value.size());
+        portrait += std::string(" ") + (names.data() + at) + "=" + std::string(value.data(), std::max<ssize_t>(length, 0));
     }
-    EXPECT_TRUE(fs::is_symlink(m_dir / "link") && fs::is_symlink(m_dir / "link1"));
-    std::vector<std::string> expected = {"dangling", "link", "link1", "link2", "new", "old", "sub", longName};
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(Names(m_dir), expected);
+    return portrait;
 }
 
-// Refused, never opened (a FIFO without a reader would block the save), and left
-// as they were, also behind a link.
-TEST_F(AtomicFile, TargetsThatAreNotRegularFilesAreRefusedUntouched)
+bool Shell(const std::string& command)
 {
-    const std::string path = Path("target");
+    return std::system((command + " 2>/dev/null").c_str()) == 0;
+}
+
+using AtomicFile = TempFolderTest;
+
+// Each target in a folder of its own: a save either lands its bytes where the links
+// lead, keeping everything that file had, or is refused, touching nothing; either
+// way nothing else is left in the folder.
+TEST_F(AtomicFile, EachTargetIsSavedKeepingItsPermissionsOrRefusedUntouched)
+{
+    const bool root = ::geteuid() == 0; // only root may give a file to someone else
+    const auto file = [](const fs::path& p, mode_t mode) {
+        std::ofstream(p) << kOld;
+        return ::chmod(p.c_str(), mode) == 0;
+    };
     const struct {
         const char* what;
-        bool (*make)(const std::string&); // false: this process cannot make one
-        mode_t type;
-    } cases[] = {
-        {"a FIFO", [](const std::string& p) { return ::mkfifo(p.c_str(), 0644) == 0; }, S_IFIFO},
-        {"a device like /dev/null",
-         [](const std::string& p) { return ::mknod(p.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0; }, S_IFCHR},
-        {"a socket",
-         [](const std::string& p) {
+        std::string given;   // the name saved to
+        std::string written; // where the new bytes land; empty: refused
+        std::function<bool(const fs::path& folder)> make; // false: this process cannot make it
+    } rows[] = {
+        {"a new file", "new", "new", [](const fs::path&) { return true; }},
+        {"the longest name Linux allows", std::string(255, 'n'), std::string(255, 'n'),
+         [](const fs::path&) { return true; }},
+        {"a file of mode 0600, given away where allowed", "old", "old",
+         [&](const fs::path& d) { return file(d / "old", 0600) && (!root || ::chown((d / "old").c_str(), 4321, 4322) == 0); }},
+        {"a file with an extended attribute", "x", "x",
+         [&](const fs::path& d) { return file(d / "x", 0644) && ::setxattr((d / "x").c_str(), "user.mark", "kept", 4, 0) == 0; }},
+        {"a 0640 file with an access list", "acl", "acl",
+         [&](const fs::path& d) { return file(d / "acl", 0640) && Shell("setfacl -m u:nobody:rw " + (d / "acl").string()); }},
+        {"a file without an access list in a folder with a default one", "plain", "plain",
+         [&](const fs::path& d) {
+             return Shell("setfacl -d -m u:nobody:rw " + d.string()) && file(d / "plain", 0644) &&
+                    Shell("setfacl -b " + (d / "plain").string());
+         }},
+        {"a link to a file in another folder", "link", "sub/real",
+         [&](const fs::path& d) {
+             fs::create_directory(d / "sub");
+             fs::create_symlink("sub/real", d / "link");
+             return file(d / "sub/real", 0604);
+         }},
+        {"links to a missing name", "link1", "dangling",
+         [](const fs::path& d) {
+             fs::create_symlink(d / "dangling", d / "link2");
+             fs::create_symlink("link2", d / "link1");
+             return true;
+         }},
+        {"a FIFO", "fifo", "", [](const fs::path& d) { return ::mkfifo((d / "fifo").c_str(), 0644) == 0; }},
+        {"a link to a FIFO", "link", "",
+         [](const fs::path& d) {
+             fs::create_symlink("fifo", d / "link");
+             return ::mkfifo((d / "fifo").c_str(), 0644) == 0;
+         }},
+        {"a device like /dev/null", "null", "",
+         [](const fs::path& d) { return ::mknod((d / "null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0; }},
+        {"a socket", "socket", "",
+         [](const fs::path& d) {
              sockaddr_un address{};
              address.sun_family = AF_UNIX;
-             std::strncpy(address.sun_path, p.c_str(), sizeof address.sun_path - 1);
+             std::strncpy(address.sun_path, (d / "socket").c_str(), sizeof address.sun_path - 1);
              const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
              const bool bound = ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
              ::close(s);
              return bound;
-         },
-         S_IFSOCK},
-        {"a folder with a file in it",
-         [](const std::string& p) { return fs::create_directory(p) && fs::create_directory(p + "/inside"); },
-         S_IFDIR},
+         }},
+        {"a folder with a file in it", "folder", "",
+         [](const fs::path& d) { return fs::create_directory(d / "folder") && fs::create_directory(d / "folder/in"); }},
     };
-    fs::create_symlink(path, m_dir / "link");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        fs::remove_all(path);
-        if (!c.make(path)) { // a device needs root
-            std::cout << "[  SKIPPED ] " << c.what << ": " << std::strerror(errno) << '\n';
+    int n = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const fs::path folder = m_dir / std::to_string(n++);
+        fs::create_directory(folder);
+        if (!row.make(folder)) { // a device needs root, an access list a file system with them
+            std::cout << "[  SKIPPED ] " << row.what << ": " << std::strerror(errno) << '\n';
             continue;
         }
-        for (const std::string& given : {path, Path("link")}) {
-            std::string error;
-            EXPECT_FALSE(SaveFileAtomically(given, kNew, error));
-            EXPECT_EQ(error.rfind(given + ": ", 0), 0u) << error;
+        const bool refused = row.written.empty();
+        const fs::path kept = folder / (refused ? row.given : row.written);
+        const std::string before = Portrait(refused ? fs::canonical(kept) : kept);
+        std::vector<std::string> names = Names(folder);
+        const std::string path = (folder / row.given).string();
+        std::string error;
+        EXPECT_EQ(SaveFileAtomically(path, kNew, error), !refused) << error;
+        if (refused) {
+            EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
             EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+            EXPECT_EQ(Portrait(fs::canonical(kept)), before);
+        } else {
+            EXPECT_EQ(Read(kept), kNew);
+            if (before != "missing") {
+                EXPECT_EQ(Portrait(kept), before);
+            }
+            names.push_back(fs::path(row.written).begin()->string());
+            std::sort(names.begin(), names.end());
+            names.erase(std::unique(names.begin(), names.end()), names.end());
         }
-        struct stat s {};
-        ASSERT_EQ(::lstat(path.c_str(), &s), 0);
-        EXPECT_EQ(s.st_mode & S_IFMT, c.type);
-        EXPECT_EQ(Names(m_dir), (std::vector<std::string>{"link", "target"}));
+        EXPECT_EQ(Names(folder), names);
     }
 }
 

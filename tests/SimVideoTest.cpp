@@ -127,16 +127,19 @@ TEST_F(SimVideo, AStopSignalLeavesTheVideoOfTheFramesSoFar)
 {
     for (const char* signal : {"HUP", "INT", "TERM"}) {
         const std::string video = Path(std::string(signal) + ".mp4");
+        const std::string printed = Path(std::string(signal) + ".csv");
+        // Printed frames come after the video has begun.
         const std::string script = std::string(DRIFTMOTE_SIM_PATH) + " --frames 2000000000 --print all --video '" +
-                                   video + "' >/dev/null & p=$!; i=0; until ls '" + video +
-                                   "'.part-* >/dev/null 2>&1 || [ $i -ge 2000 ]; do sleep 0.01; i=$((i+1)); done;"
+                                   video + "' >'" + printed + "' & p=$!; i=0; until [ -s '" + printed +
+                                   "' ] || [ $i -ge 2000 ]; do sleep 0.01; i=$((i+1)); done;"
                                    " kill -" + signal + " $p; wait $p";
         std::system(script.c_str());
         const DecodedVideo decoded = DecodeVideo(video);
         EXPECT_EQ(decoded.error, "") << signal;
         EXPECT_FALSE(decoded.seconds.empty()) << signal;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 1) << signal;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 2) << signal;
         std::filesystem::remove(video);
+        std::filesystem::remove(printed);
     }
 }
 #endif

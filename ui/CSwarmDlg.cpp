@@ -2,6 +2,7 @@
 #include "CSwarmDlg.h"
 
 #include "AccessibleNames.h"
+#include "DialogAnchors.h"
 #include "CAboutDlg.h"
 #include "DialogTemplate.h"
 #include "EnterOnButton.h"
@@ -12,6 +13,7 @@
 #include "SwarmRenderer.h"
 #include "TemplateBuilder.h"
 #include "WindowMenu.h"
+#include "WindowTexts.h"
 
 #include <QCoreApplication>
 #include <QContextMenuEvent>
@@ -28,48 +30,38 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 
-namespace {
-
-// Anchors of the controls: the canvas stretches, the column on the right follows
-// the right edge.
-struct Anchor {
-    int id;
-    int flags;
-};
-constexpr int kFollowRight = LAYOUT_MOVE_X | LAYOUT_SIZE_X;
-constexpr Anchor kAnchors[] = {
-    {IDC_CANVAS, LAYOUT_SIZE_X | LAYOUT_SIZE_Y},
-    {IDC_NUM_LABEL, kFollowRight},
-    {IDC_NUM, kFollowRight},
-    {IDC_PLAY_NICE, kFollowRight},
-    {IDC_ATTRACTION, kFollowRight},
-    {IDC_ATTRACTION_LABEL, kFollowRight},
-    {IDC_REPULSION, kFollowRight},
-    {IDC_REPULSION_LABEL, kFollowRight},
-    {IDC_FRICTION, kFollowRight},
-    {IDC_FRICTION_LABEL, kFollowRight},
-    {IDC_CREDIT, kFollowRight},
-    {IDC_PRESET_PREV, kFollowRight},
-    {IDC_PRESET_NEXT, kFollowRight},
-    {IDC_PRESETS_LABEL, kFollowRight},
-};
-
-// The box of each ParamBox, in that order.
-constexpr int kBoxIds[kParamBoxCount] = {IDC_NUM, IDC_ATTRACTION, IDC_REPULSION, IDC_FRICTION};
-
-} // namespace
-
 CSwarmDlg::CSwarmDlg(QWidget* parent)
     : QDialog(parent)
-    , m_runMessageBox([](QMessageBox& box) { return box.exec(); })
     , m_sleep([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); })
-    , m_runFileDialog([this](const FileDialogRequest& request) { return RunFileDialog(this, request); })
 {
+    SetMessageBoxRunner([](QMessageBox& box) { return box.exec(); });
+    SetFileDialogRunner([this](const FileDialogRequest& request) { return RunFileDialog(this, request); });
     m_layout.Init(256);
     m_hIcon = LoadAppIcon();
+}
+
+void CSwarmDlg::SetMessageBoxRunner(std::function<int(QMessageBox&)> run)
+{
+    // A program that is ending waits for nobody: a message goes to stderr, and a
+    // question is answered No.
+    m_runMessageBox = [this, run = std::move(run)](QMessageBox& box) {
+        if (!m_bEnding)
+            return run(box);
+        if (box.icon() == QMessageBox::Warning || box.icon() == QMessageBox::Information)
+            std::fprintf(stderr, "driftmote: %s\n", box.text().toLocal8Bit().constData());
+        return int(QMessageBox::No);
+    };
+}
+
+void CSwarmDlg::SetFileDialogRunner(std::function<QString(const FileDialogRequest&)> run)
+{
+    m_runFileDialog = [this, run = std::move(run)](const FileDialogRequest& request) {
+        return m_bEnding ? QString() : run(request);
+    };
 }
 
 CSwarmDlg::~CSwarmDlg()
@@ -119,7 +111,7 @@ void CSwarmDlg::OnInitDialog()
     setAcceptDrops(true);
     CreateMenuActions();
 
-    for (const Anchor& anchor : kAnchors)
+    for (const ControlAnchor& anchor : kSwarmAnchors)
         m_layout.Add(m_windows, WidgetLayoutWindows::HandleOf(GetDlgItem(this, anchor.id)), anchor.flags);
     SetMinimumSizeFromTemplate();
     // The template's size is where the layout starts, whatever size the window
@@ -145,7 +137,7 @@ void CSwarmDlg::SetMinimumSizeFromTemplate()
     m_foot[1] = {playNice.top(), playNice.height()};
     m_nFootGap = height() - (playNice.bottom() + 1);
     int above = 0; // the bottom of the column's part that does not move
-    for (const Anchor& anchor : kAnchors)
+    for (const ControlAnchor& anchor : kSwarmAnchors)
         if (anchor.id != IDC_CANVAS && anchor.id != IDC_CREDIT && anchor.id != IDC_PLAY_NICE)
             above = std::max(above, GetDlgItem(this, anchor.id)->geometry().bottom() + 1);
     // As short as the column allows, and wide enough for a square canvas of the
@@ -166,7 +158,7 @@ void CSwarmDlg::FocusCountWithTextSelected()
 
 QLineEdit* CSwarmDlg::Edit(ParamBox box) const
 {
-    return qobject_cast<QLineEdit*>(GetDlgItem(this, kBoxIds[static_cast<int>(box)]));
+    return qobject_cast<QLineEdit*>(GetDlgItem(this, kParamBoxIds[static_cast<int>(box)]));
 }
 
 void CSwarmDlg::ShowSessionTexts()
@@ -214,16 +206,15 @@ void CSwarmDlg::OnChangeNum()
 
 bool CSwarmDlg::ConfirmLargeCount()
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Watch out"),
-                    QStringLiteral("Numbers larger than about 350 might REALLY slow things down. Sure?"),
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kConfirmCountCaption), QString::fromUtf8(kConfirmCountText),
                     QMessageBox::Yes | QMessageBox::No, this);
     return m_runMessageBox(box) == QMessageBox::Yes;
 }
 
 void CSwarmDlg::ShowNoMemory(int count)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Driftmote"),
-                    QStringLiteral("There is not enough memory for %1 particles.").arg(count), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kMessageCaption), QString::fromStdString(NoMemoryText(count)),
+                    QMessageBox::Ok, this);
     m_runMessageBox(box);
 }
 
@@ -283,6 +274,8 @@ void CSwarmDlg::keyPressEvent(QKeyEvent* event)
 void CSwarmDlg::OnCancel()
 {
     StopRecording(RecordingStop::Closed);
+    m_bEnding = true;
+    // Ends every loop that runs, a box's own among them, not only the main one.
     QCoreApplication::exit(m_nExitCode);
     QDialog::reject();
 }
@@ -294,7 +287,12 @@ void CSwarmDlg::RequestClose(int exitCode)
         return;
     }
     m_nExitCode = exitCode;
-    close(); // as the close box: the dialog is cancelled
+    m_bEnding = true;
+    // As the close box: the dialog is cancelled, also when it no longer shows.
+    if (isVisible())
+        close();
+    else
+        OnCancel();
 }
 
 void CSwarmDlg::CloseIfRequested()

@@ -104,10 +104,19 @@ public:
     // state is replaced, or nothing changes and a message box says why.
     bool OpenSnapshot(const QString& path);
 
-    // A request to end the program (Escape, the close box, SIGINT or SIGTERM): taken
-    // at once or, during long work, as soon as the work looks at its events, which
-    // it does several times a second. The program then exits with `exitCode`.
+    // A request to end the program that waits for nobody (a signal, or Escape and the
+    // close box during long work): taken at once, also from inside a box's or a file
+    // dialog's own loop, which it ends, or, during long work, as soon as the work
+    // looks at its events, which it does several times a second. The program then
+    // exits with `exitCode`; a box that would open from then on writes its message
+    // to stderr instead.
     void RequestClose(int exitCode = 0);
+    // Once cancelled, the program ends with ExitCode() whichever event loop runs.
+    bool IsEnding() const { return m_bEnding; }
+    int ExitCode() const { return m_nExitCode; }
+    // Finishes a recording under way when the process is leaving without the window
+    // (the display went away): the file is completed, nothing of the window is touched.
+    void FinishRecordingAtExit();
 
     // Opens the window menu at a screen position and dispatches the chosen command.
     void ShowWindowMenu(const QPoint& globalPos);
@@ -115,11 +124,11 @@ public:
     // The hooks through which the dialog meets the user and the frame loop; tests
     // replace them to read and answer without a display.
     // Every message box is run through this; it returns the button pressed.
-    void SetMessageBoxRunner(std::function<int(QMessageBox&)> run) { m_runMessageBox = std::move(run); }
+    void SetMessageBoxRunner(std::function<int(QMessageBox&)> run);
     // The Play Nice pause at the end of a frame is taken through this.
     void SetSleep(std::function<void(std::chrono::milliseconds)> sleep) { m_sleep = std::move(sleep); }
     // Every file dialog is run through this; it returns the chosen path or an empty string.
-    void SetFileDialogRunner(std::function<QString(const FileDialogRequest&)> run) { m_runFileDialog = std::move(run); }
+    void SetFileDialogRunner(std::function<QString(const FileDialogRequest&)> run);
     // Told when the pause is switched, so that the frame loop can rest or resume.
     void SetPauseListener(std::function<void(bool paused)> listener) { m_pauseChanged = std::move(listener); }
 
@@ -177,6 +186,7 @@ private:
     bool m_bBusy = false;     // events are being let through from inside long work
     int m_nCloseCode = -1;    // exit code of a close request that came meanwhile, -1 none
     int m_nExitCode = 0;      // the program's exit code when the dialog is cancelled
+    bool m_bEnding = false;   // cancelled, or being cancelled: nothing waits for the user
     QElapsedTimer m_pollClock; // since events were last let through
     QImage m_backBuffer;     // the canvas's size; null until the first frame builds it
     ControlLayout m_layout;

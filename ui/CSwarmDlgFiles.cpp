@@ -4,6 +4,7 @@
 
 #include "CSwarmDlg.h"
 
+#include "WindowTexts.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -54,7 +55,7 @@ bool CSwarmDlg::OpenSnapshot(const QString& path)
 
 void CSwarmDlg::ShowFileError(const QString& message)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Driftmote"), message, QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kMessageCaption), message, QMessageBox::Ok, this);
     m_runMessageBox(box);
 }
 

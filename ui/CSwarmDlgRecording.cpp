@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 
 #ifdef DRIFTMOTE_WINDOW_VIDEO
 #include "VideoRecorder.h"
@@ -155,6 +156,15 @@ void CSwarmDlg::OfferRecordingPicture()
         return;
     recording.recorder.Offer(shown.constBits(), shown.bytesPerLine(), frame);
     recording.lastFrame = frame;
+#endif
+}
+
+void CSwarmDlg::FinishRecordingAtExit()
+{
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    std::string error;
+    if (m_recording && !m_recording->recorder.Stop(error))
+        std::fprintf(stderr, "driftmote: %s\n", error.c_str());
 #endif
 }
 

@@ -2,16 +2,13 @@
 #include "RunStateDisplay.h"
 
 #include "AccessibleNames.h"
-#include "DialogTemplate.h"
+#include "WindowTexts.h"
 
 #include <QWidget>
 
 void ShowRunState(QWidget& window, QWidget& canvas, int particles, bool paused, bool recording)
 {
-    QString title = QString::fromUtf8(kSwarmDialog.caption);
-    if (paused || recording)
-        title += paused && recording ? QStringLiteral(" (paused, recording)")
-                                     : paused ? QStringLiteral(" (paused)") : QStringLiteral(" (recording)");
+    const QString title = QString::fromStdString(RunStateTitle(paused, recording));
     if (window.windowTitle() != title)
         window.setWindowTitle(title);
     DescribeCanvas(canvas, particles, paused);

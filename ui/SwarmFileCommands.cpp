@@ -23,10 +23,8 @@ std::string FileNameBytes(const QString& path)
 QString MessageNamingFile(const QString& path, std::string message)
 {
     // The file functions name the file by its bytes; the window shows its name as text.
-    const std::string prefix = FileNameBytes(path) + ": ";
-    if (message.rfind(prefix, 0) == 0)
-        message.erase(0, prefix.size());
-    return QStringLiteral("%1: %2").arg(path, QString::fromStdString(message));
+    const std::string bytes = FileNameBytes(path);
+    return path + QString::fromStdString(::MessageNamingFile(bytes, std::move(message)).substr(bytes.size()));
 }
 
 QString RunFileDialog(QWidget* parent, const FileDialogRequest& request)
@@ -68,9 +66,8 @@ bool SavePicturePng(const QImage& picture, const QString& path, QString& error)
 
 QString DroppedSnapshotPath(const QMimeData& mime)
 {
-    const QString suffix = QLatin1Char('.') + QLatin1String(kSnapshotSuffix);
     for (const QUrl& url : mime.urls())
-        if (url.isLocalFile() && url.toLocalFile().endsWith(suffix, Qt::CaseInsensitive))
+        if (url.isLocalFile() && IsSnapshotName(url.toLocalFile().toStdString()))
             return url.toLocalFile();
     return {};
 }

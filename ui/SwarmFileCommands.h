@@ -5,6 +5,8 @@
 // nothing), messages naming a file, and which of the files dropped on the window
 // is a snapshot.
 
+#include "WindowTexts.h"
+
 #include <QString>
 
 #include <string>
@@ -12,12 +14,6 @@
 class QImage;
 class QMimeData;
 class QWidget;
-
-// The file dialogs' filters and the suffix a name without one gets.
-inline constexpr const char* kSnapshotFilter = "Driftmote snapshots (*.driftmote)";
-inline constexpr const char* kSnapshotSuffix = "driftmote";
-inline constexpr const char* kPictureFilter = "PNG pictures (*.png)";
-inline constexpr const char* kPictureSuffix = "png";
 
 // What the window asks a file dialog for; an empty answer means cancelled.
 struct FileDialogRequest {

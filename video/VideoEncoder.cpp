@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "VideoEncoder.h"
 
+#include "AtomicFile.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -14,9 +16,6 @@ extern "C" {
 #include <cstring>
 #include <mutex>
 #include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -35,6 +34,9 @@ bool EndsWith(const std::string& text, const char* suffix)
     return std::equal(text.end() - static_cast<std::ptrdiff_t>(n), text.end(), suffix,
                       [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
 }
+
+// The bytes FFmpeg gathers before it hands them to the file.
+constexpr int kWriteBufferBytes = 64 * 1024;
 
 // The libraries' own log would repeat on stderr what the messages here say.
 void QuietLibraries()
@@ -56,7 +58,11 @@ VideoFormat VideoFormatOfName(const std::string& path)
 
 struct VideoEncoder::State {
     std::string path; // the name the finished file gets
-    std::string temp; // where it is written until then
+    // The new file, which FFmpeg writes through `io` and never opens by a name of
+    // its own (so a name is always a file's name, never one of FFmpeg's URLs).
+    FileWriter file;
+    AVIOContext* io = nullptr;
+    std::string ioError; // the file's first failure, naming it
     int width = 0;
     int height = 0;
     AVFormatContext* format = nullptr;
@@ -74,13 +80,53 @@ struct VideoEncoder::State {
         av_frame_free(&frame);
         av_packet_free(&packet);
         avcodec_free_context(&codec);
-        if (format != nullptr) {
-            avio_closep(&format->pb);
-            avformat_free_context(format);
-        }
+        avformat_free_context(format);
+        if (io != nullptr)
+            av_freep(&io->buffer);
+        avio_context_free(&io);
     }
 
     std::string Named(const std::string& message) const { return path + ": " + message; }
+
+    // What a failure to write says: the file's own reason where it had one.
+    std::string WriteFailure(int code) const
+    {
+        return ioError.empty() ? Named("cannot write the video: " + LibraryError(code)) : ioError;
+    }
+
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+    static int WriteBytes(void* opaque, const std::uint8_t* bytes, int size)
+#else
+    static int WriteBytes(void* opaque, std::uint8_t* bytes, int size)
+#endif
+    {
+        auto& s = *static_cast<State*>(opaque);
+        std::string error;
+        if (s.file.Write(std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(size)),
+                         error))
+            return size;
+        if (s.ioError.empty())
+            s.ioError = error;
+        return AVERROR(EIO);
+    }
+
+    static std::int64_t SeekBytes(void* opaque, std::int64_t offset, int whence)
+    {
+        auto& s = *static_cast<State*>(opaque);
+        std::string error;
+        std::int64_t at = -1;
+        if (whence & AVSEEK_SIZE) {
+            // The size without moving: to the end and back.
+            const std::int64_t here = s.file.Seek(0, SEEK_CUR, error);
+            const std::int64_t end = here < 0 ? -1 : s.file.Seek(0, SEEK_END, error);
+            at = end < 0 || s.file.Seek(here, SEEK_SET, error) < 0 ? -1 : end;
+        } else {
+            at = s.file.Seek(offset, whence & ~AVSEEK_FORCE, error);
+        }
+        if (at < 0 && s.ioError.empty())
+            s.ioError = error;
+        return at < 0 ? AVERROR(EIO) : at;
+    }
 
     // Sends one picture (or, with null, the end) and writes every packet it yields.
     bool Encode(const AVFrame* picture, std::string& error)
@@ -96,7 +142,7 @@ struct VideoEncoder::State {
             packet->stream_index = stream->index;
             code = av_interleaved_write_frame(format, packet);
             if (code < 0) {
-                error = Named("cannot write the video: " + LibraryError(code));
+                error = WriteFailure(code);
                 return false;
             }
         }
@@ -221,19 +267,24 @@ bool VideoEncoder::Open(const std::string& path, int width, int height, const Vi
     if (settings.exact)
         state->format->flags |= AVFMT_FLAG_BITEXACT;
 
-    state->temp = path + ".part-" + std::to_string(::getpid());
-    ::unlink(state->temp.c_str());
-    code = avio_open(&state->format->pb, state->temp.c_str(), AVIO_FLAG_WRITE);
-    if (code < 0) {
-        error = state->Named(LibraryError(code));
-        state->temp.clear();
+    if (!state->file.Open(path, error))
+        return false;
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kWriteBufferBytes));
+    state->io = buffer == nullptr ? nullptr
+                                  : avio_alloc_context(buffer, kWriteBufferBytes, 1, state.get(), nullptr,
+                                                       &State::WriteBytes, &State::SeekBytes);
+    if (state->io == nullptr) {
+        av_free(buffer);
+        error = state->Named("there is not enough memory for the encoder");
         return false;
     }
+    state->format->pb = state->io;
+    state->format->flags |= AVFMT_FLAG_CUSTOM_IO;
     m_state = std::move(state);
     State& s = *m_state;
     code = avformat_write_header(s.format, nullptr);
     if (code < 0) {
-        error = s.Named("cannot write the video: " + LibraryError(code));
+        error = s.WriteFailure(code);
         Abandon();
         return false;
     }
@@ -312,35 +363,21 @@ bool VideoEncoder::Finish(std::string& error)
         return false;
     }
     int code = av_write_trailer(s.format);
-    if (code >= 0)
-        code = avio_closep(&s.format->pb);
+    if (code >= 0) {
+        avio_flush(s.io);
+        code = s.io->error;
+    }
     if (code < 0) {
-        error = s.Named("cannot write the video: " + LibraryError(code));
+        error = s.WriteFailure(code);
         Abandon();
         return false;
     }
-    // On the disk before it takes the name, as every other file this program saves.
-    const int fd = ::open(s.temp.c_str(), O_RDONLY | O_CLOEXEC);
-    int failure = fd < 0 || ::fsync(fd) != 0 ? errno : 0;
-    if (fd >= 0)
-        ::close(fd);
-    if (failure == 0 && std::rename(s.temp.c_str(), s.path.c_str()) != 0)
-        failure = errno;
-    if (failure != 0) {
-        error = s.Named(std::strerror(failure));
-        Abandon();
-        return false;
-    }
+    const bool committed = s.file.Commit(error);
     m_state.reset();
-    return true;
+    return committed;
 }
 
 void VideoEncoder::Abandon()
 {
-    if (!m_state)
-        return;
-    const std::string temp = m_state->temp;
-    m_state.reset();
-    if (!temp.empty())
-        ::unlink(temp.c_str());
+    m_state.reset(); // the file not committed goes with it
 }

@@ -6,9 +6,10 @@
 // are plain 32-bit pixel buffers (0xffRRGGBB in the machine's byte order, as the
 // toolkit's RGB32 images hold them); nothing here knows the toolkit.
 //
-// The file is written beside its name and put in place only when finished: a
-// recording that fails or is abandoned leaves no partial file and keeps any
-// previous file of that name. Every message names the file.
+// The file is written through the program's one writer (FileWriter) and put in
+// place only when finished: a recording that fails, is abandoned or is killed
+// leaves no partial file and keeps any previous file of that name, with its
+// permissions. The name is always a file's name. Every message names the file.
 
 #include <cstdint>
 #include <memory>

@@ -13,6 +13,7 @@
 #include "SwarmFileCommands.h"
 #include "WindowMenu.h"
 
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -70,6 +71,7 @@ private slots:
     void pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed();
     void windowCommandsPassOnAndMaskedAboutOpensTheBox();
     void requestsToEndLeaveWithTheirExitCodeAfterDeletingTheDialog();
+    void aSignalDuringABoxAtStartEndsTheProgramWithItsStatus();
 
 private:
     std::unique_ptr<CSwarmDlg> m_dlg;
@@ -403,6 +405,60 @@ void TestSwarmApp::requestsToEndLeaveWithTheirExitCodeAfterDeletingTheDialog()
         if (count >= 0)
             QCOMPARE(count, c.count);
     }
+}
+
+void TestSwarmApp::aSignalDuringABoxAtStartEndsTheProgramWithItsStatus()
+{
+    cleanup(); // the application makes its own dialog here
+    QTemporaryDir folder;
+    const QString large = folder.filePath(QStringLiteral("large.driftmote"));
+    const QString bad = folder.filePath(QStringLiteral("bad.driftmote"));
+    QVERIFY(WriteParticlesSnapshot(large, std::vector<Particle>(351, Particle{})));
+    QFile badFile(bad);
+    QVERIFY(badFile.open(QIODevice::WriteOnly) && badFile.write("{") == 1);
+    badFile.close();
+    const struct {
+        const char* what;
+        QString file;
+        int signal;
+    } cases[] = {
+        {"Watch out before a large snapshot", large, SIGTERM},
+        {"the error box of a bad file", bad, SIGINT},
+    };
+    // A main loop that ends leaves every loop free to turn again, and a Quit that a
+    // closed window posted taken; a program whose main loop never ran does not.
+    const auto asAfterAMainLoop = [] {
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        App().exec();
+    };
+    for (const auto& c : cases) {
+        asAfterAMainLoop();
+        App().m_startFile = c.file;
+        // Started with the signal, it acts only in a loop that runs once the box is
+        // gone: the main loop, which would otherwise run on for good.
+        bool mainLoopRan = false;
+        QTimer mainLoop;
+        connect(&mainLoop, &QTimer::timeout, &mainLoop, [&] {
+            if (!QApplication::activeModalWidget()) {
+                mainLoopRan = true;
+                QCoreApplication::exit(-1);
+            }
+        });
+        bool gaveUp = false;
+        // The signal comes while the box runs its own loop, before the main loop.
+        WhenShown([] { return QApplication::activeModalWidget(); }, [&](QWidget*) {
+            mainLoop.start(10);
+            std::raise(c.signal);
+        }, &gaveUp);
+        const int status = App().Run();
+        mainLoop.stop();
+        App().m_startFile.clear();
+        QCOMPARE(status, 128 + c.signal);
+        QVERIFY2(!gaveUp, c.what);
+        QVERIFY2(!mainLoopRan, c.what);
+        QVERIFY(App().m_pMainDlg == nullptr);
+    }
+    asAfterAMainLoop();
 }
 
 // The frames are driven through the program's own application object.
