@@ -4,19 +4,23 @@
 # configure with CMake and build into build/.
 
 PACKAGES := g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev qt6-wayland nlohmann-json3-dev locales desktop-file-utils appstream \
-  ccache pkgconf libavformat-dev libavcodec-dev libswscale-dev libavutil-dev acl
+  ccache pkgconf libavformat-dev libavcodec-dev libswscale-dev libavutil-dev acl libstb-dev
 # Only for `make package` and `make icons`.
 PACKAGE_PACKAGES := dpkg-dev file lintian
 ICON_PACKAGES := python3 librsvg2-bin
 # For `make cross-check` only: Debian's arm64 and i686 cross compilers (which bring
-# those C++ libraries) and the emulators; GoogleTest is built from libgtest-dev's sources.
-CROSS_PACKAGES := cmake make file libgtest-dev g++-aarch64-linux-gnu g++-i686-linux-gnu binutils-i686-linux-gnu qemu-user
+# those C++ libraries) and the emulators; GoogleTest is built from libgtest-dev's sources;
+# the machine's own g++ builds the Linux tool whose pictures the cross tools' must equal.
+CROSS_PACKAGES := cmake make file g++ libgtest-dev nlohmann-json3-dev libstb-dev g++-aarch64-linux-gnu \
+  g++-i686-linux-gnu binutils-i686-linux-gnu qemu-user
 # For `make windows-check` only: Debian's mingw-w64 cross compilers (64- and 32-bit)
 # with POSIX threads and wine to run their programs; GoogleTest is built from
-# libgtest-dev's sources. The resource generator reads the icons with stb_image;
-# the window runs on Xvfb, its resources are read back with pefile, its canvas is
-# compared through ImageMagick, and NSIS makes its installer.
-WINDOWS_PACKAGES := cmake make file libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
+# libgtest-dev's sources. The pictures are written with stb's image writer, and the
+# resource generator reads the icons with stb_image; the machine's own g++ builds the
+# Linux tool whose pictures the Windows tool's must equal; the window runs on Xvfb,
+# its resources are read back with pefile, its canvas is compared through
+# ImageMagick, and NSIS makes its installer.
+WINDOWS_PACKAGES := cmake make file g++ libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
   wine libstb-dev xvfb python3-pefile imagemagick nsis
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
@@ -149,7 +153,7 @@ icons:
 
 # The tool and the simulation tests built for arm64 and for i686 (32-bit x86, its
 # floats in SSE2) and run under qemu; the tool's output must match every golden
-# trajectory byte for byte.
+# trajectory, and its pictures the Linux tool's, byte for byte.
 cross-check:
 	$(MAKE) --no-print-directory deps PACKAGES="$(CROSS_PACKAGES)"
 	JOBS=$(JOBS) scripts/cross-check.sh build-arm64 arm64
@@ -157,7 +161,8 @@ cross-check:
 
 # driftmote-sim and the window-free tests built for 64-bit Windows and run under
 # wine with no display: the tests, every golden trajectory byte for byte on each
-# kernel, and the tool's Windows ways (scripts/windows-check.sh).
+# kernel, the pictures against the Linux tool's, and the tool's Windows ways
+# (scripts/windows-check.sh).
 windows-check: wine32
 	$(MAKE) --no-print-directory deps PACKAGES="$(WINDOWS_PACKAGES)"
 	JOBS=$(JOBS) scripts/windows-check.sh build-windows
@@ -174,4 +179,4 @@ wine32:
 	    echo "wine32 could not be installed: Debian's i386 packages could not be had"; }
 
 clean:
-	rm -rf build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-i686 build-windows build-windows-32 build-clang
+	rm -rf build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-i686 build-windows build-windows-32 build-clang build-host

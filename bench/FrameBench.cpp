@@ -7,9 +7,6 @@
 #include "SwarmRenderer.h"
 #include "SwarmSession.h"
 
-#include <QGuiApplication>
-#include <QImage>
-
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -31,7 +28,7 @@ SwarmSession& SessionOf(benchmark::State& state)
     return session;
 }
 
-void Draw(QImage& buffer, const SwarmSession& session)
+void Draw(PixelBuffer& buffer, const SwarmSession& session)
 {
     const ParticleSystem& particles = session.Particles();
     RenderSwarm(buffer, particles.m_pCur, particles.m_nCount, session.Hover(), session.Drag(), kDotSize);
@@ -40,10 +37,10 @@ void Draw(QImage& buffer, const SwarmSession& session)
 void BM_Frame(benchmark::State& state)
 {
     SwarmSession& session = SessionOf(state);
-    QImage buffer(kCanvasWidth, kCanvasHeight, QImage::Format_RGB32);
+    PixelImage buffer(kCanvasWidth, kCanvasHeight);
     for (auto _ : state) {
         session.Frame();
-        Draw(buffer, session);
+        Draw(buffer.View(), session);
     }
     state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
@@ -53,34 +50,12 @@ BENCHMARK(BM_Frame)->Arg(67)->Arg(350)->Arg(1000)->Arg(2000)->Arg(5000)->Unit(be
 void BM_RenderOnly(benchmark::State& state)
 {
     const SwarmSession& session = SessionOf(state);
-    QImage buffer(kCanvasWidth, kCanvasHeight, QImage::Format_RGB32);
+    PixelImage buffer(kCanvasWidth, kCanvasHeight);
     for (auto _ : state)
-        Draw(buffer, session);
+        Draw(buffer.View(), session);
 }
 BENCHMARK(BM_RenderOnly)->Arg(67)->Arg(350)->Arg(1000)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
-// The same picture with one painter ellipse per particle, as the drawing was before
-// the discs were copied: the speed-up in one run.
-void BM_RenderPainted(benchmark::State& state)
-{
-    const SwarmSession& session = SessionOf(state);
-    const ParticleSystem& particles = session.Particles();
-    QImage buffer(kCanvasWidth, kCanvasHeight, QImage::Format_RGB32);
-    for (auto _ : state)
-        RenderSwarmPainted(buffer, particles.m_pCur, particles.m_nCount, session.Hover(), session.Drag(), kDotSize);
-}
-BENCHMARK(BM_RenderPainted)->Arg(67)->Arg(350)->Arg(1000)->Arg(2000)->Unit(benchmark::kMicrosecond);
-
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    QGuiApplication app(qtArgc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

@@ -31,15 +31,15 @@ namespace {
 constexpr int kSizes[][2] = {{511, 458}, {1022, 916}};
 
 // Pictures of the gas of preset 4, which changes everywhere from frame to frame.
-std::vector<QImage> GasPictures(int width, int height, int count)
+std::vector<PixelImage> GasPictures(int width, int height, int count)
 {
     ParticleSystem particles;
     TypeRow(PresetRow(4), [&particles](ParamBox box, std::string_view text) { return ApplyText(particles, box, text); });
-    std::vector<QImage> pictures;
+    std::vector<PixelImage> pictures;
     for (int i = 0; i < count; ++i) {
-        QImage image(width, height, QImage::Format_RGB32);
-        RenderSwarm(image, particles.m_pCur, particles.m_nCount, -1, -1, kDotSize);
-        pictures.push_back(image);
+        PixelImage image(width, height);
+        RenderSwarm(image.View(), particles.m_pCur, particles.m_nCount, -1, -1, kDotSize);
+        pictures.push_back(std::move(image));
         particles.Step();
     }
     return pictures;
@@ -55,7 +55,7 @@ void BM_Encode(benchmark::State& state)
     VideoSettings settings;
     settings.exact = state.range(2) == 1;
     settings.threads = 1;
-    const std::vector<QImage> pictures = GasPictures(width, height, 120);
+    const std::vector<PixelImage> pictures = GasPictures(width, height, 120);
     const std::string path = QDir::temp().filePath(webm ? "driftmote-bench.webm" : "driftmote-bench.mp4").toStdString();
     VideoEncoder encoder;
     std::string error;
@@ -65,8 +65,8 @@ void BM_Encode(benchmark::State& state)
     }
     long long frame = 0;
     for (auto _ : state) {
-        const QImage& picture = pictures[static_cast<std::size_t>(frame % 120)];
-        if (!encoder.AddFrame(picture.constBits(), picture.bytesPerLine(), frame++, error)) {
+        const PixelBuffer& picture = pictures[static_cast<std::size_t>(frame % 120)].View();
+        if (!encoder.AddFrame(picture.Bytes(), picture.StrideBytes(), frame++, error)) {
             state.SkipWithError(error.c_str());
             return;
         }

@@ -3,9 +3,6 @@
 
 #include "CanvasMapping.h"
 
-#include <QImage>
-#include <QPainter>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -13,40 +10,11 @@
 
 namespace {
 
-const QColor kLightGrey = QColor::fromRgb(kCanvasBackground);
+constexpr std::uint32_t kBlack = 0xff000000;
+constexpr std::uint32_t kWhite = 0xffffffff;
 
-void SelectDiscColours(QPainter& painter, bool highlighted)
-{
-    if (highlighted) {
-        painter.setBrush(kLightGrey);
-        painter.setPen(Qt::white);
-    } else {
-        painter.setBrush(Qt::white);
-        painter.setPen(Qt::black);
-    }
-}
-
-// A disc covers dot by dot pixels; with its outline, the painter's box is one less.
-void PaintDisc(QPainter& painter, int x, int y, int dotSize)
-{
-    painter.drawEllipse(QRect(x, y, dotSize - 1, dotSize - 1));
-}
-
-// Light grey with the black frame on the outermost rows and columns.
-void PaintBackground(QPainter& painter, int width, int height)
-{
-    painter.setBrush(kLightGrey);
-    painter.setPen(Qt::black);
-    painter.drawRect(0, 0, width - 1, height - 1);
-}
-
-bool DiscVisible(DiscPixel corner, int dotSize, const QRect& visible)
-{
-    return QRect(corner.x, corner.y, dotSize, dotSize).intersects(visible);
-}
-
-// One disc as the painter draws it, kept as runs of painted pixels: the pixels
-// of each run, left to right, then copied per row.
+// One disc kept as runs of pixels: the pixels of each run, left to right, then
+// copied per row.
 struct DiscRun {
     int dy;    // row, from the disc's corner
     int dx;    // first column, from the disc's corner
@@ -56,53 +24,16 @@ struct DiscRun {
 
 struct DiscSprite {
     std::vector<DiscRun> runs;
-    std::vector<QRgb> pixels;
+    std::vector<std::uint32_t> pixels;
 };
 
-// Pixels the painter leaves alone keep their background, so drawing the disc on
-// two backgrounds of colours no disc uses tells exactly which pixels it paints.
-DiscSprite MakeSprite(int dotSize, bool highlighted, QImage::Format format)
+// The disc of DiscAt. Symmetric under every mirror and quarter turn of the box,
+// and closed: a pixel of the inside has no side in common with one outside the
+// disc, as side neighbours' centres are 1 apart.
+DiscSprite MakeSprite(DiscShape shape, bool highlighted)
 {
-    // A margin around the box catches any pixel the painter puts outside it.
-    const int margin = 2;
-    const int side = dotSize + 2 * margin;
-    const QRgb backgrounds[2] = {qRgb(255, 0, 0), qRgb(0, 0, 255)};
-    QImage drawn[2];
-    for (int k = 0; k < 2; ++k) {
-        drawn[k] = QImage(side, side, format);
-        drawn[k].fill(backgrounds[k]);
-        QPainter painter(&drawn[k]);
-        SelectDiscColours(painter, highlighted);
-        PaintDisc(painter, margin, margin, dotSize);
-    }
-    DiscSprite sprite;
-    for (int y = 0; y < side; ++y) {
-        const QRgb* a = reinterpret_cast<const QRgb*>(drawn[0].constScanLine(y));
-        const QRgb* b = reinterpret_cast<const QRgb*>(drawn[1].constScanLine(y));
-        for (int x = 0; x < side;) {
-            if (a[x] != b[x]) {
-                ++x;
-                continue;
-            }
-            const int start = x;
-            while (x < side && a[x] == b[x])
-                ++x;
-            sprite.runs.push_back({y - margin, start - margin, static_cast<int>(sprite.pixels.size()), x - start});
-            sprite.pixels.insert(sprite.pixels.end(), a + start, a + x);
-        }
-    }
-    return sprite;
-}
-
-// The disc for any ratio: a pixel belongs to it when its centre lies within the
-// circle inscribed in the box, and to the outline when its centre lies less than
-// the rim's width inside that circle. Symmetric under every mirror and quarter
-// turn of the box, and closed: a pixel of the inside has no side in common with
-// one outside the disc, as side neighbours' centres are 1 apart.
-DiscSprite MakeRoundSprite(DiscShape shape, bool highlighted)
-{
-    const QRgb fill = highlighted ? kLightGrey.rgb() : QColor(Qt::white).rgb();
-    const QRgb outline = highlighted ? QColor(Qt::white).rgb() : QColor(Qt::black).rgb();
+    const std::uint32_t fill = highlighted ? kCanvasBackground : kWhite;
+    const std::uint32_t outline = highlighted ? kWhite : kBlack;
     const double radius = shape.side / 2.0;
     const double inner = radius - shape.rim;
     DiscSprite sprite;
@@ -131,80 +62,59 @@ DiscSprite MakeRoundSprite(DiscShape shape, bool highlighted)
     return sprite;
 }
 
-// The painter's disc is kept at ratio 1, for the sizes it draws well.
-bool PainterDisc(int dotSize, double ratio)
-{
-    return ratio == 1.0 && dotSize >= 2 && dotSize <= 256;
-}
-
 struct SpriteCache {
     int dotSize = 0;
     double ratio = 0.0;
-    QImage::Format format = QImage::Format_Invalid;
     DiscSprite normal;
     DiscSprite highlighted;
 };
 
-const SpriteCache& Sprites(int dotSize, double ratio, QImage::Format format)
+const SpriteCache& Sprites(int dotSize, double ratio)
 {
     thread_local SpriteCache cache;
-    if (cache.dotSize != dotSize || cache.ratio != ratio || cache.format != format) {
-        if (PainterDisc(dotSize, ratio)) {
-            cache.normal = MakeSprite(dotSize, false, format);
-            cache.highlighted = MakeSprite(dotSize, true, format);
-        } else {
-            cache.normal = MakeRoundSprite(DiscAt(dotSize, ratio), false);
-            cache.highlighted = MakeRoundSprite(DiscAt(dotSize, ratio), true);
-        }
+    if (cache.dotSize != dotSize || cache.ratio != ratio) {
+        cache.normal = MakeSprite(DiscAt(dotSize, ratio), false);
+        cache.highlighted = MakeSprite(DiscAt(dotSize, ratio), true);
         cache.dotSize = dotSize;
         cache.ratio = ratio;
-        cache.format = format;
     }
     return cache;
 }
 
+// Fills the part of the rectangle x0..x1, y0..y1 (exclusive) that lies in the pixels.
+void FillRect(PixelBuffer& target, long long x0, long long y0, long long x1, long long y1, std::uint32_t colour)
+{
+    x0 = std::max(x0, 0LL);
+    y0 = std::max(y0, 0LL);
+    x1 = std::min<long long>(x1, target.width);
+    y1 = std::min<long long>(y1, target.height);
+    if (x1 <= x0)
+        return;
+    for (long long y = y0; y < y1; ++y) {
+        std::uint32_t* line = target.Row(static_cast<int>(y));
+        std::fill(line + x0, line + x1, colour);
+    }
+}
+
 // The canvas's grey area and its frame, `rim` device pixels wide along the edges
-// of the canvas's device area, where they fall inside the image.
-void FillBackground(QImage& target, QSize device, int rim)
+// of the canvas's device area, where they fall inside the pixels.
+void FillBackground(PixelBuffer& target, DeviceExtent device, int rim)
 {
-    target.fill(kLightGrey);
-    const QRgb black = QColor(Qt::black).rgb();
-    const int width = target.width();
-    const int height = target.height();
-    const auto fillRect = [&](int x0, int y0, int x1, int y1) {
-        x0 = std::max(x0, 0);
-        y0 = std::max(y0, 0);
-        x1 = std::min(x1, width);
-        y1 = std::min(y1, height);
-        for (int y = y0; y < y1; ++y) {
-            QRgb* line = reinterpret_cast<QRgb*>(target.scanLine(y));
-            std::fill(line + x0, line + std::max(x0, x1), black);
-        }
-    };
-    const int w = device.width();
-    const int h = device.height();
-    fillRect(0, 0, w, rim);
-    fillRect(0, h - rim, w, h);
-    fillRect(0, 0, rim, h);
-    fillRect(w - rim, 0, w, h);
+    FillRect(target, 0, 0, target.width, target.height, kCanvasBackground);
+    const long long w = device.width;
+    const long long h = device.height;
+    FillRect(target, 0, 0, w, rim, kBlack);
+    FillRect(target, 0, h - rim, w, h, kBlack);
+    FillRect(target, 0, 0, rim, h, kBlack);
+    FillRect(target, w - rim, 0, w, h, kBlack);
 }
 
-bool Is32Bit(QImage::Format format)
+// Copies the sprite's runs with the disc's corner at (x, y), cut at the edges.
+void CopySprite(PixelBuffer& target, const DiscSprite& sprite, int x, int y)
 {
-    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-           format == QImage::Format_ARGB32_Premultiplied;
-}
-
-// Copies the sprite's runs with the disc's corner at (x, y), cut at the image's edges.
-void CopySprite(QImage& target, const DiscSprite& sprite, int x, int y)
-{
-    const int width = target.width();
-    const int height = target.height();
-    uchar* bits = target.bits();
-    const qsizetype stride = target.bytesPerLine();
     for (const DiscRun& run : sprite.runs) {
         const long long row = static_cast<long long>(y) + run.dy;
-        if (row < 0 || row >= height)
+        if (row < 0 || row >= target.height)
             continue;
         long long left = static_cast<long long>(x) + run.dx;
         long long right = left + run.length;
@@ -213,45 +123,30 @@ void CopySprite(QImage& target, const DiscSprite& sprite, int x, int y)
             skip = static_cast<int>(-left);
             left = 0;
         }
-        if (right > width)
-            right = width;
+        right = std::min<long long>(right, target.width);
         if (right <= left)
             continue;
-        QRgb* line = reinterpret_cast<QRgb*>(bits + row * stride);
-        std::memcpy(line + left, sprite.pixels.data() + run.first + skip,
-                    static_cast<std::size_t>(right - left) * sizeof(QRgb));
+        std::memcpy(target.Row(static_cast<int>(row)) + left, sprite.pixels.data() + run.first + skip,
+                    static_cast<std::size_t>(right - left) * sizeof(std::uint32_t));
     }
+}
+
+bool DiscVisible(int x, int y, int side, const PixelBuffer& target)
+{
+    return x < target.width && y < target.height && static_cast<long long>(x) + side > 0 &&
+           static_cast<long long>(y) + side > 0;
 }
 
 } // namespace
-
-void RenderSwarmPainted(QImage& target, const Particle* particles, int count, int hover, int drag, int dotSize)
-{
-    if (target.isNull())
-        return;
-    const int w0 = target.width();
-    const int h0 = target.height();
-    QPainter painter(&target);
-    PaintBackground(painter, w0, h0);
-    const float sx = CanvasScale(w0, dotSize);
-    const float sy = CanvasScale(h0, dotSize);
-    const QRect visible(0, 0, w0, h0);
-    for (int i = 0; i < count; ++i) {
-        SelectDiscColours(painter, i == hover || i == drag);
-        const DiscPixel corner = DiscCorner(particles[i].x, particles[i].y, sx, sy);
-        if (DiscVisible(corner, dotSize, visible))
-            PaintDisc(painter, corner.x, corner.y, dotSize);
-    }
-}
 
 int DevicePixel(int value, double ratio)
 {
     return PixelFromDouble(std::floor(static_cast<double>(value) * ratio + 0.5));
 }
 
-QSize DeviceSize(const CanvasView& canvas)
+DeviceExtent DeviceSize(const CanvasView& canvas)
 {
-    return QSize(DevicePixel(canvas.width, canvas.ratio), DevicePixel(canvas.height, canvas.ratio));
+    return {DevicePixel(canvas.width, canvas.ratio), DevicePixel(canvas.height, canvas.ratio)};
 }
 
 DiscShape DiscAt(int dotSize, double ratio)
@@ -259,40 +154,26 @@ DiscShape DiscAt(int dotSize, double ratio)
     return {std::max(1, DevicePixel(dotSize, ratio)), std::max(1, DevicePixel(1, ratio))};
 }
 
-void RenderSwarm(QImage& target, const Particle* particles, int count, int hover, int drag, int dotSize)
+void RenderSwarm(PixelBuffer& target, const Particle* particles, int count, int hover, int drag, int dotSize)
 {
-    RenderSwarm(target, CanvasView{target.width(), target.height(), 1.0}, particles, count, hover, drag, dotSize);
+    RenderSwarm(target, CanvasView{target.width, target.height, 1.0}, particles, count, hover, drag, dotSize);
 }
 
-void RenderSwarm(QImage& target, const CanvasView& canvas, const Particle* particles, int count, int hover, int drag,
-                 int dotSize)
+void RenderSwarm(PixelBuffer& target, const CanvasView& canvas, const Particle* particles, int count, int hover,
+                 int drag, int dotSize)
 {
-    if (target.isNull())
+    if (target.IsEmpty())
         return;
-    // The copies write 32-bit pixels one to one. At ratio 1 the painter draws what
-    // they cannot; any other image is drawn through a 32-bit copy.
-    const bool whole = canvas.ratio == 1.0 && target.size() == QSize(canvas.width, canvas.height);
-    if (whole && (!Is32Bit(target.format()) || !PainterDisc(dotSize, 1.0))) {
-        RenderSwarmPainted(target, particles, count, hover, drag, dotSize);
-        return;
-    }
-    if (!Is32Bit(target.format())) {
-        QImage copy = target.convertToFormat(QImage::Format_RGB32);
-        RenderSwarm(copy, canvas, particles, count, hover, drag, dotSize);
-        target = copy.convertToFormat(target.format());
-        return;
-    }
     const DiscShape disc = DiscAt(dotSize, canvas.ratio);
     FillBackground(target, DeviceSize(canvas), disc.rim);
-    const SpriteCache& sprites = Sprites(dotSize, canvas.ratio, target.format());
+    const SpriteCache& sprites = Sprites(dotSize, canvas.ratio);
     const float sx = CanvasScale(canvas.width, dotSize);
     const float sy = CanvasScale(canvas.height, dotSize);
-    const QRect visible(0, 0, target.width(), target.height());
     for (int i = 0; i < count; ++i) {
         const DiscPixel corner = DiscCorner(particles[i].x, particles[i].y, sx, sy);
         const int x = DevicePixel(corner.x, canvas.ratio);
         const int y = DevicePixel(corner.y, canvas.ratio);
-        if (DiscVisible({x, y}, disc.side, visible))
+        if (DiscVisible(x, y, disc.side, target))
             CopySprite(target, (i == hover || i == drag) ? sprites.highlighted : sprites.normal, x, y);
     }
 }

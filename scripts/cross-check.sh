@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Builds the window-free tool and the simulation tests for another processor
 # (64-bit Arm, or 32-bit x86 with its floats in SSE2), runs the tests under qemu
-# and compares the tool's output with every golden trajectory byte for byte.
+# and compares the tool's output with every golden trajectory and its pictures
+# with the Linux tool's, byte for byte.
 # Usage: scripts/cross-check.sh [BUILD_DIR] [arm64|i686]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,7 +27,8 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmak
   -DCMAKE_BUILD_TYPE=Release -DDRIFTMOTE_GUI=OFF -DDRIFTMOTE_BENCH=OFF \
   -DDRIFTMOTE_GOLDEN_DIR="$golden" >/dev/null
 cmake --build "$build" -j "$jobs" --target driftmote-sim driftmote-sim-tests driftmote-session-tests driftmote-rules-tests driftmote-snapshot-tests \
-  driftmote-tool-tests driftmote-fast-tests
+  driftmote-tool-tests driftmote-fast-tests driftmote-render-tests driftmote-sim-picture-tests
+build=$(cd "$build" && pwd)
 file "$build/driftmote-sim" | grep -q "$kind" || { echo "cross-check: $build/driftmote-sim is not an $arch program" >&2; exit 1; }
 
 # On 32-bit x86 every float operation of the simulation is an SSE2 one: the x87
@@ -63,4 +65,6 @@ done <"$golden/runs.tsv"
 files=$(find "$golden" -maxdepth 1 -name '*.csv' | wc -l)
 [ "$checked" -gt 0 ] && [ "$checked" -eq "$files" ] ||
   { echo "cross-check: $checked runs in $golden/runs.tsv for $files golden files" >&2; exit 1; }
+
+"$root/scripts/compare-pictures.sh" "$build/pictures" "$emulator" "$build/driftmote-sim" || failed=1
 exit $failed

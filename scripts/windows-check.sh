@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Builds the window-free tool and its tests for 64-bit Windows with mingw-w64 and
 # runs them under wine, with no display: the tests, every golden trajectory byte
-# for byte on each step kernel the CPU has, then the tool's Windows conventions
-# (UTF-8 names, saves over a file, Ctrl+C, the progress line only on a console).
+# for byte on each step kernel the CPU has, pictures byte for byte against the
+# Linux tool's, then the tool's Windows conventions (UTF-8 names, saves over a
+# file, Ctrl+C, the progress line only on a console).
 # Usage: scripts/windows-check.sh [BUILD_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -34,7 +35,8 @@ wineboot -i >/dev/null 2>&1
 
 # The test programs find their cases by running under wine as soon as they are built.
 cmake --build "$build" -j "$jobs" --target driftmote-sim driftmote-sim-tests driftmote-session-tests driftmote-rules-tests \
-  driftmote-snapshot-tests driftmote-tool-tests driftmote-fast-tests driftmote driftmote-driver
+  driftmote-snapshot-tests driftmote-tool-tests driftmote-fast-tests driftmote-render-tests driftmote-sim-picture-tests \
+  driftmote driftmote-driver
 file "$sim" | grep -q 'PE32+ executable.*x86-64' || { echo "windows-check: $sim is not a 64-bit Windows program" >&2; exit 1; }
 
 (cd "$build" && ctest -j "$jobs" --output-on-failure -L 'sim|rules|tool|win32')
@@ -68,6 +70,8 @@ for kernel in plain avx2 avx512; do
   [ "$checked" -gt 0 ] && [ "$checked" -eq "$files" ] ||
     { echo "windows-check: $checked runs in $golden/runs.tsv for $files golden files" >&2; exit 1; }
 done
+
+"$root/scripts/compare-pictures.sh" "$build/pictures" wine "$sim" || fail "the pictures differ from the Linux tool's"
 
 # The tool's ways on Windows, in a folder of their own.
 work=$build/windows-check

@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The picture the tool draws a frame into, for a PNG or a video: the canvas's size
-// in device pixels. Only a build with the window has it.
+// The pixels the tool draws a frame into, for a PNG or a video: the canvas's size
+// in device pixels.
 
 #include "SwarmRenderer.h"
 
-#include <QImage>
-
 #include <string>
 
-// A null picture, with a message naming `path`, when its memory cannot be had.
-QImage SimCanvas(const CanvasView& canvas, const std::string& path, std::string& error);
+// Null pixels, with a message naming `path`, when their memory cannot be had.
+PixelImage SimCanvas(const CanvasView& canvas, const std::string& path, std::string& error);

@@ -182,8 +182,6 @@ void ApplyValueOption(Options& options, std::string_view name, const std::string
             throw UsageError{"--seed takes a number from 0 to 4294967295, not '" + value + "'"};
         options.seed = static_cast<std::uint32_t>(seed);
     } else if (name == "--picture") {
-        if (!SimPicturesAvailable())
-            throw UsageError{"pictures need the GUI build"};
         std::string error;
         options.picture = ParsePicturePattern(value, error);
         if (!options.picture)

@@ -2,19 +2,14 @@
 #pragma once
 
 // Pictures of the particles as PNG files, drawn by the window's own renderer.
-// Only a build with the window has them.
 
 #include <string>
 
 class ParticleSystem;
 
-// Whether this build can draw pictures.
-bool SimPicturesAvailable();
-
 // Draws the particles on a canvas of width x height pixels, nothing highlighted,
 // as a screen with `scale` device pixels per pixel shows it (the picture has the
 // canvas's size in device pixels), and writes it as PNG to `path` all or nothing.
-// False with a message naming the file when it cannot be written (or the build
-// has no pictures).
+// False with a message naming the file when it cannot be drawn or written.
 bool WriteSimPicture(const ParticleSystem& particles, int width, int height, double scale, const std::string& path,
                      std::string& error);

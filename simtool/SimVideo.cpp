@@ -3,14 +3,14 @@
 
 #include "ParticleSystem.h"
 
-#if defined(DRIFTMOTE_SIM_PICTURES) && defined(DRIFTMOTE_SIM_VIDEO)
+#ifdef DRIFTMOTE_SIM_VIDEO
 #include "SimCanvas.h"
 #include "VideoEncoder.h"
 
 struct SimVideo::State {
     VideoEncoder encoder;
     CanvasView canvas;
-    QImage image;
+    PixelImage image;
     long long frames = 0;
 };
 
@@ -33,14 +33,14 @@ bool SimVideo::Open(const std::string& path, int width, int height, double scale
     auto state = std::make_unique<State>();
     state->canvas = CanvasView{width, height, scale};
     state->image = SimCanvas(state->canvas, path, error);
-    if (state->image.isNull())
+    if (state->image.IsNull())
         return false;
-    const QSize size = state->image.size();
+    const PixelBuffer& pixels = state->image.View();
     VideoSettings settings;
     settings.fps = fps;
     settings.exact = true;
     settings.pad = kCanvasBackground;
-    if (!state->encoder.Open(path, size.width(), size.height(), settings, error))
+    if (!state->encoder.Open(path, pixels.width, pixels.height, settings, error))
         return false;
     m_state = std::move(state);
     return true;
@@ -48,9 +48,9 @@ bool SimVideo::Open(const std::string& path, int width, int height, double scale
 
 bool SimVideo::Add(const ParticleSystem& particles, std::string& error)
 {
-    QImage& image = m_state->image;
+    PixelBuffer& image = m_state->image.View();
     RenderSwarm(image, m_state->canvas, particles.m_pCur, particles.m_nCount, -1, -1, kDotSize);
-    return m_state->encoder.AddFrame(image.constBits(), image.bytesPerLine(), m_state->frames++, error);
+    return m_state->encoder.AddFrame(image.Bytes(), image.StrideBytes(), m_state->frames++, error);
 }
 
 bool SimVideo::Finish(std::string& error)
@@ -64,11 +64,7 @@ struct SimVideo::State {};
 
 std::string SimVideoMissing()
 {
-#ifdef DRIFTMOTE_SIM_PICTURES
     return "video needs the build with FFmpeg";
-#else
-    return "video needs the GUI build with FFmpeg";
-#endif
 }
 
 std::string SimVideoNameProblem(const std::string&)

@@ -2,7 +2,7 @@
 #pragma once
 
 // The printed frames as one video file, drawn by the window's own renderer and
-// encoded with FFmpeg's libraries. Only a build with the window and FFmpeg has it.
+// encoded with FFmpeg's libraries. Only a build with FFmpeg has it.
 // The same frames and settings give the same file.
 
 #include <memory>

@@ -3,13 +3,13 @@
 
 #include "CanvasMapping.h"
 
-#include <QImage>
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -38,18 +38,33 @@ std::vector<Particle> Swarm(unsigned seed, int count)
     return particles;
 }
 
-constexpr QRgb kBlack = 0xff000000;
-constexpr QRgb kWhite = 0xffffffff;
-constexpr QRgb kGrey = 0xffc0c0c0;
+constexpr std::uint32_t kBlack = 0xff000000;
+constexpr std::uint32_t kWhite = 0xffffffff;
+constexpr std::uint32_t kGrey = 0xffc0c0c0;
+
+std::uint32_t Pixel(const PixelImage& image, int x, int y)
+{
+    return image.View().Row(y)[x];
+}
+
+// The side by side pixels with the corner at (x, y).
+std::vector<std::uint32_t> Square(const PixelImage& image, int x, int y, int side)
+{
+    std::vector<std::uint32_t> square;
+    for (int j = 0; j < side; ++j)
+        for (int i = 0; i < side; ++i)
+            square.push_back(Pixel(image, x + i, y + j));
+    return square;
+}
 
 TEST(SwarmRenderer, WorkedExampleDrawsTheFrameTheDiscsAndTheHighlights)
 {
-    QImage b(400, 300, QImage::Format_RGB32);
+    PixelImage b(400, 300);
     const Particle particles[] = {{5, 5, 0, 0, 0}, {2.5f, 7.5f, 0, 0, 0}, {10, 10, 0, 0, 0}, {0, 0, 0, 0, 0}};
-    RenderSwarm(b, particles, 4, 1, 3, kDotSize);
+    RenderSwarm(b.View(), particles, 4, 1, 3, kDotSize);
     struct Probe {
         int x, y;
-        QRgb rgb;
+        std::uint32_t rgb;
     };
     const Probe probes[] = {
         {0, 150, kBlack}, {200, 0, kBlack}, {1, 1, kGrey}, // the frame and the grey inside
@@ -61,51 +76,40 @@ TEST(SwarmRenderer, WorkedExampleDrawsTheFrameTheDiscsAndTheHighlights)
         {5, 293, kGrey}, {5, 298, kWhite},                     // (0, 0), dragged, reaches the bottom
     };
     for (const Probe& p : probes)
-        EXPECT_EQ(b.pixel(p.x, p.y), p.rgb) << "pixel " << p.x << ", " << p.y;
+        EXPECT_EQ(Pixel(b, p.x, p.y), p.rgb) << "pixel " << p.x << ", " << p.y;
 }
 
 TEST(SwarmRenderer, NoParticlesIsTheFramedGreyArea)
 {
-    QImage b(120, 90, QImage::Format_RGB32);
-    RenderSwarm(b, nullptr, 0, -1, -1, kDotSize);
+    PixelImage b(120, 90);
+    RenderSwarm(b.View(), nullptr, 0, -1, -1, kDotSize);
     for (int y = 0; y < 90; ++y)
         for (int x = 0; x < 120; ++x) {
             const bool edge = x == 0 || y == 0 || x == 119 || y == 89;
-            ASSERT_EQ(b.pixel(x, y), edge ? kBlack : kGrey) << x << ", " << y;
+            ASSERT_EQ(Pixel(b, x, y), edge ? kBlack : kGrey) << x << ", " << y;
         }
 }
 
-TEST(SwarmRenderer, CopiedDiscsGiveThePaintersPicture)
+TEST(SwarmRenderer, AtRatioOneTheDiscIsTheSystemsElevenPixelEllipse)
 {
-    const struct {
-        int width, height, dotSize;
-        QImage::Format format;
-    } cases[] = {
-        {400, 300, 11, QImage::Format_RGB32},   // the worked example's canvas
-        {573, 391, 11, QImage::Format_RGB32},   // the start canvas, more or less
-        {1, 1, 11, QImage::Format_RGB32},       // smaller than a disc: negative scales
-        {7, 60, 11, QImage::Format_RGB32},      // narrower than a disc
-        {11, 11, 11, QImage::Format_RGB32},     // exactly one disc: zero scales
-        {240, 130, 11, QImage::Format_ARGB32_Premultiplied},
-        {200, 200, 2, QImage::Format_RGB32},    // the smallest disc a sprite takes
-        {200, 200, 6, QImage::Format_RGB32},
-        {300, 170, 24, QImage::Format_ARGB32},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " disc " << c.dotSize << " format "
-                                        << c.format);
-        const std::vector<Particle> particles = Swarm(static_cast<unsigned>(c.width * 1000 + c.height), 300);
-        const int count = static_cast<int>(particles.size());
-        // Highlights none, one (hovered, in the cluster), and two different ones.
-        for (auto [hover, drag] : {std::pair{-1, -1}, std::pair{3, -1}, std::pair{6, 301}}) {
-            QImage painted(c.width, c.height, c.format);
-            QImage copied(c.width, c.height, c.format);
-            painted.fill(Qt::green); // every pixel is drawn over
-            copied.fill(Qt::red);
-            RenderSwarmPainted(painted, particles.data(), count, hover, drag, c.dotSize);
-            RenderSwarm(copied, particles.data(), count, hover, drag, c.dotSize);
-            EXPECT_TRUE(painted == copied) << "hover " << hover << " drag " << drag;
-        }
+    // '#' the outline, 'o' the inside, '.' the canvas around it: 28 and 69 pixels.
+    const char* const rows[] = {"...#####...", "..#ooooo#..", ".#ooooooo#.", "#ooooooooo#", "#ooooooooo#",
+                                "#ooooooooo#", "#ooooooooo#", "#ooooooooo#", ".#ooooooo#.", "..#ooooo#..",
+                                "...#####..."};
+    // (5, 5) on the worked example's canvas has its corner at 194, 144; highlighted
+    // the outline is white and the inside grey.
+    const Particle particle{5, 5, 0, 0, 0};
+    for (const int hover : {-1, 0}) {
+        PixelImage b(400, 300);
+        RenderSwarm(b.View(), &particle, 1, hover, -1, kDotSize);
+        const std::uint32_t outline = hover < 0 ? kBlack : kWhite;
+        const std::uint32_t inside = hover < 0 ? kWhite : kGrey;
+        for (int y = 0; y < 11; ++y)
+            for (int x = 0; x < 11; ++x) {
+                const char c = rows[y][x];
+                EXPECT_EQ(Pixel(b, 194 + x, 144 + y), c == '#' ? outline : c == 'o' ? inside : kGrey)
+                    << "hover " << hover << ", row " << y << ": " << rows[y] << ", column " << x;
+            }
     }
 }
 
@@ -121,62 +125,84 @@ TEST(SwarmRenderer, AtEveryRatioTheDiscsAreAlikeRoundAndClosed)
         SCOPED_TRACE(testing::Message() << "ratio " << ratio);
         const CanvasView canvas{511, 458, ratio};
         const DiscShape disc = DiscAt(kDotSize, ratio);
-        QImage image(DeviceSize(canvas), QImage::Format_RGB32);
-        RenderSwarm(image, canvas, particles.data(), count, 2, -1, kDotSize);
+        const DeviceExtent size = DeviceSize(canvas);
+        PixelImage image(size.width, size.height);
+        RenderSwarm(image.View(), canvas, particles.data(), count, 2, -1, kDotSize);
         // The frame is as wide as a disc's outline.
-        EXPECT_EQ(image.pixel(disc.rim - 1, 40), kBlack);
-        EXPECT_EQ(image.pixel(disc.rim, 40), kGrey);
-        EXPECT_EQ(image.pixel(image.width() - disc.rim, 40), kBlack);
-        EXPECT_EQ(image.pixel(image.width() - disc.rim - 1, 40), kGrey);
+        EXPECT_EQ(Pixel(image, disc.rim - 1, 40), kBlack);
+        EXPECT_EQ(Pixel(image, disc.rim, 40), kGrey);
+        EXPECT_EQ(Pixel(image, size.width - disc.rim, 40), kBlack);
+        EXPECT_EQ(Pixel(image, size.width - disc.rim - 1, 40), kGrey);
 
         const float sx = CanvasScale(canvas.width, kDotSize);
         const float sy = CanvasScale(canvas.height, kDotSize);
-        QImage first;
+        std::vector<std::uint32_t> first;
         for (int i = 0; i < count; ++i) {
             const DiscPixel corner = DiscCorner(particles[i].x, particles[i].y, sx, sy);
-            const QImage d = image.copy(DevicePixel(corner.x, ratio), DevicePixel(corner.y, ratio), disc.side, disc.side);
+            const std::vector<std::uint32_t> d =
+                Square(image, DevicePixel(corner.x, ratio), DevicePixel(corner.y, ratio), disc.side);
             if (i == 2) {
-                EXPECT_EQ(d.pixel(disc.side / 2, disc.side / 2), kGrey) << "the highlighted disc";
+                EXPECT_EQ(d[(disc.side / 2) * disc.side + disc.side / 2], kGrey) << "the highlighted disc";
                 continue;
             }
-            if (first.isNull())
+            if (first.empty())
                 first = d;
             ASSERT_EQ(d, first) << "disc " << i;
         }
         // Round: the same under each mirror and the transposition.
-        EXPECT_EQ(first.mirrored(true, false), first);
-        EXPECT_EQ(first.mirrored(false, true), first);
-        for (int y = 0; y < disc.side; ++y)
-            for (int x = 0; x < y; ++x)
-                ASSERT_EQ(first.pixel(x, y), first.pixel(y, x)) << x << ", " << y;
+        const int n = disc.side;
+        const auto at = [&](int x, int y) { return first[static_cast<std::size_t>(y * n + x)]; };
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                ASSERT_EQ(at(x, y), at(n - 1 - x, y)) << x << ", " << y;
+                ASSERT_EQ(at(x, y), at(x, n - 1 - y)) << x << ", " << y;
+                ASSERT_EQ(at(x, y), at(y, x)) << x << ", " << y;
+            }
         // The outline along the middle row is `rim` wide, and the inside touches no
         // pixel of the background side by side.
-        const int mid = disc.side / 2;
+        const int mid = n / 2;
         int rim = 0;
-        for (int x = 0; x < disc.side && first.pixel(x, mid) != kWhite; ++x)
-            rim += first.pixel(x, mid) == kBlack;
+        for (int x = 0; x < n && at(x, mid) != kWhite; ++x)
+            rim += at(x, mid) == kBlack;
         EXPECT_EQ(rim, disc.rim);
-        for (int y = 0; y < disc.side; ++y)
-            for (int x = 0; x < disc.side; ++x) {
-                if (first.pixel(x, y) != kWhite)
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                if (at(x, y) != kWhite)
                     continue;
                 for (auto [nx, ny] : {std::pair{x - 1, y}, std::pair{x + 1, y}, std::pair{x, y - 1}, std::pair{x, y + 1}})
-                    ASSERT_TRUE(first.valid(nx, ny) && first.pixel(nx, ny) != kGrey) << x << ", " << y;
+                    ASSERT_TRUE(nx >= 0 && ny >= 0 && nx < n && ny < n && at(nx, ny) != kGrey) << x << ", " << y;
             }
     }
 }
 
-TEST(SwarmRenderer, AnImageSmallerThanTheCanvasShowsItsTopLeftPart)
+TEST(SwarmRenderer, PixelsSmallerThanTheCanvasShowItsTopLeftPart)
 {
     const std::vector<Particle> particles = Swarm(7, 200);
     const int count = static_cast<int>(particles.size());
     for (const double ratio : {1.0, 1.5, 2.0}) {
+        SCOPED_TRACE(testing::Message() << "ratio " << ratio);
         const CanvasView canvas{300, 200, ratio};
-        QImage whole(DeviceSize(canvas), QImage::Format_RGB32);
-        RenderSwarm(whole, canvas, particles.data(), count, 5, -1, kDotSize);
-        QImage part(DevicePixel(170, ratio), DevicePixel(120, ratio), QImage::Format_RGB32);
-        RenderSwarm(part, canvas, particles.data(), count, 5, -1, kDotSize);
-        EXPECT_EQ(part, whole.copy(part.rect())) << "ratio " << ratio;
+        const DeviceExtent size = DeviceSize(canvas);
+        PixelImage whole(size.width, size.height);
+        RenderSwarm(whole.View(), canvas, particles.data(), count, 5, -1, kDotSize);
+        // The part, as pixels of their own and as a view into wider rows whose other
+        // pixels stay as they were.
+        const int width = DevicePixel(170, ratio);
+        const int height = DevicePixel(120, ratio);
+        PixelImage part(width, height);
+        RenderSwarm(part.View(), canvas, particles.data(), count, 5, -1, kDotSize);
+        PixelImage wider(width + 9, height);
+        std::fill(wider.View().pixels, wider.View().pixels + (width + 9) * height, 0xff123456u);
+        PixelBuffer view{width, height, width + 9, wider.View().pixels};
+        RenderSwarm(view, canvas, particles.data(), count, 5, -1, kDotSize);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width + 9; ++x) {
+                const std::uint32_t expected = Pixel(whole, x, y);
+                if (x < width) {
+                    ASSERT_EQ(Pixel(part, x, y), expected) << x << ", " << y;
+                }
+                ASSERT_EQ(Pixel(wider, x, y), x < width ? expected : 0xff123456u) << x << ", " << y;
+            }
     }
 }
 

@@ -4,13 +4,12 @@
 // the name holds a number.
 
 #include "ParticleSystem.h"
+#include "PngRead.h"
 #include "RandomUnit.h"
 #include "SimCli.h"
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
 #include "SwarmRenderer.h"
-
-#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -30,20 +29,17 @@ int RunTool(const std::vector<std::string>& args, std::string* err = nullptr)
 }
 
 // The renderer's picture of a saved state, nothing highlighted.
-QImage RenderedFrom(const std::string& snapshotPath, int width, int height, double scale = 1.0)
+PixelImage RenderedFrom(const std::string& snapshotPath, int width, int height, double scale = 1.0)
 {
     Snapshot snapshot;
     std::string error;
     EXPECT_TRUE(LoadSnapshotFile(snapshotPath, snapshot, error)) << error;
     const CanvasView canvas{width, height, scale};
-    QImage image(DeviceSize(canvas), QImage::Format_RGB32);
-    RenderSwarm(image, canvas, snapshot.particles.data(), static_cast<int>(snapshot.particles.size()), -1, -1, 11);
+    const DeviceExtent size = DeviceSize(canvas);
+    PixelImage image(size.width, size.height);
+    RenderSwarm(image.View(), canvas, snapshot.particles.data(), static_cast<int>(snapshot.particles.size()), -1, -1,
+                11);
     return image;
-}
-
-QImage Png(const std::string& path)
-{
-    return QImage(QString::fromStdString(path), "PNG").convertToFormat(QImage::Format_RGB32);
 }
 
 TEST(SimPicture, ThePictureIsTheRenderersPictureOfTheFrame)
@@ -59,20 +55,21 @@ TEST(SimPicture, ThePictureIsTheRenderersPictureOfTheFrame)
         std::vector<std::string> size;
         int width, height;
         double scale;
-        QSize pixels;
-    } sizes[] = {{{}, 511, 458, 1.0, {511, 458}},
-                 {{"--size", "120x90"}, 120, 90, 1.0, {120, 90}},
-                 {{"--size=33x7"}, 33, 7, 1.0, {33, 7}},
-                 {{"--scale", "2"}, 511, 458, 2.0, {1022, 916}},
-                 {{"--size", "120x91", "--scale=1.25"}, 120, 91, 1.25, {150, 114}}};
+        int pixelWidth, pixelHeight;
+    } sizes[] = {{{}, 511, 458, 1.0, 511, 458},
+                 {{"--size", "120x90"}, 120, 90, 1.0, 120, 90},
+                 {{"--size=33x7"}, 33, 7, 1.0, 33, 7},
+                 {{"--scale", "2"}, 511, 458, 2.0, 1022, 916},
+                 {{"--size", "120x91", "--scale=1.25"}, 120, 91, 1.25, 150, 114}};
     for (const auto& s : sizes) {
         std::vector<std::string> args = {"--preset", "2", "--frames", "15", "--print", "none",
                                           "--picture", at("p.png"), "--save", at("s.driftmote")};
         args.insert(args.end(), s.size.begin(), s.size.end());
         ASSERT_EQ(RunTool(args), 0);
-        const QImage png = Png(at("p.png"));
-        EXPECT_EQ(png.size(), s.pixels);
-        EXPECT_EQ(png, RenderedFrom(at("s.driftmote"), s.width, s.height, s.scale));
+        const PixelImage png = ReadPng(at("p.png"));
+        EXPECT_EQ(png.View().width, s.pixelWidth);
+        EXPECT_EQ(png.View().height, s.pixelHeight);
+        EXPECT_TRUE(SamePixels(png.View(), RenderedFrom(at("s.driftmote"), s.width, s.height, s.scale).View()));
     }
 
     // A numbered name: one picture for each printed frame, the last as above.
@@ -81,8 +78,8 @@ TEST(SimPicture, ThePictureIsTheRenderersPictureOfTheFrame)
               0);
     EXPECT_TRUE(std::filesystem::exists(at("f000.png")));
     EXPECT_FALSE(std::filesystem::exists(at("f001.png")));
-    EXPECT_EQ(Png(at("f004.png")), RenderedFrom(at("s.driftmote"), 64, 48));
-    EXPECT_NE(Png(at("f000.png")), Png(at("f004.png")));
+    EXPECT_TRUE(SamePixels(ReadPng(at("f004.png")).View(), RenderedFrom(at("s.driftmote"), 64, 48).View()));
+    EXPECT_FALSE(SamePixels(ReadPng(at("f000.png")).View(), ReadPng(at("f004.png")).View()));
 
     // A name where no file can go ends the run naming it.
     std::string err;

@@ -3,12 +3,11 @@
 // frame, the same frames for the same options, each frame the PNG picture of that
 // frame within the codec's loss, and failures that name the file and leave none.
 
+#include "PngRead.h"
 #include "RandomUnit.h"
 #include "SimCli.h"
 #include "TempFolderTest.h"
 #include "VideoDecode.h"
-
-#include <QImage>
 
 #include <csignal>
 #include <cstdlib>
@@ -77,9 +76,9 @@ TEST_F(SimVideo, AFrameIsThePictureOfThatFrameWithinTheCodecsLoss)
         const DecodedVideo video = DecodeVideo(Path(name), {0, 1});
         ASSERT_EQ(video.pictures.size(), 2u);
         for (int i = 0; i < 2; ++i) {
-            const QImage png(QString::fromStdString(Path(i == 0 ? "f0.png" : "f40.png")), "PNG");
-            ASSERT_FALSE(png.isNull());
-            EXPECT_GT(Psnr(video.pictures[i], video.width, png), 30.0) << "frame " << i;
+            const PixelImage png = ReadPng(Path(i == 0 ? "f0.png" : "f40.png"));
+            ASSERT_FALSE(png.IsNull());
+            EXPECT_GT(Psnr(video.pictures[i], video.width, png.View()), 30.0) << "frame " << i;
             // The column and row that make the size even are the canvas's light grey.
             const std::uint32_t corner = video.pictures[i].back();
             for (int shift : {0, 8, 16})

@@ -11,7 +11,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <QImage>
+#include "PixelBuffer.h"
 
 #include <cmath>
 #include <cstdint>
@@ -100,16 +100,16 @@ inline DecodedVideo DecodeVideo(const std::string& path, const std::set<int>& ke
 // Peak signal-to-noise ratio of a decoded picture `width` pixels wide over the
 // image's pixels (a padding column or row left out), the three colour channels
 // together, in decibels; 99 for no difference.
-inline double Psnr(const std::vector<std::uint32_t>& decoded, int width, const QImage& image)
+inline double Psnr(const std::vector<std::uint32_t>& decoded, int width, const PixelBuffer& image)
 {
     double sum = 0.0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
             for (int shift : {0, 8, 16}) {
-                const int a = static_cast<int>((image.pixel(x, y) >> shift) & 0xff);
+                const int a = static_cast<int>((image.Row(y)[x] >> shift) & 0xff);
                 const int b = static_cast<int>((decoded[static_cast<std::size_t>(y) * width + x] >> shift) & 0xff);
                 sum += static_cast<double>((a - b) * (a - b));
             }
-    const double mse = sum / (3.0 * image.width() * image.height());
+    const double mse = sum / (3.0 * image.width * image.height);
     return mse == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
 }

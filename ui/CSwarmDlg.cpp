@@ -68,7 +68,7 @@ CSwarmDlg::~CSwarmDlg()
 {
     if (m_canvas)
         m_canvas->ShowBuffer(nullptr);
-    m_backBuffer = QImage();
+    m_backBuffer = CanvasBuffer();
     m_layout.Free();
 }
 
@@ -395,20 +395,20 @@ void CSwarmDlg::RepaintIfPaused()
 
 void CSwarmDlg::Render()
 {
-    if (m_backBuffer.isNull() || !m_canvas->BufferFits(m_backBuffer)) {
+    if (!m_canvas->BufferFits(m_backBuffer)) {
         // Device pixels, rebuilt for a new size and for a screen of another ratio.
-        m_backBuffer = QImage(); // the old buffer goes before the new one is made
+        m_backBuffer = CanvasBuffer(); // the old buffer goes before the new one is made
         m_backBuffer = m_canvas->MakeBuffer();
     }
-    if (m_backBuffer.isNull()) {
+    if (m_backBuffer.IsNull()) {
         m_canvas->ShowBuffer(nullptr);
         return;
     }
 
     const ParticleSystem& particles = m_session.Particles();
-    RenderSwarm(m_backBuffer, m_canvas->View(), particles.m_pCur, particles.m_nCount, m_session.Hover(),
+    RenderSwarm(m_backBuffer.Pixels(), m_canvas->View(), particles.m_pCur, particles.m_nCount, m_session.Hover(),
                 m_session.Drag(), m_nDotSize);
-    m_canvas->ShowBuffer(&m_backBuffer);
+    m_canvas->ShowBuffer(&m_backBuffer.Image());
     // A recording takes the new picture if its 60th of a second has none yet.
     OfferRecordingPicture();
 }

@@ -6,6 +6,7 @@
 // and the credit button. It owns the session, turns widget events into session
 // calls and draws the session's particles.
 
+#include "CanvasBuffer.h"
 #include "ColumnFoot.h"
 #include "ControlLayout.h"
 #include "SwarmSession.h"
@@ -15,7 +16,6 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QIcon>
-#include <QImage>
 
 #include <chrono>
 #include <functional>
@@ -188,7 +188,7 @@ private:
     int m_nExitCode = 0;      // the program's exit code when the dialog is cancelled
     bool m_bEnding = false;   // cancelled, or being cancelled: nothing waits for the user
     QElapsedTimer m_pollClock; // since events were last let through
-    QImage m_backBuffer;     // the canvas's size; null until the first frame builds it
+    CanvasBuffer m_backBuffer; // the canvas's size; null until the first frame builds it
     ControlLayout m_layout;
     int m_nDotSize = 0;      // disc size in pixels, set when the dialog is initialised
     static constexpr int kFootControls = 2;

@@ -14,11 +14,11 @@
 void CSwarmDlg::OnSavePicture()
 {
     // The picture on the screen now, whatever frames the dialog lets through.
-    const QImage picture = m_backBuffer.copy();
+    const PixelImage picture = PixelImage::CopyOf(m_backBuffer.Pixels());
     const QString path = m_runFileDialog({true, QStringLiteral("Save Picture"),
                                           QString::fromUtf8(kPictureFilter), QString::fromUtf8(kPictureSuffix)});
     QString error;
-    if (!path.isEmpty() && !SavePicturePng(picture, path, error))
+    if (!path.isEmpty() && !SavePicturePng(picture.View(), path, error))
         ShowFileError(error);
 }
 

@@ -88,7 +88,7 @@ void CSwarmDlg::OnRecordVideo()
     UpdateMenuActions();
     if (path.isEmpty())
         return;
-    const QImage& shown = m_backBuffer; // device pixels, as the screen shows them
+    const QImage& shown = m_backBuffer.Image(); // device pixels, as the screen shows them
     if (shown.isNull()) {
         ShowFileError(QStringLiteral("%1: the canvas has no picture to record yet.").arg(path));
         return;
@@ -132,7 +132,8 @@ void CSwarmDlg::OnRecordTick()
         StopRecording(RecordingStop::Failed);
         return;
     }
-    if (!m_backBuffer.isNull() && m_backBuffer.size() != recording.size) {
+    const QImage& shown = m_backBuffer.Image(); // device pixels, as the screen shows them
+    if (!shown.isNull() && shown.size() != recording.size) {
         StopRecording(RecordingStop::Resized);
         return;
     }
@@ -146,7 +147,7 @@ void CSwarmDlg::OfferRecordingPicture()
     if (!m_recording)
         return;
     WindowRecording& recording = *m_recording;
-    const QImage& shown = m_backBuffer; // device pixels, as the screen shows them
+    const QImage& shown = m_backBuffer.Image(); // device pixels, as the screen shows them
     // A picture of another size waits for the tick, which stops the recording.
     if (shown.isNull() || shown.size() != recording.size)
         return;

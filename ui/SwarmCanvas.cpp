@@ -42,22 +42,22 @@ QSize SwarmCanvas::BufferSize() const
     }
     if (part.width <= 0 || part.height <= 0)
         return QSize();
-    return DeviceSize(part);
+    const DeviceExtent size = DeviceSize(part);
+    return QSize(size.width, size.height);
 }
 
-QImage SwarmCanvas::MakeBuffer() const
+CanvasBuffer SwarmCanvas::MakeBuffer() const
 {
     const QSize size = BufferSize();
     if (size.isEmpty())
-        return QImage();
-    QImage buffer(size, QImage::Format_RGB32);
-    buffer.setDevicePixelRatio(devicePixelRatioF());
-    return buffer;
+        return CanvasBuffer();
+    return CanvasBuffer(size.width(), size.height(), devicePixelRatioF());
 }
 
-bool SwarmCanvas::BufferFits(const QImage& buffer) const
+bool SwarmCanvas::BufferFits(const CanvasBuffer& buffer) const
 {
-    return buffer.devicePixelRatio() == devicePixelRatioF() && buffer.size() == BufferSize();
+    return !buffer.IsNull() && buffer.Image().devicePixelRatio() == devicePixelRatioF() &&
+           buffer.Image().size() == BufferSize();
 }
 
 void SwarmCanvas::ShowBuffer(const QImage* buffer)

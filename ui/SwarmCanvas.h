@@ -5,11 +5,9 @@
 // that shows the dialog's back buffer. It takes no mouse input, so the pointer
 // over it reaches the dialog.
 
-#include "SwarmRenderer.h"
+#include "CanvasBuffer.h"
 
 #include <QFrame>
-
-class QImage;
 
 class SwarmCanvas : public QFrame {
 public:
@@ -28,11 +26,11 @@ public:
     // A back buffer for the client area in device pixels, no larger than the screen:
     // a larger canvas shows its top-left part. Null for an empty client area or when
     // the memory is short.
-    QImage MakeBuffer() const;
+    CanvasBuffer MakeBuffer() const;
 
     // Whether the buffer is the one MakeBuffer would make now: false once the
     // client area was resized or the window went to a screen of another ratio or size.
-    bool BufferFits(const QImage& buffer) const;
+    bool BufferFits(const CanvasBuffer& buffer) const;
 
     // Shows the buffer (in device pixels, from the client area's top-left) at the next repaint; null
     // shows the bare grey area. The buffer must outlive the canvas or be replaced.

@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "SwarmFileCommands.h"
 
-#include "AtomicFile.h"
+#include "PngImage.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHash>
-#include <QImage>
 #include <QMimeData>
 #include <QUrl>
 
@@ -47,18 +45,14 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request)
     return chosen;
 }
 
-bool SavePicturePng(const QImage& picture, const QString& path, QString& error)
+bool SavePicturePng(const PixelBuffer& picture, const QString& path, QString& error)
 {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (picture.isNull() || !picture.save(&buffer, "PNG")) {
+    if (picture.IsEmpty()) {
         error = QStringLiteral("%1: there is no picture to save").arg(path);
         return false;
     }
     std::string message;
-    if (SaveFileAtomically(FileNameBytes(path),
-                           std::string_view(png.constData(), static_cast<std::size_t>(png.size())), message))
+    if (SavePng(picture, FileNameBytes(path), message))
         return true;
     error = MessageNamingFile(path, message);
     return false;

@@ -5,13 +5,13 @@
 // nothing), messages naming a file, and which of the files dropped on the window
 // is a snapshot.
 
+#include "PixelBuffer.h"
 #include "WindowTexts.h"
 
 #include <QString>
 
 #include <string>
 
-class QImage;
 class QMimeData;
 class QWidget;
 
@@ -34,8 +34,8 @@ std::string FileNameBytes(const QString& path);
 // with the path in its bytes.
 QString MessageNamingFile(const QString& path, std::string message);
 
-// The picture, pixel for pixel, as a PNG file.
-bool SavePicturePng(const QImage& picture, const QString& path, QString& error);
+// The picture, pixel for pixel, as a PNG file, written as driftmote-sim writes its pictures.
+bool SavePicturePng(const PixelBuffer& picture, const QString& path, QString& error);
 
 // The first local file among the dropped ones whose name ends in .driftmote
 // (in any case), or an empty string.

@@ -9,9 +9,9 @@
 // puts on the canvas.
 
 #include "BackBuffer.h"
-#include "CanvasPicture.h"
 #include "ControlLayout.h"
 #include "HwndLayoutWindows.h"
+#include "SwarmRenderer.h"
 #include "SwarmSession.h"
 
 #include <windows.h>

@@ -5,6 +5,7 @@
 
 #include "CSwarmDlg.h"
 
+#include "PngImage.h"
 #include "WideText.h"
 #include "WindowTexts.h"
 
@@ -69,7 +70,7 @@ void CSwarmDlg::OnSavePicture()
     const PixelBuffer pixels{width, height, width, picture.data()};
     if (picture.empty())
         ShowFileError(path + ": there is no picture to save");
-    else if (!SavePicturePng(pixels, path, error))
+    else if (!SavePng(pixels, path, error))
         ShowFileError(MessageNamingFile(path, error));
 }
 

@@ -128,6 +128,13 @@ inline QImage CanvasPicture(const CSwarmDlg& dlg)
     return Canvas(dlg)->grab(Canvas(dlg)->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+// An RGB32 image's pixels as the renderer's pixels, where they are.
+inline PixelBuffer PixelsOfImage(const QImage& image)
+{
+    return {image.width(), image.height(), image.bytesPerLine() / 4,
+            reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(image.constBits()))};
+}
+
 // Where the ink of `text` lands when it is drawn into `space` with `flags`, as a
 // control draws its text, without cutting it off at the edges of `space`.
 inline QRect InkOfText(const QFont& font, const QRect& space, int flags, const QString& text)

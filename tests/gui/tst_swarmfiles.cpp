@@ -31,10 +31,10 @@ namespace {
 // The session's particles drawn as the window draws them.
 QImage Rendered(const SwarmSession& session, QSize size)
 {
-    QImage image(size, QImage::Format_RGB32);
+    PixelImage pixels(size.width(), size.height());
     const ParticleSystem& ps = session.Particles();
-    RenderSwarm(image, ps.m_pCur, ps.m_nCount, session.Hover(), session.Drag(), kDotSize);
-    return image;
+    RenderSwarm(pixels.View(), ps.m_pCur, ps.m_nCount, session.Hover(), session.Drag(), kDotSize);
+    return ImageOfPixels(pixels.View()).copy();
 }
 
 // Runs driftmote-sim with these arguments; its standard output, or empty if it failed.

@@ -131,7 +131,7 @@ void TestSwarmRecording::recordingIsTheCanvasAtSixtyFramesASecond()
     // The last picture is the paused canvas's, within the codec's loss.
     const DecodedVideo last = DecodeVideo(m_answer.toStdString(), {static_cast<int>(video.seconds.size()) - 1});
     QVERIFY(!last.pictures.empty());
-    const double psnr = Psnr(last.pictures[0], video.width, shown);
+    const double psnr = Psnr(last.pictures[0], video.width, PixelsOfImage(shown));
     QVERIFY2(psnr > 30.0, qPrintable(QString::number(psnr)));
 }
 
