@@ -139,12 +139,14 @@ fuzz: deps
 bench: build
 	./build/driftmote-bench
 
-# The Debian package build/driftmote_<version>_<arch>.deb, checked by lintian.
+# The Debian packages build/driftmote-sim_<version>_<arch>.deb (the tool) and
+# build/driftmote_<version>_<arch>.deb (the window), each checked by lintian: an
+# error or a warning that is not overridden fails.
 package: build
 	$(call install-missing,$(PACKAGE_PACKAGES))
-	rm -f build/driftmote_*.deb
+	rm -f build/*.deb
 	cmake --build --preset release --target package
-	lintian build/driftmote_*.deb
+	lintian --fail-on error,warning build/*.deb
 
 # The icon's SVG picture and its PNG sizes under res/icons/, from scripts/make-icon.py.
 icons:
