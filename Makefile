@@ -26,7 +26,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test sanitize tsan soak a11y-check wayland-check fuzz bench package icons cross-check windows-check wine32 clean
+.PHONY: all deps build run test sanitize tsan soak a11y-check wayland-check record-check fuzz bench package icons cross-check windows-check wine32 clean
 
 all: build
 
@@ -63,7 +63,9 @@ build/CMakeCache.txt:
 build: deps build/CMakeCache.txt
 	cmake --build --preset release -j $(JOBS)
 
-run: build
+# Only what it runs: the window and the tool, not the tests and benchmarks.
+run: deps build/CMakeCache.txt
+	cmake --build --preset release -j $(JOBS) --target driftmote driftmote-sim
 	./build/driftmote
 
 test: build
@@ -105,6 +107,15 @@ wayland-check: PACKAGES += $(WAYLAND_PACKAGES)
 wayland-check: build
 	scripts/wayland-check.sh
 
+# A recording of the window while a particle is dragged (scripts/record-check.sh):
+# how many pictures a second the video holds. A measurement, not a test: run it on
+# a quiet machine. RECORD_COUNT particles (2000) for RECORD_SECONDS (10).
+RECORD_COUNT ?= 2000
+RECORD_SECONDS ?= 10
+record-check: PACKAGES += xvfb xdotool openbox x11-utils imagemagick ffmpeg
+record-check: build
+	scripts/record-check.sh $(RECORD_COUNT) $(RECORD_SECONDS)
+
 # The libFuzzer targets, each for FUZZ_SECONDS from its corpus in tests/fuzz/corpus/.
 # New inputs go to build-fuzz/corpus/, crashes to build-fuzz/crashes/; a crash
 # that shows a fault is mended and its input kept in the repository's corpus.
@@ -128,12 +139,14 @@ fuzz: deps
 bench: build
 	./build/driftmote-bench
 
-# The Debian package build/driftmote_<version>_<arch>.deb, checked by lintian.
+# The Debian packages build/driftmote-sim_<version>_<arch>.deb (the tool) and
+# build/driftmote_<version>_<arch>.deb (the window), each checked by lintian: an
+# error or a warning that is not overridden fails.
 package: build
 	$(call install-missing,$(PACKAGE_PACKAGES))
-	rm -f build/driftmote_*.deb
+	rm -f build/*.deb
 	cmake --build --preset release --target package
-	lintian build/driftmote_*.deb
+	lintian --fail-on error,warning build/*.deb
 
 # The icon's SVG picture and its PNG sizes under res/icons/, from scripts/make-icon.py.
 icons:

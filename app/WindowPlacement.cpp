@@ -15,6 +15,12 @@ QPoint FramePosition(const QRect& area, const QSize& client, const QMargins& fra
     return {area.x() + std::max(0, (area.width() - width) / 2), area.y() + std::max(0, (area.height() - height) / 2)};
 }
 
+QSize FittedClient(const QRect& area, const QSize& client, const QSize& minimum, const QMargins& frame)
+{
+    const QSize room(area.width() - frame.left() - frame.right(), area.height() - frame.top() - frame.bottom());
+    return client.boundedTo(room).expandedTo(minimum);
+}
+
 void PlaceOnScreen(QWidget& window)
 {
     const QScreen* screen = window.screen();
@@ -22,6 +28,8 @@ void PlaceOnScreen(QWidget& window)
         return;
     const int title = 2 * QFontMetrics(window.font()).height();
     const QMargins frame = window.isVisible() ? window.windowHandle()->frameMargins() : QMargins(0, title, 0, 0);
+    const QRect area = screen->availableGeometry();
+    window.resize(FittedClient(area, window.size(), window.minimumSize(), frame));
     // A window's position is the top-left corner of its frame.
-    window.move(FramePosition(screen->availableGeometry(), window.size(), frame));
+    window.move(FramePosition(area, window.size(), frame));
 }

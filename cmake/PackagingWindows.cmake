@@ -13,6 +13,9 @@ set(CPACK_PACKAGE_VENDOR "The Driftmote developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "particles drifting in a box under pairwise forces")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+# One installer with everything: the install rules' components are the Debian
+# packages', which the installer does not offer to choose between.
+set(CPACK_MONOLITHIC_INSTALL ON)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(CPACK_SYSTEM_NAME win64)
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")

@@ -41,3 +41,26 @@ void HoldDragged(Particle& p, float mouseX, float mouseY, float grabDX, float gr
     const float moveY = static_cast<float>(static_cast<double>(p.y) - oy);
     p.vy = static_cast<float>(p.vy + moveY * 0.5);
 }
+
+HeldMotion StartHeldMotion(float mouseX, float mouseY, float grabDX, float grabDY)
+{
+    HeldMotion motion;
+    motion.toX = static_cast<float>(static_cast<double>(mouseX) - grabDX);
+    motion.toY = static_cast<float>(static_cast<double>(mouseY) - grabDY);
+    return motion;
+}
+
+void TrackHeldFrame(HeldMotion& motion, float x, float y)
+{
+    ++motion.framesSince;
+    if (x == motion.toX && y == motion.toY)
+        return;
+    motion = {motion.toX, motion.toY, x, y, motion.framesSince, 0};
+}
+
+void FlingVelocity(const HeldMotion& motion, double releaseTimeMs, double pointerTimeMs, float& vx, float& vy)
+{
+    const bool flung = motion.frames > 0 && releaseTimeMs - pointerTimeMs <= kFlingPauseMs;
+    vx = flung ? static_cast<float>((static_cast<double>(motion.toX) - motion.fromX) * 0.5 / motion.frames) : 0.0f;
+    vy = flung ? static_cast<float>((static_cast<double>(motion.toY) - motion.fromY) * 0.5 / motion.frames) : 0.0f;
+}

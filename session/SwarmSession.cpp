@@ -2,7 +2,6 @@
 #include "SwarmSession.h"
 
 #include "AtomicFile.h"
-#include "GrabRules.h"
 #include "RandomUnit.h"
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
@@ -128,10 +127,12 @@ void SwarmSession::HoldDrag()
 {
     if (!IsParticleIndex(m_nDrag, m_particles.m_nCount))
         return;
-    HoldDragged(m_particles.m_pCur[m_nDrag], m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
+    Particle& held = m_particles.m_pCur[m_nDrag];
+    HoldDragged(held, m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
+    TrackHeldFrame(m_heldMotion, held.x, held.y);
 }
 
-void SwarmSession::PointerMove(float worldX, float worldY, bool leftButtonDown, double pickRadius)
+void SwarmSession::PointerMove(float worldX, float worldY, bool leftButtonDown, double pickRadius, double timeMs)
 {
     // A drag whose release went elsewhere (a menu that opened meanwhile) ends at the
     // first move without the button.
@@ -139,6 +140,7 @@ void SwarmSession::PointerMove(float worldX, float worldY, bool leftButtonDown, 
         m_nDrag = -1;
     m_fMouseX = worldX;
     m_fMouseY = worldY;
+    m_dPointerTimeMs = timeMs;
     m_nHover = HoverIndex(m_nDrag, m_particles.m_pCur, m_particles.m_nCount, m_fMouseX, m_fMouseY, pickRadius);
 }
 
@@ -146,12 +148,18 @@ void SwarmSession::PointerPress()
 {
     // The grab works from the last move's position and hover, not the press's point.
     m_nDrag = IsParticleIndex(m_nHover, m_particles.m_nCount) ? m_nHover : -1;
-    if (m_nDrag != -1)
-        GrabOffset(m_particles.m_pCur[m_nDrag], m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
+    if (m_nDrag == -1)
+        return;
+    GrabOffset(m_particles.m_pCur[m_nDrag], m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
+    m_heldMotion = StartHeldMotion(m_fMouseX, m_fMouseY, m_fGrabDX, m_fGrabDY);
 }
 
-void SwarmSession::PointerRelease()
+void SwarmSession::PointerRelease(double timeMs)
 {
+    if (IsParticleIndex(m_nDrag, m_particles.m_nCount)) {
+        Particle& held = m_particles.m_pCur[m_nDrag];
+        FlingVelocity(m_heldMotion, timeMs, m_dPointerTimeMs, held.vx, held.vy);
+    }
     // The highlight stays on the particle until the pointer moves.
     m_nDrag = -1;
 }

@@ -7,6 +7,7 @@
 // window and driftmote-sim are front ends that turn their input into these calls and
 // show the state. Standard library only.
 
+#include "GrabRules.h"
 #include "ParticleSystem.h"
 #include "Snapshot.h"
 #include "SwarmParams.h"
@@ -58,11 +59,18 @@ public:
     bool StepOneFrame();
     void SetPaused(bool paused);
 
-    // The pointer in world units. A move with the left button up ends any hold whose
-    // release was lost; a press grabs the hovered particle, a release lets it go.
-    void PointerMove(float worldX, float worldY, bool leftButtonDown, double pickRadius);
+    // The pointer in world units, with the time of its event in milliseconds from
+    // any fixed moment (the front end's event time, never a clock read here). A move
+    // with the left button up ends any hold whose release was lost; a press grabs
+    // the hovered particle; a release lets it go with the pointer's speed over its
+    // last movement (GrabRules.h: FlingVelocity), however many frames ran since.
+    void PointerMove(float worldX, float worldY, bool leftButtonDown, double pickRadius, double timeMs);
     void PointerPress();
-    void PointerRelease();
+    void PointerRelease(double timeMs);
+
+    // The step's thread count, as StepSettings::threads: 0 lets the step choose.
+    int StepThreads() const { return m_particles.m_stepSettings.threads; }
+    void SetStepThreads(int threads) { m_particles.m_stepSettings.threads = threads; }
 
     // The state a snapshot keeps: texts, preset, generator and particles.
     Snapshot CaptureSnapshot() const;
@@ -99,4 +107,6 @@ private:
     float m_fMouseY = 0.0f;
     float m_fGrabDX = 0.0f;              // pointer minus particle position at the grab
     float m_fGrabDY = 0.0f;
+    double m_dPointerTimeMs = 0.0;       // time of the last pointer move, milliseconds
+    HeldMotion m_heldMotion;             // the held particle's last movement, for the fling
 };

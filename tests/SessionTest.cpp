@@ -152,34 +152,67 @@ TEST(Session, TheHeldParticleFollowsThePointerAndFliesOnWhenLetGo)
     SwarmSession session;
     Place(session, {{2.0f, 2.0f}, {2.1f, 2.0f}, {8.0f, 8.0f}});
     // The lowest index within the radius is picked.
-    session.PointerMove(2.05f, 2.0f, false, 0.3);
+    session.PointerMove(2.05f, 2.0f, false, 0.3, 0.0);
     EXPECT_EQ(session.Hover(), 0);
     session.PointerPress();
     ASSERT_EQ(session.Drag(), 0);
     // Held: the particle keeps its grab offset from the pointer; hover stays on it.
-    session.PointerMove(3.05f, 2.5f, true, 0.3);
+    session.PointerMove(3.05f, 2.5f, true, 0.3, 0.0);
     EXPECT_EQ(session.Hover(), 0);
     session.Frame();
     EXPECT_EQ(session.Particles().m_pCur[0].x, 3.0f);
     EXPECT_EQ(session.Particles().m_pCur[0].y, 2.5f);
     const float flungX = session.Particles().m_pCur[0].vx;
     EXPECT_GT(flungX, 0.0f);
-    session.PointerRelease();
+    session.PointerRelease(0.0);
     EXPECT_EQ(session.Drag(), -1);
     session.Frame();
     EXPECT_GT(session.Particles().m_pCur[0].x, 3.0f);
     // A release that never came ends the hold at the next move without the button.
-    session.PointerMove(8.0f, 8.0f, false, 0.3);
+    session.PointerMove(8.0f, 8.0f, false, 0.3, 0.0);
     session.PointerPress();
     ASSERT_EQ(session.Drag(), 2);
-    session.PointerMove(5.0f, 5.0f, false, 0.3);
+    session.PointerMove(5.0f, 5.0f, false, 0.3, 0.0);
     EXPECT_EQ(session.Drag(), -1);
     // A new count drops both indexes.
-    session.PointerMove(8.0f, 8.0f, false, 0.3);
+    session.PointerMove(8.0f, 8.0f, false, 0.3, 0.0);
     session.PointerPress();
     session.TypeText(ParamBox::Num, "1");
     EXPECT_EQ(session.Hover(), -1);
     EXPECT_EQ(session.Drag(), -1);
+}
+
+TEST(Session, ALetGoParticleTakesThePointersSpeedPerFrameAtAnyFrameRate)
+{
+    // Simulated milliseconds: a frame every frameMs, then up to t = 96 a pointer
+    // event every 8 ms (125 Hz), moving 1/1024 world units a ms across and 1/2048
+    // down; the release comes restMs after the last event, frames running meanwhile.
+    const struct {
+        int frameMs, restMs;
+        float vx; // expected: half the pointer's movement per frame, or rest; vy is -vx / 2
+    } cases[] = {
+        {1, 0, 1.0f / 2048}, // the last event not yet held by a frame
+        {1, 7, 1.0f / 2048},  {1, 50, 1.0f / 2048}, {1, 51, 0.0f}, // beyond kFlingPauseMs: rest
+        {16, 0, 1.0f / 128},  {16, 15, 1.0f / 128},
+        {16, 40, 1.0f / 256}, // the frame after the last event held only its 8 ms
+    };
+    static_assert(kFlingPauseMs == 50.0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.frameMs << " ms frames, release " << c.restMs << " ms after");
+        SwarmSession session;
+        Place(session, {{2.0f, 5.0f}});
+        session.PointerMove(2.0f, 5.0f, false, 0.3, 0);
+        session.PointerPress();
+        for (int t = 1; t <= 96 + c.restMs; ++t) {
+            if (t % c.frameMs == 0)
+                session.Frame();
+            if (t % 8 == 0 && t <= 96)
+                session.PointerMove(2.0f + t / 1024.0f, 5.0f - t / 2048.0f, true, 0.3, t);
+        }
+        session.PointerRelease(96 + c.restMs);
+        EXPECT_EQ(session.Particles().m_pCur[0].vx, c.vx);
+        EXPECT_EQ(session.Particles().m_pCur[0].vy, -c.vx / 2);
+    }
 }
 
 TEST(Session, PausedFramesHoldWithoutSteppingAndOneFrameStepsOnce)

@@ -28,6 +28,7 @@
 #include <QShortcut>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -112,6 +113,10 @@ void CSwarmDlg::OnInitDialog()
 
     for (const ControlAnchor& anchor : kSwarmAnchors)
         m_layout.Add(m_windows, WidgetLayoutWindows::HandleOf(GetDlgItem(this, anchor.id)), anchor.flags);
+    SetMinimumSizeFromTemplate();
+    // The template's size is where the layout starts, whatever size the window
+    // first shows at.
+    OnSize(width(), height());
 
     m_nDotSize = kDotSize;
     m_btnPlayNice->setChecked(true);
@@ -121,6 +126,26 @@ void CSwarmDlg::OnInitDialog()
     ShowSessionTexts();
     ShowRunState();
     FocusCountWithTextSelected();
+}
+
+void CSwarmDlg::SetMinimumSizeFromTemplate()
+{
+    // The controls are at their template places, in a client area of the template's size.
+    const QRect credit = GetDlgItem(this, IDC_CREDIT)->geometry();
+    const QRect playNice = GetDlgItem(this, IDC_PLAY_NICE)->geometry();
+    m_foot[0] = {credit.top(), credit.height()};
+    m_foot[1] = {playNice.top(), playNice.height()};
+    m_nFootGap = height() - (playNice.bottom() + 1);
+    int above = 0; // the bottom of the column's part that does not move
+    for (const ControlAnchor& anchor : kSwarmAnchors)
+        if (anchor.id != IDC_CANVAS && anchor.id != IDC_CREDIT && anchor.id != IDC_PLAY_NICE)
+            above = std::max(above, GetDlgItem(this, anchor.id)->geometry().bottom() + 1);
+    // As short as the column allows, and wide enough for a square canvas of the
+    // height that leaves.
+    const int minHeight = ColumnFootMinimumHeight(m_foot, kFootControls, above, m_nFootGap);
+    const QRect canvas = m_canvas->geometry();
+    const int minCanvas = canvas.height() - (height() - minHeight);
+    setMinimumSize(width() - (canvas.width() - minCanvas), minHeight);
 }
 
 void CSwarmDlg::FocusCountWithTextSelected()
@@ -384,6 +409,8 @@ void CSwarmDlg::Render()
     RenderSwarm(m_backBuffer.Pixels(), m_canvas->View(), particles.m_pCur, particles.m_nCount, m_session.Hover(),
                 m_session.Drag(), m_nDotSize);
     m_canvas->ShowBuffer(&m_backBuffer.Image());
+    // A recording takes the new picture if its 60th of a second has none yet.
+    OfferRecordingPicture();
 }
 
 void CSwarmDlg::resizeEvent(QResizeEvent* event)
@@ -397,11 +424,19 @@ void CSwarmDlg::OnSize(int cx, int cy)
     if (!m_canvas)
         return;
     m_layout.Apply(m_windows, WidgetLayoutWindows::HandleOf(this), cx, cy);
+    // Shorter than the template, the credit button and Play Nice rise into view.
+    int tops[kFootControls];
+    FitColumnFoot(m_foot, kFootControls, height(), m_nFootGap, tops);
+    for (int i = 0; i < kFootControls; ++i) {
+        QWidget* control = GetDlgItem(this, i == 0 ? IDC_CREDIT : IDC_PLAY_NICE);
+        if (control->y() != tops[i])
+            control->move(control->x(), tops[i]);
+    }
 }
 
 void CSwarmDlg::mouseMoveEvent(QMouseEvent* event)
 {
-    OnMouseMove(event->buttons(), event->position().toPoint());
+    OnMouseMove(event->buttons(), event->position().toPoint(), event->timestamp());
     RepaintIfPaused();
     QDialog::mouseMoveEvent(event);
 }
@@ -419,12 +454,12 @@ void CSwarmDlg::mouseReleaseEvent(QMouseEvent* event)
     // The release comes to the dialog wherever the pointer is, as long as the
     // press was on the dialog: a release anywhere ends the drag.
     if (event->button() == Qt::LeftButton)
-        OnLButtonUp(event->buttons(), event->position().toPoint());
+        OnLButtonUp(event->buttons(), event->position().toPoint(), event->timestamp());
     RepaintIfPaused();
     QDialog::mouseReleaseEvent(event);
 }
 
-void CSwarmDlg::OnMouseMove(Qt::MouseButtons buttons, const QPoint& point)
+void CSwarmDlg::OnMouseMove(Qt::MouseButtons buttons, const QPoint& point, quint64 timeMs)
 {
     const QPoint pixel = m_canvas->ClientFromDialog(point);
     const QSize client = m_canvas->ClientSize();
@@ -433,7 +468,7 @@ void CSwarmDlg::OnMouseMove(Qt::MouseButtons buttons, const QPoint& point)
     float x = m_session.MouseX();
     float y = m_session.MouseY();
     MapPointer(scale, pixel.x(), pixel.y(), x, y);
-    m_session.PointerMove(x, y, (buttons & Qt::LeftButton) != 0, scale.pickRadius);
+    m_session.PointerMove(x, y, (buttons & Qt::LeftButton) != 0, scale.pickRadius, static_cast<double>(timeMs));
 }
 
 void CSwarmDlg::OnLButtonDown(Qt::MouseButtons, const QPoint&)
@@ -441,9 +476,9 @@ void CSwarmDlg::OnLButtonDown(Qt::MouseButtons, const QPoint&)
     m_session.PointerPress();
 }
 
-void CSwarmDlg::OnLButtonUp(Qt::MouseButtons, const QPoint&)
+void CSwarmDlg::OnLButtonUp(Qt::MouseButtons, const QPoint&, quint64 timeMs)
 {
-    m_session.PointerRelease();
+    m_session.PointerRelease(static_cast<double>(timeMs));
 }
 
 void CSwarmDlg::contextMenuEvent(QContextMenuEvent* event)

@@ -7,6 +7,7 @@
 // calls and draws the session's particles.
 
 #include "CanvasBuffer.h"
+#include "ColumnFoot.h"
 #include "ControlLayout.h"
 #include "SwarmSession.h"
 #include "SwarmFileCommands.h"
@@ -59,11 +60,12 @@ public:
     void OnPresetNext();
 
     // The pointer over the dialog (the canvas lets it through), in the dialog's
-    // client coordinates. A move maps the pointer to world units; a press grabs the
-    // particle under it and a release lets it go.
-    void OnMouseMove(Qt::MouseButtons buttons, const QPoint& point);
+    // client coordinates, at the event's time in milliseconds. A move maps the
+    // pointer to world units; a press grabs the particle under it and a release
+    // lets it go.
+    void OnMouseMove(Qt::MouseButtons buttons, const QPoint& point, quint64 timeMs);
     void OnLButtonDown(Qt::MouseButtons buttons, const QPoint& point);
-    void OnLButtonUp(Qt::MouseButtons buttons, const QPoint& point);
+    void OnLButtonUp(Qt::MouseButtons buttons, const QPoint& point, quint64 timeMs);
 
     // A window command, from the window menu: the About entry opens the About box,
     // every other command gets the usual window behaviour.
@@ -87,7 +89,12 @@ public:
     bool IsRecording() const;
     void OnRecordVideo();
     void StopRecording(RecordingStop reason);
+    // The timer's tick: stops a recording that failed or whose canvas changed
+    // size, or else offers the picture.
     void OnRecordTick();
+    // Hands the recording the picture drawn last unless its 60th of a second has
+    // one already; nothing else. Every frame calls it.
+    void OfferRecordingPicture();
     // Pictures of the recording under way: encoded, and dropped because the
     // encoder was behind.
     long long RecordingEncoded() const;
@@ -156,6 +163,9 @@ private:
     bool ConfirmLargeCount();
     void ShowNoMemory(int count);
     void FocusCountWithTextSelected();
+    // The smallest window that keeps every control whole: the column's foot
+    // (the credit button and Play Nice) risen to meet the rest of the column.
+    void SetMinimumSizeFromTemplate();
     // While paused nothing else draws a frame: a change that shows asks for one.
     void RepaintIfPaused();
     void CreateMenuActions();
@@ -181,6 +191,9 @@ private:
     CanvasBuffer m_backBuffer; // the canvas's size; null until the first frame builds it
     ControlLayout m_layout;
     int m_nDotSize = 0;      // disc size in pixels, set when the dialog is initialised
+    static constexpr int kFootControls = 2;
+    FootControl m_foot[kFootControls] = {}; // the credit button and Play Nice at their template places
+    int m_nFootGap = 0;      // pixels between the foot's controls and below Play Nice
 
     QLineEdit* m_editNum = nullptr;
     QPushButton* m_btnPlayNice = nullptr;

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The main dialog's video: the canvas as the screen shows it, in device pixels,
-// recorded 60 times a second of wall-clock time. Each tick hands the encoder's
-// thread the picture drawn last; the frame loop never waits for the encoder.
+// recorded 60 times a second of wall-clock time. Each frame, and each tick of a
+// timer while no frames run, hands the encoder's thread the picture drawn last, at
+// most one per 60th of a second; the frame loop never waits for the encoder. The
+// step keeps to one thread meanwhile, leaving a core to the encoder.
 
 #include "CSwarmDlg.h"
 
@@ -38,6 +40,7 @@ struct WindowRecording {
     QSize size;        // of the recorded pictures, device pixels
     std::chrono::steady_clock::time_point start;
     long long lastFrame = -1; // the time of the picture handed over last, in frames
+    int stepThreads = 0;      // the session's step threads before the recording
 };
 
 bool CSwarmDlg::CanRecordVideo()
@@ -94,7 +97,7 @@ void CSwarmDlg::OnRecordVideo()
     VideoSettings settings;
     settings.fps = kRecordFps;
     settings.exact = false;
-    settings.threads = 1; // on the recorder's thread, below the frames' priority
+    settings.threads = 1; // on the recorder's thread, beside the frames' one
     settings.pad = kCanvasBackground;
     std::string error;
     if (!recording->recorder.Start(path.toStdString(), shown.width(), shown.height(), settings, error)) {
@@ -104,6 +107,8 @@ void CSwarmDlg::OnRecordVideo()
     recording->path = path;
     recording->size = shown.size();
     recording->start = std::chrono::steady_clock::now();
+    recording->stepThreads = m_session.StepThreads();
+    m_session.SetStepThreads(1);
     // The ticks come at least 60 times a second; each hands over at most one
     // picture, at the frame its wall-clock time rounds to.
     recording->ticks.setTimerType(Qt::PreciseTimer);
@@ -132,9 +137,23 @@ void CSwarmDlg::OnRecordTick()
         StopRecording(RecordingStop::Resized);
         return;
     }
+    OfferRecordingPicture();
+#endif
+}
+
+void CSwarmDlg::OfferRecordingPicture()
+{
+#ifdef DRIFTMOTE_WINDOW_VIDEO
+    if (!m_recording)
+        return;
+    WindowRecording& recording = *m_recording;
+    const QImage& shown = m_backBuffer.Image(); // device pixels, as the screen shows them
+    // A picture of another size waits for the tick, which stops the recording.
+    if (shown.isNull() || shown.size() != recording.size)
+        return;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - recording.start;
     const long long frame = std::llround(elapsed.count() * kRecordFps);
-    if (shown.isNull() || frame <= recording.lastFrame)
+    if (frame <= recording.lastFrame)
         return;
     recording.recorder.Offer(shown.constBits(), shown.bytesPerLine(), frame);
     recording.lastFrame = frame;
@@ -156,8 +175,10 @@ void CSwarmDlg::StopRecording(RecordingStop reason)
         return;
     const std::shared_ptr<WindowRecording> recording = std::move(m_recording);
     recording->ticks.stop();
+    m_session.SetStepThreads(recording->stepThreads);
     ShowRunState();
     UpdateMenuActions();
+    long long missing = 0;
 #ifdef DRIFTMOTE_WINDOW_VIDEO
     std::string error;
     if (!recording->recorder.Stop(error)) {
@@ -165,18 +186,28 @@ void CSwarmDlg::StopRecording(RecordingStop reason)
                           .arg(QString::fromStdString(error)));
         return;
     }
+    // Every 60th of a second from the first picture to the last has a picture in
+    // the file unless the encoder was behind or no frame and no tick came in it.
+    missing = recording->lastFrame + 1 - recording->recorder.Encoded();
 #endif
-    // A stop the user did not ask for says why, once the file is complete.
-    QString why;
-    if (reason == RecordingStop::SnapshotOpened)
-        why = QStringLiteral("a snapshot was opened");
-    else if (reason == RecordingStop::Resized)
-        why = QStringLiteral("the canvas changed size");
-    if (why.isEmpty())
+    // Closing the window says nothing: that is the user's own stop, and a box
+    // would hold up the exit. A stop the user did not ask for says why, and any
+    // stop says how many pictures the video lacks, once the file is complete.
+    if (reason == RecordingStop::Closed)
         return;
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Driftmote"),
-                    QStringLiteral("The recording has stopped because %1. The video is complete in %2.")
-                        .arg(why, recording->path),
-                    QMessageBox::Ok, this);
+    QString text;
+    if (reason == RecordingStop::SnapshotOpened)
+        text = QStringLiteral("The recording has stopped because a snapshot was opened. ");
+    else if (reason == RecordingStop::Resized)
+        text = QStringLiteral("The recording has stopped because the canvas changed size. ");
+    else if (missing <= 0)
+        return;
+    text += QStringLiteral("The video is complete in %1.").arg(recording->path);
+    if (missing > 0)
+        text += QStringLiteral("\n%1 of its %2 pictures were dropped because the computer was too busy; the "
+                               "video shows the picture before for those.")
+                    .arg(missing)
+                    .arg(recording->lastFrame + 1);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Driftmote"), text, QMessageBox::Ok, this);
     m_runMessageBox(box);
 }

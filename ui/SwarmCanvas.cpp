@@ -68,6 +68,13 @@ void SwarmCanvas::ShowBuffer(const QImage* buffer)
 
 void SwarmCanvas::paintEvent(QPaintEvent* event)
 {
+    // The frame's lines are one device pixel wide whatever the ratio, so at a ratio
+    // above 1 they leave pixels of the frame between them: those are filled first,
+    // as nothing behind the canvas is painted.
+    {
+        QPainter background(this);
+        background.fillRect(rect(), palette().window());
+    }
     QFrame::paintEvent(event);
     QPainter painter(this);
     const QRect client = contentsRect();

@@ -3,8 +3,11 @@
 
 #include "PngImage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QHash>
 #include <QMimeData>
 #include <QUrl>
 
@@ -24,11 +27,22 @@ QString MessageNamingFile(const QString& path, std::string message)
 
 QString RunFileDialog(QWidget* parent, const FileDialogRequest& request)
 {
-    QFileDialog dialog(parent, request.title, QString(), request.filter);
+    // Each kind of file, known by its suffix, starts at the last one chosen in this
+    // run, saved or opened: its folder, with its name selected. A kind not chosen
+    // yet starts in the folder the program started in, whatever other kinds did.
+    static QHash<QString, QString> lastOfKind;
+    const QString last = lastOfKind.value(request.defaultSuffix);
+    QFileDialog dialog(parent, request.title, last.isEmpty() ? QDir::currentPath() : QFileInfo(last).absolutePath(),
+                       request.filter);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    if (!last.isEmpty())
+        dialog.selectFile(QFileInfo(last).fileName());
+    const QString chosen = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    if (!chosen.isEmpty())
+        lastOfKind.insert(request.defaultSuffix, chosen);
+    return chosen;
 }
 
 bool SavePicturePng(const PixelBuffer& picture, const QString& path, QString& error)

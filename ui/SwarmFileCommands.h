@@ -23,7 +23,8 @@ struct FileDialogRequest {
     QString defaultSuffix;
 };
 
-// Runs the toolkit's file dialog for the request; the chosen path, or empty.
+// Runs the toolkit's file dialog for the request; the chosen path, or empty. It
+// starts at the last file of the same suffix chosen in this run, if any.
 QString RunFileDialog(QWidget* parent, const FileDialogRequest& request);
 
 // A path as the file functions take it, in the system's encoding of file names.

@@ -15,7 +15,7 @@ const AccessibleText kAccessibleTexts[] = {
     {IDC_ATTRACTION_LABEL, "Attraction (Far)", nullptr, IDC_ATTRACTION},
     {IDC_REPULSION, "Repulsion (Near)", "Strength of the repulsion up close", 0},
     {IDC_REPULSION_LABEL, "Repulsion (Near)", nullptr, IDC_REPULSION},
-    {IDC_FRICTION, "Friction", "How much of its speed a particle keeps from one frame to the next", 0},
+    {IDC_FRICTION, "Friction", "The fraction of its speed that a particle loses at each frame", 0},
     {IDC_FRICTION_LABEL, "Friction", nullptr, IDC_FRICTION},
     {IDC_CREDIT, "About Driftmote (Quenly Vostrake 200308)", "Opens the About box", 0},
     {IDC_PRESET_PREV, "Previous preset", "Types the previous Fun Preset into the boxes", 0},

@@ -4,8 +4,9 @@
 #include <cstring>
 #include <new>
 
-#include <sys/resource.h>
-#include <unistd.h>
+#ifdef __linux__
+#include <pthread.h>
+#endif
 
 VideoRecorder::~VideoRecorder()
 {
@@ -67,10 +68,13 @@ void VideoRecorder::Offer(const std::uint8_t* pixels, std::ptrdiff_t stride, std
 
 void VideoRecorder::Run()
 {
-    // Below the drawing thread: when the processor is short, pictures are dropped
-    // rather than frames slowed. The encoder works on this thread alone when its
-    // settings ask for one thread.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNiceness);
+#ifdef __linux__
+    // Named, so that a look at the process shows which thread encodes.
+    pthread_setname_np(pthread_self(), "video-encoder");
+#endif
+    // As the drawing thread: a recording that falls behind would drop pictures
+    // that a slower simulation can spare. The encoder works on this thread alone
+    // when its settings ask for one thread.
     for (;;) {
         Picture picture;
         {

@@ -2,8 +2,9 @@
 #pragma once
 
 // A video recorded while something else draws: the encoder runs on a thread of its
-// own behind a queue of a few pictures. Offering a picture never waits; when the
-// queue is full the picture is dropped and counted. No toolkit.
+// own, at the priority of the thread that draws, behind a queue of a few pictures.
+// Offering a picture never waits; when the queue is full the picture is dropped
+// and counted. No toolkit.
 
 #include "VideoEncoder.h"
 
@@ -18,10 +19,9 @@
 
 class VideoRecorder {
 public:
-    // Pictures the queue holds at most, waiting for the encoder.
-    static constexpr int kQueuedPictures = 4;
-    // How far below the starting thread's priority the encoder's thread runs.
-    static constexpr int kNiceness = 10;
+    // Pictures the queue holds at most, waiting for the encoder: at 60 a second,
+    // a little more than a tenth of a second that the encoder may fall behind.
+    static constexpr int kQueuedPictures = 8;
 
     VideoRecorder() = default;
     ~VideoRecorder(); // finishes a recording still running

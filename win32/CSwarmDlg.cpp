@@ -54,6 +54,13 @@ void SetWindowTextIfChanged(HWND hwnd, const std::wstring& text)
         SetWindowTextW(hwnd, text.c_str());
 }
 
+// The time of the pointer message being handled, in milliseconds since the
+// system started (it wraps after 49.7 days), for the session's fling.
+double MessageTimeMs()
+{
+    return static_cast<double>(static_cast<DWORD>(GetMessageTime()));
+}
+
 } // namespace
 
 CSwarmDlg::CSwarmDlg()
@@ -508,7 +515,7 @@ void CSwarmDlg::OnMouseMove(HWND hwnd, int x, int y, UINT keyFlags)
     float worldY = m_session.MouseY();
     MapPointer(scale, static_cast<int>(std::lround(pixel.x / view.ratio)),
                static_cast<int>(std::lround(pixel.y / view.ratio)), worldX, worldY);
-    m_session.PointerMove(worldX, worldY, (keyFlags & MK_LBUTTON) != 0, scale.pickRadius);
+    m_session.PointerMove(worldX, worldY, (keyFlags & MK_LBUTTON) != 0, scale.pickRadius, MessageTimeMs());
     RepaintIfPaused();
 }
 
@@ -523,7 +530,7 @@ void CSwarmDlg::OnLButtonDown(HWND hwnd, BOOL, int, int, UINT)
 void CSwarmDlg::OnLButtonUp(HWND, int, int, UINT)
 {
     ReleaseCapture();
-    m_session.PointerRelease();
+    m_session.PointerRelease(MessageTimeMs());
     RepaintIfPaused();
 }
 

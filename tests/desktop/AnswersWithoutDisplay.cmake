@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Runs PROGRAM with no display at all: --version must print VERSION and exit 0,
-# an unknown option must exit 2 with a message on stderr, and --help into a full
-# disk must exit 1.
+# an unknown option must exit 2 with a message on stderr, --help into a full
+# disk must exit 1, and the window itself, with no display or one that cannot be
+# opened, must say so in one line and exit 1.
 unset(ENV{DISPLAY})
 unset(ENV{WAYLAND_DISPLAY})
 unset(ENV{QT_QPA_PLATFORM})
@@ -23,3 +24,13 @@ if(EXISTS /dev/full)
     message(FATAL_ERROR "--help >/dev/full: status ${status}, stderr '${err}'")
   endif()
 endif()
+
+foreach(display "" ":65000")
+  if(display)
+    set(ENV{DISPLAY} ${display})
+  endif()
+  execute_process(COMMAND ${PROGRAM} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 1 OR NOT out STREQUAL "" OR NOT err MATCHES "^driftmote: [^\n]*display[^\n]*\n$")
+    message(FATAL_ERROR "DISPLAY '${display}': status ${status}, stdout '${out}', stderr '${err}'")
+  endif()
+endforeach()

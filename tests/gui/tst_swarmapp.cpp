@@ -216,21 +216,27 @@ void TestSwarmApp::windowNotExposedStopsTheFrameLoopUntilExposedAgain()
 
 void TestSwarmApp::windowStartsWhollyInsideTheAvailableArea_data()
 {
+    // The frame adds 1, 20, 1 and 5 pixels; the window may not be below 455 by 359.
     QTest::addColumn<QRect>("area");
     QTest::addColumn<QSize>("client");
+    QTest::addColumn<QSize>("fitted");
     QTest::addColumn<QPoint>("frame");
-    QTest::newRow("fits: centred") << QRect(0, 0, 1280, 1024) << QSize(600, 455) << QPoint(339, 272);
-    QTest::newRow("fits, panel on top: centred below it") << QRect(0, 32, 640, 480) << QSize(601, 455) << QPoint(18, 32);
-    QTest::newRow("too tall: at the top") << QRect(0, 0, 640, 512) << QSize(601, 500) << QPoint(18, 0);
-    QTest::newRow("too large: at the top-left") << QRect(50, 30, 640, 400) << QSize(700, 455) << QPoint(50, 30);
+    QTest::newRow("fits: centred") << QRect(0, 0, 1280, 1024) << QSize(600, 455) << QSize(600, 455) << QPoint(339, 272);
+    QTest::newRow("fits below a panel") << QRect(0, 32, 640, 480) << QSize(601, 455) << QSize(601, 455) << QPoint(18, 32);
+    QTest::newRow("too tall: shorter") << QRect(0, 0, 640, 512) << QSize(601, 500) << QSize(601, 487) << QPoint(18, 0);
+    QTest::newRow("too large: smaller") << QRect(50, 30, 640, 400) << QSize(700, 455) << QSize(638, 375) << QPoint(50, 30);
+    QTest::newRow("below the minimum") << QRect(0, 0, 640, 300) << QSize(601, 468) << QSize(601, 359) << QPoint(18, 0);
 }
 
 void TestSwarmApp::windowStartsWhollyInsideTheAvailableArea()
 {
     QFETCH(QRect, area);
     QFETCH(QSize, client);
+    QFETCH(QSize, fitted);
     QFETCH(QPoint, frame);
-    QCOMPARE(FramePosition(area, client, QMargins(1, 20, 1, 5)), frame);
+    const QMargins margins(1, 20, 1, 5);
+    QCOMPARE(FittedClient(area, client, QSize(455, 359), margins), fitted);
+    QCOMPARE(FramePosition(area, fitted, margins), frame);
 }
 
 void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenuWithPauseTicked()

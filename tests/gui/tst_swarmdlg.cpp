@@ -33,6 +33,23 @@ rlim_t AddressSpaceInUse()
     return rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
 }
 
+// The first control that is not wholly inside the window or that overlaps another,
+// with the reason; empty when every control is whole and alone.
+QString MisplacedControl(const CSwarmDlg& dlg)
+{
+    std::vector<QWidget*> controls;
+    for (const DialogItem& item : kSwarmDialogItems)
+        controls.push_back(GetDlgItem(&dlg, item.id));
+    for (size_t i = 0; i < controls.size(); ++i) {
+        if (!dlg.rect().contains(controls[i]->geometry()))
+            return controls[i]->objectName() + QStringLiteral(" is cut off");
+        for (size_t j = i + 1; j < controls.size(); ++j)
+            if (controls[i]->geometry().intersects(controls[j]->geometry()))
+                return controls[i]->objectName() + QStringLiteral(" overlaps ") + controls[j]->objectName();
+    }
+    return QString();
+}
+
 } // namespace
 
 class TestSwarmDlg : public QObject {
@@ -49,6 +66,7 @@ private slots:
     void onePaintRequestIsOneFrameAndNoneWhileMinimised();
     void hoveredAndDraggedParticlesAreHighlighted();
     void resizeRebuildsBufferAndMovesControls();
+    void canvasPaintsEveryDevicePixelOfItsFrame();
     void textsFitTheirControlsAndNoControlsOverlap();
     void enterClicksOnlyTheFocusedPushButton_data();
     void enterClicksOnlyTheFocusedPushButton();
@@ -296,22 +314,45 @@ void TestSwarmDlg::resizeRebuildsBufferAndMovesControls()
     QCOMPARE(bufferSize(), m_dlg->screen()->geometry().size());
 }
 
+void TestSwarmDlg::canvasPaintsEveryDevicePixelOfItsFrame()
+{
+    // Nothing behind the canvas is painted: a pixel it left would keep whatever the
+    // screen showed there before a resize.
+    SwarmCanvas canvas(nullptr);
+    canvas.resize(60, 40);
+    for (const double ratio : {1.0, 1.25, 1.5, 2.0}) {
+        QImage image(QSize(60, 40) * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::magenta);
+        canvas.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                QVERIFY2(image.pixel(x, y) != QColor(Qt::magenta).rgb(),
+                         qPrintable(QStringLiteral("(%1, %2) at ratio %3").arg(x).arg(y).arg(ratio)));
+    }
+}
+
 void TestSwarmDlg::textsFitTheirControlsAndNoControlsOverlap()
 {
     // At the start size, with every preset's texts in the boxes.
     QVERIFY(ShowOnScreen(*m_dlg));
-    std::vector<QWidget*> controls;
-    for (const DialogItem& item : kSwarmDialogItems)
-        controls.push_back(GetDlgItem(m_dlg.get(), item.id));
     for (int preset = 0; preset < kPresetCount; ++preset) {
-        for (QWidget* control : controls)
+        for (const DialogItem& item : kSwarmDialogItems) {
+            QWidget* control = GetDlgItem(m_dlg.get(), item.id);
             QVERIFY2(TextFits(control), qPrintable(QStringLiteral("%1 in preset %2").arg(control->objectName()).arg(preset)));
+        }
         Button(IDC_PRESET_NEXT)->click();
     }
-    for (size_t i = 0; i < controls.size(); ++i)
-        for (size_t j = i + 1; j < controls.size(); ++j)
-            QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
-                     qPrintable(controls[i]->objectName() + QStringLiteral(" overlaps ") + controls[j]->objectName()));
+    QCOMPARE(MisplacedControl(*m_dlg), QString());
+    // A window first shown at the smallest size it allows, shorter than the start,
+    // as a small screen has it.
+    CSwarmDlg small;
+    small.Create();
+    small.resize(1, 1);
+    QVERIFY(ShowOnScreen(small));
+    QCOMPARE(small.size(), small.minimumSize());
+    QVERIFY(small.height() < m_dlg->height());
+    QCOMPARE(MisplacedControl(small), QString());
 }
 
 void TestSwarmDlg::enterClicksOnlyTheFocusedPushButton_data()

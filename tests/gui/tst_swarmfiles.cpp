@@ -10,10 +10,12 @@
 #include "SwarmRenderer.h"
 
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -52,6 +54,7 @@ private slots:
     void savedPictureIsTheToolsPictureAtTheScreensRatio();
     void droppedSnapshotOpens_data();
     void droppedSnapshotOpens();
+    void fileDialogsStartAtTheLastFileOfTheirKind();
 
 private:
     void Frames(int n)
@@ -288,6 +291,33 @@ void TestSwarmFiles::droppedSnapshotOpens()
     const int expectedCount = opened.isEmpty() ? 67 : (opened == QStringLiteral("a.driftmote") ? 1 : 2);
     QCOMPARE(Session().Particles().m_nCount, expectedCount);
     QVERIFY(m_messages.isEmpty());
+}
+
+void TestSwarmFiles::fileDialogsStartAtTheLastFileOfTheirKind()
+{
+    // The toolkit's own dialog, read and then answered from inside its loop:
+    // `choose` picks a file, an empty one cancels.
+    QString startedIn;
+    QStringList startedWith;
+    const auto run = [&](const char* suffix, const QString& choose) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            startedIn = dialog->directory().absolutePath();
+            startedWith = dialog->selectedFiles();
+            dialog->selectFile(choose);
+            choose.isEmpty() ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();
+        });
+        return RunFileDialog(m_dlg.get(), {true, QStringLiteral("Save"), QString(), QString::fromUtf8(suffix)});
+    };
+    const QString picture = m_dir.filePath(QStringLiteral("first.png"));
+    QCOMPARE(run(kPictureSuffix, picture), picture);
+    run(kPictureSuffix, QString());
+    QCOMPARE(startedIn, m_dir.path());
+    QCOMPARE(startedWith, QStringList{picture});
+    // Another kind keeps its own place, at first the folder the program started in.
+    run(kSnapshotSuffix, QString());
+    QCOMPARE(startedIn, QDir::currentPath());
 }
 
 QTEST_MAIN(TestSwarmFiles)
