@@ -3,7 +3,7 @@
 #include "FastStep.h"
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
-#include "SwarmParams.h"
+#include "StartWithCount.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,14 +15,6 @@
 
 namespace {
 
-// The window's start from a fresh random source, then `count` typed into the Num box.
-void Prepare(ParticleSystem& ps, int count)
-{
-    PortableRandRestart();
-    StartLikeTheWindow(ps);
-    ApplyText(ps, ParamBox::Num, std::to_string(count));
-}
-
 // Steps per second of wall-clock time (the benchmarks run with UseRealTime, so
 // a helper thread's work is not hidden from the rate).
 void ReportSteps(benchmark::State& state)
@@ -33,7 +25,7 @@ void ReportSteps(benchmark::State& state)
 void BM_FastStepPlain(benchmark::State& state)
 {
     ParticleSystem ps;
-    Prepare(ps, static_cast<int>(state.range(0)));
+    StartWithCount(ps, static_cast<int>(state.range(0)));
     for (auto _ : state) {
         ps.StepPlain();
         benchmark::DoNotOptimize(ps.m_pCur);
@@ -77,7 +69,7 @@ void BM_FastStep(benchmark::State& state)
         return;
     }
     ps.m_stepSettings.threads = static_cast<int>(state.range(2));
-    Prepare(ps, static_cast<int>(state.range(0)));
+    StartWithCount(ps, static_cast<int>(state.range(0)));
     const auto start = std::chrono::steady_clock::now();
     const double threadStart = ThreadSeconds();
     for (auto _ : state) {
@@ -159,7 +151,7 @@ void BM_TwoThreadSpeedup(benchmark::State& state)
         state.SkipWithError("kernel not supported by this CPU");
         return;
     }
-    Prepare(ps, static_cast<int>(state.range(0)));
+    StartWithCount(ps, static_cast<int>(state.range(0)));
     double seconds[2] = {0.0, 0.0};
     double fastest[2] = {1e30, 1e30};
     std::vector<double> ratios;

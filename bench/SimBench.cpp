@@ -5,21 +5,13 @@
 // next to these, over the same prepared state.
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
-#include "SwarmParams.h"
+#include "StartWithCount.h"
 
 #include <benchmark/benchmark.h>
 
 #include <string>
 
 namespace {
-
-// The window's start from a fresh random source, then `count` typed into the Num box.
-void StartWithCount(ParticleSystem& particles, int count)
-{
-    PortableRandRestart();
-    StartLikeTheWindow(particles);
-    ApplyText(particles, ParamBox::Num, std::to_string(count));
-}
 
 // Items are pair evaluations, count * (count - 1) per step; "steps" is per second.
 template <bool (ParticleSystem::*StepFunction)()>

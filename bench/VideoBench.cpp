@@ -9,7 +9,7 @@
 #include "TemplateBuilder.h"
 #include "Resource.h"
 #include "ParticleSystem.h"
-#include "SwarmParams.h"
+#include "SwarmSession.h"
 #include "SwarmRenderer.h"
 #include "VideoEncoder.h"
 
@@ -33,14 +33,15 @@ constexpr int kSizes[][2] = {{511, 458}, {1022, 916}};
 // Pictures of the gas of preset 4, which changes everywhere from frame to frame.
 std::vector<PixelImage> GasPictures(int width, int height, int count)
 {
-    ParticleSystem particles;
-    TypeRow(PresetRow(4), [&particles](ParamBox box, std::string_view text) { return ApplyText(particles, box, text); });
+    SwarmSession session;
+    session.SelectPreset(4);
+    const ParticleSystem& particles = session.Particles();
     std::vector<PixelImage> pictures;
     for (int i = 0; i < count; ++i) {
         PixelImage image(width, height);
         RenderSwarm(image.View(), particles.m_pCur, particles.m_nCount, -1, -1, kDotSize);
         pictures.push_back(std::move(image));
-        particles.Step();
+        session.Frame();
     }
     return pictures;
 }

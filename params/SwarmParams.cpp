@@ -69,29 +69,17 @@ bool ScatterNewCount(ParticleSystem& particles)
     return particles.Scatter(5.0f, 5.0f, 5.0f, 0.3f, 0.0f);
 }
 
-bool ResizeAndScatter(ParticleSystem& particles, int count)
-{
-    const bool allocated = particles.SetCount(count);
-    ScatterNewCount(particles);
-    return allocated;
-}
-
 bool TypeRow(const PresetTexts& row, const TypeText& type)
 {
     return type(ParamBox::Num, row.num) && type(ParamBox::Attraction, row.attraction) &&
            type(ParamBox::Repulsion, row.repulsion) && type(ParamBox::Friction, row.friction);
 }
 
-bool StartLikeTheWindow(ParticleSystem& particles, const TypeText& type)
-{
-    return ResizeAndScatter(particles, 3) && TypeRow(kPresets[0], type);
-}
-
-bool ApplyText(ParticleSystem& particles, ParamBox box, std::string_view text)
+void ApplyCoefficient(ParticleSystem& particles, ParamBox box, std::string_view text)
 {
     switch (box) {
     case ParamBox::Num:
-        return ResizeAndScatter(particles, CountFromText(text));
+        break;
     case ParamBox::Attraction:
         particles.m_fAttraction = CoefficientFromText(text);
         break;
@@ -102,20 +90,4 @@ bool ApplyText(ParticleSystem& particles, ParamBox box, std::string_view text)
         particles.m_fFriction = CoefficientFromText(text);
         break;
     }
-    return true;
-}
-
-TypeText ApplyInto(ParticleSystem& particles)
-{
-    return [&particles](ParamBox box, std::string_view text) { return ApplyText(particles, box, text); };
-}
-
-bool ApplyTexts(ParticleSystem& particles, const PresetTexts& row)
-{
-    return TypeRow(row, ApplyInto(particles));
-}
-
-bool StartLikeTheWindow(ParticleSystem& particles)
-{
-    return StartLikeTheWindow(particles, ApplyInto(particles));
 }

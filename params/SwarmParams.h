@@ -56,35 +56,24 @@ const PresetTexts& PresetRow(int preset);
 enum class ParamBox { Num, Attraction, Repulsion, Friction };
 inline constexpr int kParamBoxCount = 4;
 
-// Types one text into one box. The window routes it through its edit box, whose
-// change handler then runs; elsewhere ApplyText takes it. Returns false to stop.
+// Types one text into one box, as the window's boxes are typed into. Returns
+// false to stop.
 using TypeText = std::function<bool(ParamBox box, std::string_view text)>;
 
 // Types a row's four texts, the count first, so that a row always rescatters the
 // particles, even when its count is the one in use. Stops at the first refusal.
 bool TypeRow(const PresetTexts& row, const TypeText& type);
 
-// The window's start: three particles scattered, then preset 0's texts typed.
-// The three are replaced at once, but their scatter has already drawn from the
-// random sequence, so the first picture depends on it.
-bool StartLikeTheWindow(ParticleSystem& particles, const TypeText& type);
+// The window's start: this many particles scattered, then preset 0's texts typed.
+// The start's particles are replaced at once, but their scatter has already drawn
+// from the random sequence, so the first picture depends on it.
+inline constexpr int kStartCount = 3;
 
-// One text as the window's change handlers take it: a count resizes and
-// rescatters, a coefficient is stored. Returns false when the arrays for a new
-// count cannot be allocated (the store is then empty).
-bool ApplyText(ParticleSystem& particles, ParamBox box, std::string_view text);
-
-// TypeRow and StartLikeTheWindow with every text taken by ApplyText.
-TypeText ApplyInto(ParticleSystem& particles);
-bool ApplyTexts(ParticleSystem& particles, const PresetTexts& row);
-bool StartLikeTheWindow(ParticleSystem& particles);
+// A coefficient's text as the window's change handlers take it: stored in the
+// store's coefficient for that box (the count box has none).
+void ApplyCoefficient(ParticleSystem& particles, ParamBox box, std::string_view text);
 
 // The scatter of every new count: the particles of the store in the disc of radius
 // 5 about the centre of the box, 0.3 apart, at rest. False when the store's
 // m_shouldStop abandoned it.
 bool ScatterNewCount(ParticleSystem& particles);
-
-// Resizes the store to `count` particles and scatters them as ScatterNewCount
-// does. Returns false when the arrays for that count cannot be allocated (the
-// store is then empty).
-bool ResizeAndScatter(ParticleSystem& particles, int count);

@@ -18,9 +18,10 @@ SwarmSession::SwarmSession()
 SessionResult SwarmSession::Start()
 {
     m_nPreset = 0;
-    const bool started = StartLikeTheWindow(m_particles, [this](ParamBox box, std::string_view text) {
-        return TypeText(box, text) == SessionResult::Done;
-    });
+    const bool started = SetParticleCount(kStartCount) == SessionResult::Done &&
+                         TypeRow(kPresets[0], [this](ParamBox box, std::string_view text) {
+                             return TypeText(box, text) == SessionResult::Done;
+                         });
     return started ? SessionResult::Done : SessionResult::NoMemory;
 }
 
@@ -34,7 +35,7 @@ bool SwarmSession::AsksBeforeCount(int count) const
 SessionResult SwarmSession::TypeText(ParamBox box, std::string_view text)
 {
     if (box != ParamBox::Num) {
-        ApplyText(m_particles, box, text);
+        ApplyCoefficient(m_particles, box, text);
         m_texts[static_cast<int>(box)] = text;
         return SessionResult::Done;
     }
@@ -182,7 +183,7 @@ SessionResult SwarmSession::RestoreSnapshot(const Snapshot& snapshot)
     for (int i = 0; i < kParamBoxCount; ++i)
         m_texts[i] = snapshot.texts[i];
     for (ParamBox box : {ParamBox::Attraction, ParamBox::Repulsion, ParamBox::Friction})
-        ApplyText(m_particles, box, Text(box));
+        ApplyCoefficient(m_particles, box, Text(box));
     m_nPreset = snapshot.preset;
     m_nHover = -1;
     m_nDrag = -1;

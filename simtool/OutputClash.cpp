@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 namespace {
 
@@ -23,11 +24,11 @@ bool SameFile(const std::string& a, const std::string& b)
     return ec ? a == b : ca == cb;
 }
 
-// The name of the pattern's frame whose number stands where the saved file's name
-// has digits, if its last part has the pattern's shape.
-std::optional<std::string> FrameNamed(const PicturePattern& picture, const std::string& savePath)
+// The name of the pattern's frame whose number stands where `path`'s name has
+// digits, if its last part has the pattern's shape.
+std::optional<std::string> FrameNamed(const PicturePattern& picture, const std::string& path)
 {
-    const std::string name = fs::path(savePath).filename().string();
+    const std::string name = fs::path(path).filename().string();
     const std::size_t slash = picture.before.rfind('/');
     const std::string before = slash == std::string::npos ? picture.before : picture.before.substr(slash + 1);
     const std::string& after = picture.after;
@@ -44,12 +45,49 @@ std::optional<std::string> FrameNamed(const PicturePattern& picture, const std::
     return PictureName(picture, frame);
 }
 
+// One output: the option and the name it gives, numbered or not.
+struct Output {
+    const char* option;
+    PicturePattern name;
+};
+
+Output Plain(const char* option, const std::string& path)
+{
+    PicturePattern name;
+    name.before = path;
+    return {option, name};
+}
+
+// Whether some file `a` names is one `b` names (of two, at most one is numbered).
+bool Clash(const PicturePattern& a, const PicturePattern& b)
+{
+    if (b.numbered)
+        return Clash(b, a);
+    if (!a.numbered)
+        return SameFile(a.before, b.before);
+    const std::optional<std::string> frame = FrameNamed(a, b.before);
+    return frame && SameFile(*frame, b.before);
+}
+
 } // namespace
 
-bool PictureCouldBe(const PicturePattern& picture, const std::string& savePath)
+std::string OutputClash(const Options& options)
 {
-    if (!picture.numbered)
-        return SameFile(picture.before, savePath);
-    const std::optional<std::string> frame = FrameNamed(picture, savePath);
-    return frame && SameFile(*frame, savePath);
+    std::vector<Output> outputs;
+    if (options.savePath)
+        outputs.push_back(Plain("--save", *options.savePath));
+    if (options.picture)
+        outputs.push_back({"--picture", *options.picture});
+    if (options.videoPath)
+        outputs.push_back(Plain("--video", *options.videoPath));
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+            if (!Clash(outputs[i].name, outputs[j].name))
+                continue;
+            const PicturePattern& plain = outputs[i].name.numbered ? outputs[j].name : outputs[i].name;
+            return std::string(outputs[i].option) + " and " + outputs[j].option + " name the same file '" +
+                   plain.before + "'";
+        }
+    }
+    return {};
 }

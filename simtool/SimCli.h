@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
 #include <csignal>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -13,13 +15,14 @@
 //
 // `args` are the arguments after the program name. States go to `out`,
 // diagnostics to `err`; when `errIsTerminal`, a long run also shows its progress
-// there (unless --quiet). Every printed frame is flushed when complete; output
+// there (unless --quiet), timed by `now`. Every printed frame is flushed when complete; output
 // that cannot be written ends the run at once. Returns the exit status: 0 on
 // success, 1 when the run fails, 2 on bad usage, 128 + the signal when
 // g_simCliStop stopped it. The random source is used from whatever state it is
 // in, as the program's one run always finds it at its start.
 int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-              bool errIsTerminal = false);
+              bool errIsTerminal = false,
+              const std::function<std::chrono::steady_clock::time_point()>& now = std::chrono::steady_clock::now);
 
 // The signal that asks the run to stop (SIGINT or SIGTERM), set by the
 // program's handlers; 0 while none did. The run looks at it between frames and

@@ -10,7 +10,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <iterator>
+#include <istream>
+#include <optional>
 #include <limits>
 #include <system_error>
 
@@ -30,87 +31,6 @@ constexpr int kValuesPerParticle = 5;
 // The shortest text of a particle, "[0,0,0,0,0]" and a comma: a text of n bytes
 // holds at most (n + 1) / 12 particles.
 constexpr std::uint64_t kMinParticleTextBytes = 12;
-
-// The bytes of a document, from memory or from a file read in blocks, handed to the
-// parser one by one. A NUL byte ends them as the end of the input would (the
-// parser itself takes a NUL for the end), and is remembered, so that it is refused
-// wherever it stands.
-class ByteSource {
-public:
-    explicit ByteSource(std::string_view text) : m_data(text.data()), m_size(text.size()) {}
-    explicit ByteSource(std::FILE* file) : m_file(file) {}
-
-    bool AtEnd()
-    {
-        if (m_stopped)
-            return true;
-        if (m_pos == m_size && !Refill())
-            m_stopped = true;
-        else if (m_data[m_pos] == '\0')
-            m_stopped = m_nul = true;
-        return m_stopped;
-    }
-    char Get() const { return m_data[m_pos]; }
-    void Next() { ++m_pos; }
-
-    bool SawNul() const { return m_nul; }
-    std::uint64_t Offset() const { return m_before + m_pos; }
-    int ReadError() const { return m_readError; }
-
-private:
-    bool Refill()
-    {
-        if (!m_file)
-            return false;
-        m_before += m_size;
-        m_pos = 0;
-        m_size = std::fread(m_buffer, 1, sizeof m_buffer, m_file);
-        m_data = m_buffer;
-        if (m_size == 0 && std::ferror(m_file))
-            m_readError = errno != 0 ? errno : EIO;
-        return m_size > 0;
-    }
-
-    std::FILE* m_file = nullptr;
-    const char* m_data = nullptr;
-    std::size_t m_size = 0;
-    std::size_t m_pos = 0;
-    std::uint64_t m_before = 0; // bytes of the blocks before this one
-    bool m_stopped = false;
-    bool m_nul = false;
-    int m_readError = 0;
-    char m_buffer[1 << 16];
-};
-
-// The parser's view of a ByteSource; the default one is the end.
-class ByteIterator {
-public:
-    using iterator_category = std::input_iterator_tag;
-    using value_type = char;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const char*;
-    using reference = char;
-
-    ByteIterator() = default;
-    explicit ByteIterator(ByteSource& source) : m_source(&source) {}
-    char operator*() const { return m_source->Get(); }
-    ByteIterator& operator++()
-    {
-        m_source->Next();
-        return *this;
-    }
-    ByteIterator operator++(int)
-    {
-        ByteIterator before = *this;
-        m_source->Next();
-        return before;
-    }
-    bool operator==(const ByteIterator& other) const { return Done() == other.Done(); }
-
-private:
-    bool Done() const { return !m_source || m_source->AtEnd(); }
-    ByteSource* m_source = nullptr;
-};
 
 std::string Quoted(std::string_view text)
 {
@@ -148,6 +68,8 @@ public:
     std::string error;
     bool seen[kFieldCount] = {};
     long long count = -1;
+    bool isSnapshot = false;  // the format field has named this format
+    std::uint64_t errorByte = 0; // where the parser found bad JSON: 1 for the first byte
 
     bool null() override
     {
@@ -220,6 +142,7 @@ public:
         if (m_depth == 1 && m_field == kFormat) {
             if (text != kSnapshotFormatName)
                 return Fail("the format is " + Quoted(text) + ", not \"driftmote-snapshot\"");
+            isSnapshot = true;
             return true;
         }
         return Scalar("a string");
@@ -314,15 +237,17 @@ public:
         return true;
     }
 
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override
+    bool parse_error(std::size_t byte, const std::string&, const nlohmann::detail::exception& e) override
     {
         if (!error.empty()) // the walk was stopped by a message of its own
             return false;
-        std::string what = e.what();
-        const std::size_t bracket = what.find("] ");
-        if (bracket != std::string::npos)
+        errorByte = byte;
+        std::string what = e.what(); // "[json.exception.parse_error.101] parse error at line 1, column 2: ..."
+        if (const std::size_t bracket = what.find("] "); bracket != std::string::npos)
             what.erase(0, bracket + 2);
-        return Fail("not valid JSON: " + what);
+        constexpr std::string_view kLead = "parse error ";
+        return Fail(what.rfind(kLead, 0) == 0 ? "not valid JSON " + what.substr(kLead.size())
+                                              : "not valid JSON: " + what);
     }
 
 private:
@@ -470,39 +395,46 @@ std::string WriteSnapshot(const Snapshot& snapshot)
 
 namespace {
 
-bool ReadFrom(ByteSource& source, std::uint64_t size, Snapshot& out, std::string& error)
+// Where the parser's input ends: the parser takes a NUL byte for the end, so a
+// document followed by one would pass, and a NUL inside one stops it with a
+// message about something else. Either way the NUL is what is wrong.
+struct InputEnd {
+    int readError = 0;                // errno of a failed read
+    std::optional<std::uint64_t> nul; // the offset of the NUL byte that ended the input
+};
+
+bool Check(SnapshotReader& reader, bool parsed, const InputEnd& end, Snapshot& out, std::string& error)
 {
-    if (size > MaxSnapshotBytes()) {
-        error = "the file is larger than a snapshot can be (" + std::to_string(MaxSnapshotBytes()) + " bytes)";
+    if (end.readError != 0) {
+        error = std::string("cannot be read: ") + std::strerror(end.readError);
         return false;
     }
-    SnapshotReader reader(size, MaxLoadableSnapshotCount());
-    const bool parsed = Json::sax_parse(ByteIterator(source), ByteIterator(), &reader);
-    // A NUL byte or a failed read is the cause of whatever the parser then saw.
-    if (source.ReadError() != 0) {
-        error = std::string("cannot be read: ") + std::strerror(source.ReadError());
-        return false;
-    }
-    if (source.SawNul()) {
-        error = "a NUL byte at offset " + std::to_string(source.Offset()) + ": not valid JSON";
-        return false;
-    }
-    if (!parsed || !reader.error.empty()) {
-        error = reader.error.empty() ? "not valid JSON" : reader.error;
-        return false;
-    }
-    for (int field = 0; field < kFieldCount; ++field) {
-        if (!reader.seen[field]) {
-            error = std::string("field \"") + kFieldKeys[field] + "\" is missing";
-            return false;
+    if (end.nul)
+        reader.error = "a NUL byte at offset " + std::to_string(*end.nul) + ": not valid JSON";
+    else if (parsed && reader.error.empty()) {
+        for (int field = 0; field < kFieldCount && reader.error.empty(); ++field) {
+            if (!reader.seen[field])
+                reader.error = std::string("field \"") + kFieldKeys[field] + "\" is missing";
         }
-    }
-    if (static_cast<long long>(reader.result.particles.size()) != reader.count) {
-        error = "the count is " + std::to_string(reader.count) + " but there are " +
-                std::to_string(reader.result.particles.size()) + " particles";
+        if (reader.error.empty() && static_cast<long long>(reader.result.particles.size()) != reader.count)
+            reader.error = "the count is " + std::to_string(reader.count) + " but there are " +
+                           std::to_string(reader.result.particles.size()) + " particles";
+    } else if (reader.error.empty())
+        reader.error = "not valid JSON";
+    if (!reader.error.empty()) {
+        // Until its format field says so, the text is nothing of ours.
+        error = reader.isSnapshot ? reader.error : "not a Driftmote snapshot: " + reader.error;
         return false;
     }
     out = std::move(reader.result);
+    return true;
+}
+
+bool TooLarge(std::uint64_t size, std::string& error)
+{
+    if (size <= MaxSnapshotBytes())
+        return false;
+    error = "the file is larger than a snapshot can be (" + std::to_string(MaxSnapshotBytes()) + " bytes)";
     return true;
 }
 
@@ -523,12 +455,39 @@ std::uint64_t MaxSnapshotBytes()
 
 bool ReadSnapshot(std::string_view text, Snapshot& out, std::string& error)
 {
-    ByteSource source(text);
-    return ReadFrom(source, text.size(), out, error);
+    if (TooLarge(text.size(), error))
+        return false;
+    SnapshotReader reader(text.size(), MaxLoadableSnapshotCount());
+    const bool parsed = Json::sax_parse(text, &reader);
+    InputEnd end;
+    if (parsed && text.find('\0') != std::string_view::npos)
+        end.nul = text.find('\0');
+    else if (reader.errorByte > 0 && reader.errorByte <= text.size() && text[reader.errorByte - 1] == '\0')
+        end.nul = reader.errorByte - 1;
+    return Check(reader, parsed, end, out, error);
 }
 
-bool ReadSnapshot(std::FILE* file, std::uint64_t size, Snapshot& out, std::string& error)
+bool ReadSnapshot(std::istream& in, std::uint64_t size, Snapshot& out, std::string& error)
 {
-    ByteSource source(file);
-    return ReadFrom(source, size, out, error);
+    if (TooLarge(size, error))
+        return false;
+    // The parser reads the stream's buffer itself; a failed read throws from there.
+    std::streambuf& bytes = *in.rdbuf();
+    const std::streamoff start = bytes.pubseekoff(0, std::ios::cur, std::ios::in);
+    SnapshotReader reader(size, MaxLoadableSnapshotCount());
+    InputEnd end;
+    bool parsed = false;
+    try {
+        parsed = Json::sax_parse(in, &reader);
+    } catch (const std::ios_base::failure& e) {
+        end.readError = e.code().category() == std::system_category() ? e.code().value() : EIO;
+        return Check(reader, false, end, out, error);
+    }
+    if (parsed && !in.eof()) // the input ended at a byte that was no end of file
+        end.nul = static_cast<std::uint64_t>(std::streamoff(bytes.pubseekoff(0, std::ios::cur, std::ios::in)) - start - 1);
+    else if (reader.errorByte > 0 &&
+             bytes.pubseekpos(start + static_cast<std::streamoff>(reader.errorByte) - 1, std::ios::in) != -1 &&
+             bytes.sbumpc() == 0)
+        end.nul = reader.errorByte - 1;
+    return Check(reader, parsed, end, out, error);
 }

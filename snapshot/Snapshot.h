@@ -12,7 +12,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,5 +62,6 @@ std::string WriteSnapshot(const Snapshot& snapshot);
 // the quiet NaN. Numbers are read the same in every locale.
 bool ReadSnapshot(std::string_view text, Snapshot& out, std::string& error);
 
-// The same from a file of `size` bytes, read from where it stands to its end.
-bool ReadSnapshot(std::FILE* file, std::uint64_t size, Snapshot& out, std::string& error);
+// The same from a stream of `size` bytes (a file's), read from where it stands to
+// its end; a read that fails is refused with the system's reason.
+bool ReadSnapshot(std::istream& in, std::uint64_t size, Snapshot& out, std::string& error);

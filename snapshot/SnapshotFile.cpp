@@ -4,9 +4,9 @@
 #include "FilePath.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace {
@@ -38,18 +38,14 @@ bool LoadSnapshotFile(const std::string& path, Snapshot& out, std::string& error
     }
     // Read as a stream: no copy of the file is ever held, and the first byte that
     // cannot belong to a snapshot ends the reading.
-#ifdef _WIN32
-    std::FILE* stream = _wfopen(file.c_str(), L"rb"); // the UTF-8 name, as the system's wide name
-#else
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-#endif
+    errno = 0;
+    std::ifstream stream(file, std::ios::binary); // on Windows the UTF-8 name as the system's wide name
     if (!stream) {
         error = Named(path, errno != 0 ? std::strerror(errno) : "cannot be read");
         return false;
     }
     std::string message;
     const bool read = ReadSnapshot(stream, size, out, message);
-    std::fclose(stream);
     if (!read) {
         error = Named(path, message);
         return false;

@@ -6,13 +6,9 @@
 #include "SwarmParams.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <limits>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -224,42 +220,6 @@ TEST_P(FastStep, CrowdedClustersMatch)
 TEST_P(FastStep, ThousandParticlesOverManySteps)
 {
     ExpectSameSteps(Scattered(1000), PresetCoefficients(0), 30, "scattered");
-}
-
-// The golden runs: the window's start-up, then preset 0, from a fresh generator.
-std::map<int, std::vector<Particle>> ReadGolden(const std::string& file)
-{
-    std::map<int, std::vector<Particle>> frames;
-    const std::string path = std::string(DRIFTMOTE_GOLDEN_DIR) + "/" + file;
-    std::ifstream in(path);
-    EXPECT_TRUE(in) << "cannot read the golden trajectory " << path;
-    std::string line;
-    std::getline(in, line); // header
-    while (std::getline(in, line)) {
-        int frame = 0, index = 0;
-        Particle p{};
-        if (std::sscanf(line.c_str(), "%d,%d,%f,%f,%f,%f", &frame, &index, &p.x, &p.y, &p.vx, &p.vy) == 6)
-            frames[frame].push_back(p);
-    }
-    return frames;
-}
-
-TEST_P(FastStep, GoldenStartupRunMatches)
-{
-    const auto frames = ReadGolden("startup.csv");
-    ASSERT_FALSE(frames.empty()) << "no frames in the golden trajectory startup.csv";
-    PortableRandRestart();
-    ParticleSystem ps;
-    UseParam(ps);
-    ASSERT_TRUE(StartLikeTheWindow(ps));
-    for (int frame = 0; frame <= frames.rbegin()->first; ++frame) {
-        const auto found = frames.find(frame);
-        if (found != frames.end()) {
-            ASSERT_EQ(found->second.size(), 67u);
-            ASSERT_TRUE(SameParticles(found->second.data(), ps.m_pCur, 67)) << "frame " << frame;
-        }
-        ps.Step();
-    }
 }
 
 std::vector<KernelAndThreads> AllKernels()

@@ -197,7 +197,7 @@ TEST(Step, EndsWithEveryParticleInTheBoxWhenACoefficientIsNotFinite)
     const float inf = std::numeric_limits<float>::infinity();
     for (const float attraction : {inf, 3e38f, std::numeric_limits<float>::quiet_NaN()}) {
         ParticleSystem ps;
-        ASSERT_TRUE(ResizeAndScatter(ps, 67));
+        ASSERT_TRUE(ps.SetCount(67) && ScatterNewCount(ps));
         ps.m_fAttraction = attraction;
         ps.m_fRepulsion = 3e38f;
         ps.m_fFriction = 0.023f;

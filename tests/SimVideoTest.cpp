@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// driftmote-sim's videos, read back through libavformat: one frame per printed
-// frame, the same frames for the same options, each frame the PNG picture of that
-// frame within the codec's loss, and failures that name the file and leave none.
+// driftmote-sim's videos, read back through libavformat: every frame or the
+// printed ones, the same frames for the same options, each frame the PNG picture
+// of that frame within the codec's loss, sizes too large refused, and failures
+// that name the file and leave none.
 
 #include "PngRead.h"
 #include "RandomUnit.h"
@@ -22,6 +23,7 @@ namespace {
 struct ToolRun {
     int status;
     std::string err;
+    std::string out;
 };
 
 ToolRun RunTool(std::vector<std::string> args)
@@ -29,12 +31,12 @@ ToolRun RunTool(std::vector<std::string> args)
     PortableRandRestart();
     std::ostringstream out, err;
     const int status = RunSimCli(args, out, err);
-    return {status, err.str()};
+    return {status, err.str(), out.str()};
 }
 
 using SimVideo = TempFolderTest;
 
-TEST_F(SimVideo, OneDecodedFramePerPrintedFrameAndTheSameFramesForTheSameOptions)
+TEST_F(SimVideo, EveryFrameOrThePrintedOnesAndTheSameFramesForTheSameOptions)
 {
     const struct {
         std::vector<std::string> args;
@@ -42,16 +44,21 @@ TEST_F(SimVideo, OneDecodedFramePerPrintedFrameAndTheSameFramesForTheSameOptions
         std::size_t frames;
         int width, height; // decoded: odd sides grow by one
         double lastSecond;
+        bool printed; // the frames are printed too
     } rows[] = {
-        {{"--frames", "20", "--print", "all"}, "all.mp4", 21, 512, 458, 20.0 / 60},
-        {{"--frames", "20", "--print", "0,7,20", "--size", "64x49", "--fps", "25"}, "list.webm", 3, 64, 50, 2.0 / 25},
-        {{"--frames", "5"}, "last.mp4", 1, 512, 458, 0.0},
+        {{"--frames", "20", "--print", "all"}, "all.mp4", 21, 512, 458, 20.0 / 60, true},
+        {{"--frames", "20", "--print", "0,7,20", "--size", "64x49", "--fps", "25"}, "list.webm", 3, 64, 50, 2.0 / 25,
+         true},
+        {{"--frames", "5"}, "every.mp4", 6, 512, 458, 5.0 / 60, false},
+        {{"--frames", "3", "--print", "none"}, "none.mp4", 4, 512, 458, 3.0 / 60, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::vector<std::string> args = row.args;
         args.insert(args.end(), {"--video", Path(row.name)});
-        ASSERT_EQ(RunTool(args).status, 0);
+        const ToolRun run = RunTool(args);
+        ASSERT_EQ(run.status, 0);
+        EXPECT_EQ(run.out.empty(), !row.printed);
         const DecodedVideo first = DecodeVideo(Path(row.name));
         ASSERT_EQ(RunTool(args).status, 0);
         const DecodedVideo second = DecodeVideo(Path(row.name));
@@ -116,6 +123,16 @@ TEST_F(SimVideo, AFailedVideoNamesTheFileAndLeavesThePreviousFile)
     const ToolRun nowhere = RunTool({"--frames", "1", "--video", missing});
     EXPECT_EQ(nowhere.status, 1);
     EXPECT_EQ(nowhere.err, "driftmote-sim: " + missing + ": No such file or directory\n");
+}
+
+// Pictures whose video could not fit in any machine's memory are refused before
+// anything is made.
+TEST_F(SimVideo, PicturesTooLargeToEncodeAreBadUsage)
+{
+    const ToolRun run = RunTool({"--size", "32768x32768", "--scale", "8", "--video", Path("huge.webm")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("driftmote-sim: --video: a video of 262144x262144 pixels needs about ", 0), 0u) << run.err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 0);
 }
 
 #ifndef _WIN32

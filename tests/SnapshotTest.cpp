@@ -12,9 +12,12 @@
 #include <bit>
 #include <clocale>
 #include <cmath>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <istream>
 #include <limits>
 #include <string>
 #include <vector>
@@ -99,6 +102,8 @@ TEST(SnapshotRead, TheGoodDocumentReads)
     EXPECT_EQ(Bits(s.particles[1].reserved), 1u);
 }
 
+const std::string kNotOurs = "not a Driftmote snapshot: ";
+
 struct BadSnapshot {
     const char* what;
     std::string text;
@@ -108,16 +113,18 @@ struct BadSnapshot {
 TEST(SnapshotRead, BadDocumentsAreRefusedWithTheirReasonAndChangeNothing)
 {
     const BadSnapshot cases[] = {
-        {"empty", "", "not valid JSON"},
-        {"not JSON", "driftmote", "not valid JSON"},
-        {"cut short", kGood.substr(0, kGood.size() / 2), "not valid JSON"},
+        {"empty", "", "not a Driftmote snapshot: not valid JSON at line 1, column 1"},
+        {"not JSON", "driftmote", "not a Driftmote snapshot: not valid JSON"},
+        {"cut short", kGood.substr(0, kGood.size() / 2), "not valid JSON at line 5"},
         {"text after the object", kGood + "x", "not valid JSON"},
         {"a NUL byte after the object", kGood + std::string("\0junk", 5), "a NUL byte at offset 274"},
         {"a NUL byte in a text", GoodWith("\"x\"", std::string("\"\0\"", 3)), "a NUL byte at offset 127"},
         {"a count the text cannot hold", GoodWith("\"count\": 2", "\"count\": 100"), "cannot fit in 276 bytes"},
-        {"not an object", "[1, 2]", "not a JSON object"},
-        {"deeply nested", std::string(100000, '['), "not a JSON object"},
-        {"another format", GoodWith("driftmote-snapshot", "other"), "the format is \"other\""},
+        {"not an object", "[1, 2]", "not a Driftmote snapshot: the document is not a JSON object"},
+        {"deeply nested", std::string(100000, '['), "not a Driftmote snapshot: the document is not a JSON object"},
+        {"another format", GoodWith("driftmote-snapshot", "other"), "not a Driftmote snapshot: the format is \"other\""},
+        {"no format", GoodWith("\"format\": \"driftmote-snapshot\",", ""),
+         "not a Driftmote snapshot: field \"format\" is missing"},
         {"newer version", GoodWith("\"version\": 1", "\"version\": 2"), "version 2 is newer"},
         {"version zero", GoodWith("\"version\": 1", "\"version\": 0"), "version 0 is unknown"},
         {"version as text", GoodWith("\"version\": 1", "\"version\": \"1\""), "\"version\" is a string"},
@@ -153,6 +160,8 @@ TEST(SnapshotRead, BadDocumentsAreRefusedWithTheirReasonAndChangeNothing)
         std::string error;
         EXPECT_FALSE(ReadSnapshot(c.text, out, error));
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        // Only a text whose format field does not name ours is said to be no snapshot.
+        EXPECT_EQ(error.rfind(kNotOurs, 0), std::string(c.message).rfind(kNotOurs, 0)) << error;
         ExpectSame(out, Sentinel());
     }
 }
@@ -246,11 +255,16 @@ TEST_F(SnapshotFiles, BadFilesAreRefusedWithTheirName)
     // A sparse file one byte over the limit: refused by its size, never read.
     { std::ofstream(Path("huge.driftmote")); }
     std::filesystem::resize_file(m_dir / "huge.driftmote", MaxSnapshotBytes() + 1);
+    // The parser takes a NUL byte for the end of its input, here as in a text.
+    std::ofstream(Path("nul after.driftmote"), std::ios::binary) << kGood + std::string("\0junk", 5);
+    std::ofstream(Path("nul inside.driftmote"), std::ios::binary) << GoodWith("\"x\"", std::string("\"\0\"", 3));
     const struct {
         const char* name;
         const char* message;
     } cases[] = {
         {"bad.driftmote", "version 9 is newer"},
+        {"nul after.driftmote", "a NUL byte at offset 274"},
+        {"nul inside.driftmote", "a NUL byte at offset 127"},
         {"folder.driftmote", "not a regular file"},
         {"huge.driftmote", "larger than a snapshot can be"},
         {"absent.driftmote", "No such file"},
@@ -264,6 +278,31 @@ TEST_F(SnapshotFiles, BadFilesAreRefusedWithTheirName)
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         ExpectSame(out, Sentinel());
     }
+}
+
+TEST_F(SnapshotFiles, AFileFarLargerThanAReadBlockReadsWhole)
+{
+    Snapshot large = Sentinel();
+    large.particles.assign(6000, Particle{1.25f, -0.5f, 1e-45f, 3.0f, 0.0f});
+    large.particles.back().x = 7.5f;
+    std::ofstream(Path("large.driftmote"), std::ios::binary) << WriteSnapshot(large);
+    Snapshot read;
+    std::string error;
+    ASSERT_TRUE(LoadSnapshotFile(Path("large.driftmote"), read, error)) << error;
+    ExpectSame(read, large);
+}
+
+TEST(SnapshotRead, AReadThatFailsIsRefusedWithTheSystemsReason)
+{
+    struct FailingBytes : std::streambuf {
+        int_type underflow() override { throw std::ios_base::failure("read", std::error_code(EIO, std::system_category())); }
+    } bytes;
+    std::istream in(&bytes);
+    Snapshot out = Sentinel();
+    std::string error;
+    EXPECT_FALSE(ReadSnapshot(in, 1000, out, error));
+    EXPECT_EQ(error, std::string("cannot be read: ") + std::strerror(EIO));
+    ExpectSame(out, Sentinel());
 }
 
 } // namespace

@@ -65,6 +65,7 @@ private slots:
     void idleFramesPauseWhileABoxOrTheWindowMenuIsOpen();
     void minimisedWindowStopsTheFrameLoopUntilItComesBack();
     void rightClickAndAltSpaceOpenTheWindowMenuWithPauseTicked();
+    void theWindowMenuGreysWhatCannotBeDoneNow();
     void windowNotExposedStopsTheFrameLoopUntilExposedAgain();
     void windowStartsWhollyInsideTheAvailableArea_data();
     void windowStartsWhollyInsideTheAvailableArea();
@@ -266,6 +267,43 @@ void TestSwarmApp::rightClickAndAltSpaceOpenTheWindowMenuWithPauseTicked()
     }
 }
 
+void TestSwarmApp::theWindowMenuGreysWhatCannotBeDoneNow()
+{
+    // The entries a user finds greyed when the menu opens, in each state of the
+    // window; Record Video also where the build has no video.
+    const QString record = QStringLiteral("Record &Video...");
+    const struct {
+        const char* state;
+        std::function<void()> enter;
+        QStringList greyed;
+    } rows[] = {
+        {"normal", [] {}, {QStringLiteral("&Restore"), QStringLiteral("Step One &Frame")}},
+        {"paused", [&] { m_dlg->OnSysCommand(IDM_PAUSE, 0); }, {QStringLiteral("&Restore")}},
+        {"maximized and paused",
+         [&] {
+             m_dlg->showMaximized();
+             QTRY_VERIFY(m_dlg->isMaximized());
+         },
+         {QStringLiteral("Ma&ximize")}},
+    };
+    for (const auto& row : rows) {
+        row.enter();
+        m_dlg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+        bool gaveUp = false;
+        QStringList greyed;
+        WhenShown(OpenMenu, [&](QWidget* w) {
+            for (QAction* action : static_cast<QMenu*>(w)->actions())
+                if (!action->isEnabled() && (action->text() != record || CSwarmDlg::CanRecordVideo()))
+                    greyed << action->text();
+            QTest::keyClick(w, Qt::Key_Escape);
+        }, &gaveUp);
+        QTest::keyClick(m_dlg.get(), Qt::Key_Space, Qt::AltModifier);
+        QVERIFY2(!gaveUp, row.state);
+        QCOMPARE(greyed, row.greyed);
+    }
+}
+
 void TestSwarmApp::pauseRestsTheFrameLoopAndShortcutsWorkWithTheMenuClosed()
 {
     cleanup(); // the application makes its own dialog and runs its own frame loop
@@ -355,6 +393,10 @@ void TestSwarmApp::windowCommandsPassOnAndMaskedAboutOpensTheBox()
     QVERIFY(opened);
     QVERIFY2(cutOff.isEmpty(), qPrintable(cutOff.join('\n')));
     QVERIFY(!QApplication::activeModalWidget());
+
+    // Close, with the system's low bits, is the close box.
+    m_dlg->OnSysCommand(SysCommand::Close | 3, 0);
+    QVERIFY(!m_dlg->isVisible());
 }
 
 void TestSwarmApp::requestsToEndLeaveWithTheirExitCodeAfterDeletingTheDialog()

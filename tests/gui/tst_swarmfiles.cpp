@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The main dialog's pause, single frame and files: the commands reach the session
-// and the picture shows it, a snapshot saved by the window continues bit for bit
-// in driftmote-sim and one saved by driftmote-sim in the window, a bad file is
-// reported by name, and the saved picture is the one shown.
+// and the picture shows it, a snapshot saved is the session's state and one opened
+// becomes it, a bad file is reported by name, and the saved picture is the one shown.
 
 #include "GuiTestHelpers.h"
 #include "RandomUnit.h"
@@ -16,12 +15,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QProcess>
 #include <QTimer>
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -37,33 +34,6 @@ QImage Rendered(const SwarmSession& session, QSize size)
     return ImageOfPixels(pixels.View()).copy();
 }
 
-// Runs driftmote-sim with these arguments; its standard output, or empty if it failed.
-QByteArray RunTool(const QStringList& args)
-{
-    QStringList command = QProcess::splitCommand(QStringLiteral(DRIFTMOTE_SIM_PATH).trimmed());
-    const QString program = command.takeFirst();
-    QProcess tool;
-    tool.start(program, command + args);
-    if (!tool.waitForFinished(120000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
-        qWarning("driftmote-sim failed: %s", tool.readAllStandardError().constData());
-        return {};
-    }
-    return tool.readAllStandardOutput();
-}
-
-// The x, y, vx, vy of every particle in the rows of the tool's CSV for `frame`.
-std::vector<float> FrameOfCsv(const QByteArray& csv, int frame)
-{
-    std::vector<float> values;
-    for (const QByteArray& line : csv.split('\n')) {
-        const QList<QByteArray> fields = line.split(',');
-        if (fields.size() == 6 && fields[0] == QByteArray::number(frame))
-            for (int i = 2; i < 6; ++i)
-                values.push_back(std::strtof(fields[i].constData(), nullptr));
-    }
-    return values;
-}
-
 // Distinct texts for the boxes, in the session's order.
 const QStringList kTexts = {QStringLiteral("40"), QStringLiteral(".00011"), QStringLiteral(".00004"),
                             QStringLiteral(".05")};
@@ -77,8 +47,7 @@ private slots:
     void init();
     void cleanup();
     void pauseAndStepOneFrameReachTheSessionAndThePicture();
-    void windowSnapshotContinuesInTheTool();
-    void toolSnapshotContinuesInTheWindow();
+    void snapshotCommandsSaveAndOpenTheSessionsState();
     void badFilesAreNamedOnceAndChangeNothing_data();
     void badFilesAreNamedOnceAndChangeNothing();
     void savedPictureIsTheCanvasPicture();
@@ -148,7 +117,7 @@ void TestSwarmFiles::pauseAndStepOneFrameReachTheSessionAndThePicture()
     QVERIFY(!Session().Paused());
 }
 
-void TestSwarmFiles::windowSnapshotContinuesInTheTool()
+void TestSwarmFiles::snapshotCommandsSaveAndOpenTheSessionsState()
 {
     // Typed into the boxes by their labels, then some frames, then the save.
     for (int i = 0; i < kParamBoxCount; ++i) {
@@ -163,36 +132,28 @@ void TestSwarmFiles::windowSnapshotContinuesInTheTool()
     QVERIFY(m_requests[0].save);
     QCOMPARE(m_requests[0].filter, QString::fromUtf8(kSnapshotFilter));
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
-    Frames(25);
+    QFile saved(m_answer);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll().toStdString(), WriteSnapshot(Session().CaptureSnapshot()));
 
-    // The tool, given the same texts for the same boxes again, goes the same way.
-    const QByteArray csv = RunTool({"--load", m_answer, "--attraction", kTexts[1], "--repulsion", kTexts[2],
-                                    "--friction", kTexts[3], "--frames", "25"});
-    const std::vector<float> tool = FrameOfCsv(csv, 25);
-    QCOMPARE(tool.size(), size_t(4 * 40));
-    QVERIFY(SameBits(tool, Positions(Session().Particles())));
-}
-
-void TestSwarmFiles::toolSnapshotContinuesInTheWindow()
-{
-    const QString saved = m_dir.filePath(QStringLiteral("tool.driftmote"));
-    QVERIFY(!RunTool({"--preset", "1", "--num", kTexts[0], "--attraction", kTexts[1], "--repulsion", kTexts[2],
-                      "--friction", kTexts[3], "--frames", "20", "--print", "none", "--save", saved})
-                 .isNull());
-    m_answer = saved;
+    // Another state, saved by a session of its own, opens whole and shows in the boxes.
+    SwarmSession other;
+    other.Start();
+    other.SelectPreset(1);
+    other.TypeText(ParamBox::Friction, ".05");
+    other.Frame();
+    m_answer = m_dir.filePath(QStringLiteral("other.driftmote"));
+    std::string error;
+    QVERIFY2(other.SaveSnapshotFile(m_answer.toStdString(), error) == SessionResult::Done, error.c_str());
+    Frames(5);
     m_dlg->OnSysCommand(IDM_OPEN_SNAPSHOT, 0);
-    QCOMPARE(m_requests.size(), 1u);
-    QVERIFY(!m_requests[0].save);
-    QCOMPARE(m_requests[0].filter, QString::fromUtf8(kSnapshotFilter));
+    QCOMPARE(m_requests.size(), 2u);
+    QVERIFY(!m_requests[1].save);
+    QCOMPARE(m_requests[1].filter, QString::fromUtf8(kSnapshotFilter));
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
-    QCOMPARE(Session().Preset(), 1);
+    QCOMPARE(WriteSnapshot(Session().CaptureSnapshot()), WriteSnapshot(other.CaptureSnapshot()));
     for (int i = 0; i < kParamBoxCount; ++i)
-        QCOMPARE(Edit(kBoxes[i])->text(), kTexts[i]);
-    Frames(25);
-
-    const std::vector<float> tool = FrameOfCsv(RunTool({"--load", saved, "--frames", "25"}), 25);
-    QCOMPARE(tool.size(), size_t(4 * 40));
-    QVERIFY(SameBits(tool, Positions(Session().Particles())));
+        QCOMPARE(Edit(kBoxes[i])->text(), QString::fromStdString(other.Text(static_cast<ParamBox>(i))));
 }
 
 void TestSwarmFiles::badFilesAreNamedOnceAndChangeNothing_data()
