@@ -11,6 +11,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// What ends a folder's name in a path.
+#ifdef _WIN32
+constexpr const char* kSeparators = "/\\";
+#else
+constexpr const char* kSeparators = "/";
+#endif
+
 bool SameFile(const std::string& a, const std::string& b)
 {
     std::error_code ec;
@@ -29,7 +36,7 @@ bool SameFile(const std::string& a, const std::string& b)
 std::optional<std::string> FrameNamed(const PicturePattern& picture, const std::string& path)
 {
     const std::string name = fs::path(path).filename().string();
-    const std::size_t slash = picture.before.rfind('/');
+    const std::size_t slash = picture.before.find_last_of(kSeparators);
     const std::string before = slash == std::string::npos ? picture.before : picture.before.substr(slash + 1);
     const std::string& after = picture.after;
     if (name.size() <= before.size() + after.size() || name.compare(0, before.size(), before) != 0 ||

@@ -8,6 +8,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <system_error>
 
 namespace {
 
@@ -16,7 +18,10 @@ using OutputClashes = TempFolderTest;
 TEST_F(OutputClashes, EveryPairThatCouldNameOneFileIsNamed)
 {
     std::ofstream(Path("real.mp4")) << "video";
-    std::filesystem::create_symlink(Path("real.mp4"), Path("link.mp4"));
+    // Windows lets only an administrator or a developer make links: there the
+    // row with the link is left out.
+    std::error_code noLinks;
+    std::filesystem::create_symlink(Path("real.mp4"), Path("link.mp4"), noLinks);
     const struct {
         const char *save, *picture, *video; // in the test's folder; null: not given
         const char* pair;                   // the clash, null for none
@@ -33,6 +38,8 @@ TEST_F(OutputClashes, EveryPairThatCouldNameOneFileIsNamed)
         {nullptr, "100%%.png", "100%.png", "--picture and --video", "100%.png"},
     };
     for (const auto& row : rows) {
+        if (noLinks && row.save && std::string(row.save) == "link.mp4")
+            continue;
         Options options;
         std::string error;
         if (row.save)
