@@ -10,11 +10,13 @@
 #include "SnapshotFile.h"
 #include "SnapshotState.h"
 #include "SwarmRenderer.h"
+#include "TempFolderTest.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sstream>
+#include <string>
 
 namespace {
 
@@ -44,7 +46,8 @@ PixelImage RenderedFrom(const std::string& snapshotPath, int width, int height, 
 
 TEST(SimPicture, ThePictureIsTheRenderersPictureOfTheFrame)
 {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "driftmote-sim-pictures";
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                          ("driftmote-sim-pictures-" + std::to_string(DRIFTMOTE_TEST_PID));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     const auto at = [&](const char* name) { return (dir / name).string(); };

@@ -57,7 +57,7 @@ TEST_F(SimVideo, EveryFrameOrThePrintedOnesAndTheSameFramesForTheSameOptions)
         std::vector<std::string> args = row.args;
         args.insert(args.end(), {"--video", Path(row.name)});
         const ToolRun run = RunTool(args);
-        ASSERT_EQ(run.status, 0);
+        ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out.empty(), !row.printed);
         const DecodedVideo first = DecodeVideo(Path(row.name));
         ASSERT_EQ(RunTool(args).status, 0);
