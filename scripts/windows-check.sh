@@ -101,15 +101,39 @@ wine "$sim" --frames 100 --print none --save whole.driftmote >/dev/null
 cmp -s continued.driftmote whole.driftmote && echo "snapshot $greek: saved over, loaded, continues bit for bit" ||
   fail "60 frames saved to $greek and 40 more differ from 100 frames"
 
+# `wine` may run a program under start.exe, which passes no signal on: the
+# program's own process is the one whose command line starts with its Windows
+# path (Z:\...). Its number, once it runs, found by the arguments that follow.
+program_pid() {
+  local pid
+  for _ in $(seq 1 300); do
+    pid=$(pgrep -f "^[A-Za-z]:.*driftmote-sim\.exe $1" | head -n 1)
+    [ -n "$pid" ] && { echo "$pid"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+# SIGINT to the program. One still running 20 s later is killed, so that a signal
+# that never arrives fails the check instead of filling the disk with frames.
+interrupt() {
+  kill -INT "$1" 2>/dev/null || true
+  for _ in $(seq 1 100); do
+    kill -0 "$2" 2>/dev/null || return 0
+    sleep 0.2
+  done
+  kill -KILL "$1" "$2" 2>/dev/null || true
+}
+
 # Ctrl+C (wine turns SIGINT into the console's Ctrl+C event) between frames: every
 # printed frame is whole, no --save is written, and the status is 130.
 : >stopped.csv
 wine "$sim" --num 300 --frames 2000000000 --print all --save stopped.driftmote >stopped.csv &
-pid=$!
-until [ "$(wc -l <stopped.csv)" -gt 1000 ] || ! kill -0 "$pid" 2>/dev/null; do sleep 0.2; done
-kill -INT "$pid" 2>/dev/null || true
+launcher=$!
+program=$(program_pid "--num 300 ") || program=$launcher
+until [ "$(wc -l <stopped.csv)" -gt 1000 ] || ! kill -0 "$launcher" 2>/dev/null; do sleep 0.2; done
+interrupt "$program" "$launcher"
 status=0
-wait "$pid" || status=$?
+wait "$launcher" || status=$?
 rows=$(($(wc -l <stopped.csv) - 1))
 if [ "$status" -eq 130 ] && [ $((rows % 300)) -eq 0 ] && [ "$(tail -c 1 stopped.csv | od -An -c | tr -d ' ')" = '\n' ] &&
   ! ls stopped.driftmote* >/dev/null 2>&1; then
@@ -121,11 +145,12 @@ fi
 # Ctrl+C inside the scatter of two million particles ends the program at once.
 # It is sent once the program has run a second on the processor, past wine's start.
 wine "$sim" --num 2000000 --frames 1 --save scattered.driftmote >scattered.csv &
-pid=$!
-until [ "$(awk '{print $14}' "/proc/$pid/stat" 2>/dev/null || echo 1000)" -ge 100 ]; do sleep 0.2; done
-kill -INT "$pid" 2>/dev/null || true
+launcher=$!
+program=$(program_pid "--num 2000000 ") || program=$launcher
+until [ "$(awk '{print $14}' "/proc/$program/stat" 2>/dev/null || echo 1000)" -ge 100 ]; do sleep 0.2; done
+interrupt "$program" "$launcher"
 status=0
-wait "$pid" || status=$?
+wait "$launcher" || status=$?
 if [ "$status" -eq 130 ] && [ ! -s scattered.csv ] && ! ls scattered.driftmote* >/dev/null 2>&1; then
   echo "Ctrl+C in the scatter: status 130 at once, nothing written"
 else
