@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "OptionTable.h"
 
+#include "FloatChars.h"
 #include "HelpText.h"
 #include "SimVideo.h"
 #include "Version.h"
@@ -85,7 +86,7 @@ void ReadSize(Options& options, const std::string& value)
 void ReadScale(Options& options, const std::string& value)
 {
     double scale = 0;
-    const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), scale);
+    const auto [ptr, ec] = DoubleFromChars(value.data(), value.data() + value.size(), scale);
     if (value.empty() || ec != std::errc() || ptr != value.data() + value.size() || !(scale >= kMinPictureScale) ||
         !(scale <= kMaxPictureScale))
         throw UsageError{"--scale takes a number from " + Decimal(kMinPictureScale) + " to " +
