@@ -27,7 +27,7 @@ WINDOWS_PACKAGES := cmake make file g++ libgtest-dev nlohmann-json3-dev g++-ming
 # driven by puppeteer-core from npm (tests/web/package.json), and compares its
 # pictures and snapshots with the machine's own driftmote-sim.
 WEB_PACKAGES := emscripten nodejs cmake make ccache nlohmann-json3-dev libstb-dev
-WEB_CHECK_PACKAGES := $(WEB_PACKAGES) chromium g++ libgtest-dev
+WEB_CHECK_PACKAGES := $(WEB_PACKAGES) chromium g++
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
@@ -193,6 +193,13 @@ wine32:
 web:
 	$(MAKE) --no-print-directory deps PACKAGES="$(WEB_PACKAGES)"
 	JOBS=$(JOBS) scripts/web-build.sh build-web
+
+# The page's checks: every golden run under node on both of its kernels, and the
+# page in Debian's chromium against the machine's own driftmote-sim
+# (scripts/web-check.sh; puppeteer-core comes from npm).
+web-check: web
+	$(MAKE) --no-print-directory deps PACKAGES="$(WEB_CHECK_PACKAGES)"
+	JOBS=$(JOBS) scripts/web-check.sh build-web
 
 clean:
 	rm -rf build-web build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-i686 build-windows build-windows-32 build-clang build-host

@@ -222,6 +222,10 @@ std::vector<OptionRow> MakeTable()
          .read = [](Options& options, const std::string& value) {
              options.fps = static_cast<int>(Ranged(value, "--fps", "a number of frames per second", 1, kMaxFps));
          }},
+        {.name = "--link",
+         .help = "print the page's link that replays this run, the seed,\nthe texts and presets in order and the frames\n"
+                 "(driftmote.html#seed=...), instead of running it",
+         .read = [](Options& options, const std::string&) { options.link = true; }},
         {.name = "--quiet",
          .help = "show no progress line (shown only on a terminal's\nstderr, for runs longer than about a second)",
          .read = [](Options& options, const std::string&) { options.quiet = true; }},
