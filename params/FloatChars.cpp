@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "FloatChars.h"
 
-#if !defined(__cpp_lib_to_chars)
+#if !defined(__cpp_lib_to_chars) || defined(DRIFTMOTE_FLOAT_CHARS_FALLBACK)
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <system_error>
 
@@ -84,7 +85,10 @@ std::from_chars_result Read(const char* first, const char* last, T& value, Conve
         return {first, std::errc::invalid_argument};
     const std::string text(first, length); // strtod needs the terminating zero
     errno = 0;
-    const T read = convert(text.c_str());
+    T read = convert(text.c_str());
+    // from_chars gives every NaN the plain quiet one, whatever the parentheses hold.
+    if (std::isnan(read))
+        read = std::copysign(std::numeric_limits<T>::quiet_NaN(), read);
     // A denormal result is in range, as from_chars has it, even where strtod says ERANGE.
     if (errno == ERANGE && (read == 0 || std::isinf(read)))
         return {first + length, std::errc::result_out_of_range};
@@ -127,19 +131,26 @@ std::to_chars_result ShortestFloatChars(char* first, char* last, float value)
         const int exponent = std::atoi(p + 1);
         const int n = static_cast<int>(digits.size());
         std::string sci = digits.substr(0, 1);
-        if (n > 1)
-            sci += "." + digits.substr(1);
-        char tail[8];
+        if (n > 1) {
+            sci += '.';
+            sci.append(digits, 1, std::string::npos);
+        }
+        char tail[16];
         std::snprintf(tail, sizeof tail, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
         sci += tail;
         std::string fixed;
         if (exponent < 0)
-            fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
-        else if (n <= exponent + 1)
-            fixed = digits + std::string(static_cast<std::size_t>(exponent + 1 - n), '0');
+            fixed.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
+        else if (n <= exponent + 1) {
+            // A whole number is written with all its digits, as <charconv> writes it.
+            char whole[48];
+            std::snprintf(whole, sizeof whole, "%.0f", std::fabs(static_cast<double>(value)));
+            fixed = whole;
+        }
         else
-            fixed = digits.substr(0, static_cast<std::size_t>(exponent + 1)) + "." +
-                    digits.substr(static_cast<std::size_t>(exponent + 1));
+            fixed.append(digits, 0, static_cast<std::size_t>(exponent + 1))
+                .append(".")
+                .append(digits, static_cast<std::size_t>(exponent + 1), std::string::npos);
         out += sci.size() < fixed.size() ? sci : fixed;
     }
     if (out.size() > static_cast<std::size_t>(last - first))

@@ -6,11 +6,12 @@
 // to_chars's shortest text that reads back as the same float. Where the standard
 // library has the floating-point <charconv> functions these are those functions;
 // a library without them (the browser build's) gets a fallback on the C library's
-// correctly rounded strtod and strtof.
+// correctly rounded strtod and strtof. DRIFTMOTE_FLOAT_CHARS_FALLBACK forces the
+// fallback, so that its test holds it to the library's functions.
 
 #include <charconv>
 
-#if defined(__cpp_lib_to_chars)
+#if defined(__cpp_lib_to_chars) && !defined(DRIFTMOTE_FLOAT_CHARS_FALLBACK)
 
 inline std::from_chars_result DoubleFromChars(const char* first, const char* last, double& value)
 {
