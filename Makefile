@@ -201,5 +201,10 @@ web-check: web
 	$(MAKE) --no-print-directory deps PACKAGES="$(WEB_CHECK_PACKAGES)"
 	JOBS=$(JOBS) scripts/web-check.sh build-web
 
+# Steps per second of the page's two builds under node against the machine's own
+# tool, at 350 and 2000 particles (scripts/web-bench.sh); results in bench/results/web.txt.
+web-bench: web
+	scripts/web-bench.sh build-web | tee bench/results/web.txt
+
 clean:
 	rm -rf build-web build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-i686 build-windows build-windows-32 build-clang build-host

@@ -87,8 +87,12 @@ cdp.on('Browser.downloadProgress', (event) => {
 
 let answer = true; // the large-count question's answer
 let asked = 0;
-async function open(fragment = '', ratio = 1) {
+// A page, as a browser without WebAssembly SIMD sees it when `simd` is false: the
+// page's probe for SIMD finds none.
+async function open(fragment = '', ratio = 1, simd = true) {
   const page = await browser.newPage();
+  if (!simd)
+    await page.evaluateOnNewDocument(() => { WebAssembly.validate = () => false; });
   page.on('pageerror', (error) => check('no script error', false, error.message));
   page.on('dialog', async (dialog) => {
     ++asked;
@@ -184,26 +188,34 @@ try {
     await page.close();
   }
 
-  // A link from the tool opens the tool's particles at its frame, paused; its
-  // snapshot goes on as the tool's run does.
+  // A link from the tool opens the tool's particles at its frame, paused, with
+  // either module; its snapshot goes on as the tool's run does.
   const options = ['--seed', '12345', '--num', '90', '--friction', '.01', '--preset', '3', '--attraction', '.0002'];
   const fragment = sim(...options, '--frames', '240', '--link').trim().replace(/^driftmote\.html/, '');
-  page = await open(fragment);
-  await waitForReplay(page);
-  s = await state(page);
-  check('the tool\'s link opens paused at its frame', s.title === 'Driftmote (paused)' && s.status.includes('Frame 240'),
-        JSON.stringify(s));
-  const replayed = await download(page, '#save-snapshot');
-  check('the link gives the tool\'s particles bit for bit',
-        particles(sim('--load', replayed, '--frames', '0', '--print', '0')) ===
-          particles(sim(...options, '--frames', '240', '--print', '240')));
-  check('Save Snapshot downloads a file the tool continues bit for bit',
-        particles(sim('--load', replayed, '--frames', '100', '--print', '100')) ===
-          particles(sim(...options, '--frames', '340', '--print', '340')));
+  let replayed = '';
+  for (const simd of [true, false]) {
+    page = await open(fragment, 1, simd);
+    await waitForReplay(page);
+    s = await state(page);
+    const kernel = await page.evaluate(() => window.driftmote.kernel());
+    const build = await page.$eval('#build', (line) => line.textContent);
+    check('the page says which step it runs (' + kernel + ')',
+          simd ? kernel === 'simd128' && build.startsWith('Steps with WebAssembly SIMD')
+               : kernel === 'plain' && build.startsWith('This browser has no WebAssembly SIMD'), build);
+    check('the tool\'s link opens paused at its frame (' + kernel + ')',
+          s.title === 'Driftmote (paused)' && s.status.includes('Frame 240'), JSON.stringify(s));
+    replayed = await download(page, '#save-snapshot');
+    check('the link gives the tool\'s particles bit for bit (' + kernel + ')',
+          particles(sim('--load', replayed, '--frames', '0', '--print', '0')) ===
+            particles(sim(...options, '--frames', '240', '--print', '240')));
+    check('Save Snapshot downloads a file the tool continues bit for bit (' + kernel + ')',
+          particles(sim('--load', replayed, '--frames', '100', '--print', '100')) ===
+            particles(sim(...options, '--frames', '340', '--print', '340')));
+    await page.close();
+  }
 
   // Copy Link after typing and a preset reopens the same particles; a text typed
   // while the particles move leaves no link until the next scatter.
-  await page.close();
   page = await open();
   await page.keyboard.type('7');
   await new Promise((resolve) => setTimeout(resolve, 100));
