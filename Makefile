@@ -22,11 +22,17 @@ CROSS_PACKAGES := cmake make file g++ libgtest-dev nlohmann-json3-dev libstb-dev
 # ImageMagick, and NSIS makes its installer.
 WINDOWS_PACKAGES := cmake make file g++ libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
   wine libstb-dev xvfb python3-pefile imagemagick nsis
+# For `make web` and `make web-check`: Debian's emscripten (which brings node and
+# the clang it compiles with); the check runs the page in Debian's chromium,
+# driven by puppeteer-core from npm (tests/web/package.json), and compares its
+# pictures and snapshots with the machine's own driftmote-sim.
+WEB_PACKAGES := emscripten nodejs cmake make ccache nlohmann-json3-dev libstb-dev
+WEB_CHECK_PACKAGES := $(WEB_PACKAGES) chromium g++
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test sanitize tsan soak a11y-check wayland-check record-check fuzz bench package icons cross-check windows-check wine32 clean
+.PHONY: web web-check web-bench all deps build run test sanitize tsan soak a11y-check wayland-check record-check fuzz bench package icons cross-check windows-check wine32 clean
 
 all: build
 
@@ -180,5 +186,25 @@ wine32:
 	  { $(SUDO) dpkg --remove-architecture i386 2>/dev/null; \
 	    echo "wine32 could not be installed: Debian's i386 packages could not be had"; }
 
+# The page, one file: build-web/driftmote.html, from two builds with Debian's
+# emscripten, one for WebAssembly SIMD and one without (scripts/web-build.sh).
+# Debian's emscripten comes with its system libraries compiled (a frozen cache),
+# so only our own code is compiled, through ccache.
+web:
+	$(MAKE) --no-print-directory deps PACKAGES="$(WEB_PACKAGES)"
+	JOBS=$(JOBS) scripts/web-build.sh build-web
+
+# The page's checks: every golden run under node on both of its kernels, and the
+# page in Debian's chromium against the machine's own driftmote-sim
+# (scripts/web-check.sh; puppeteer-core comes from npm).
+web-check: web
+	$(MAKE) --no-print-directory deps PACKAGES="$(WEB_CHECK_PACKAGES)"
+	JOBS=$(JOBS) scripts/web-check.sh build-web
+
+# Steps per second of the page's two builds under node against the machine's own
+# tool, at 350 and 2000 particles (scripts/web-bench.sh); results in bench/results/web.txt.
+web-bench: web
+	scripts/web-bench.sh build-web | tee bench/results/web.txt
+
 clean:
-	rm -rf build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-i686 build-windows build-windows-32 build-clang build-host
+	rm -rf build-web build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-i686 build-windows build-windows-32 build-clang build-host

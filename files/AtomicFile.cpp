@@ -10,15 +10,21 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <sys/random.h>
 #include <sys/stat.h>
+// Emscripten's file layer (the browser's memory, or node's files) has neither a
+// random source call nor extended attributes.
+#ifndef __EMSCRIPTEN__
+#include <sys/random.h>
 #include <sys/xattr.h>
+#endif
 #include <unistd.h>
 
 namespace {
 
 // The attribute in which Linux keeps a file's access list.
+#ifndef __EMSCRIPTEN__
 constexpr const char* kAccessList = "system.posix_acl_access";
+#endif
 
 std::string Named(const std::string& path, const std::string& message)
 {
@@ -115,7 +121,11 @@ int WriteAll(int fd, std::string_view bytes)
 std::string RandomName()
 {
     unsigned char bytes[8] = {};
+#ifdef __EMSCRIPTEN__
+    if (true) {
+#else
     if (::getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+#endif
         // Without the kernel's random source the name is still new: O_EXCL says so.
         static unsigned serial = 0;
         const unsigned long long mix = (static_cast<unsigned long long>(::getpid()) << 32) ^ ++serial;
@@ -231,6 +241,11 @@ int CopyToNamed(int from, int folder, mode_t mode, std::string& named, int& fail
 // let in or shut out others than the old one did.
 int CopyAttributes(const std::string& from, int to)
 {
+#ifdef __EMSCRIPTEN__
+    (void)from;
+    (void)to;
+    return 0;
+#else
     ssize_t size = ::llistxattr(from.c_str(), nullptr, 0);
     if (size < 0)
         return errno == ENOTSUP ? 0 : errno;
@@ -259,6 +274,7 @@ int CopyAttributes(const std::string& from, int to)
     if (!accessList && ::fremovexattr(to, kAccessList) != 0 && errno != ENODATA && errno != ENOTSUP)
         return errno;
     return 0;
+#endif
 }
 
 } // namespace

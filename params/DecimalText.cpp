@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "DecimalText.h"
 
+#include "FloatChars.h"
+
 #include <algorithm>
 #include <charconv>
 #include <limits>
@@ -96,8 +98,7 @@ double DecimalFromText(std::string_view text)
         number.remove_prefix(1);
 
     double value = 0.0;
-    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value,
-                                           std::chars_format::general);
+    const auto [end, ec] = DoubleFromChars(number.data(), number.data() + number.size(), value);
     if (ec == std::errc::result_out_of_range) {
         // The conversion leaves the value alone: past the largest double the
         // number reads as infinity, below the smallest one as zero.

@@ -116,7 +116,9 @@ void FinishParticles(void* context, int first, int end)
 
 void RunRows(void* context, int)
 {
-#ifdef DRIFTMOTE_X86_KERNELS
+#if defined(DRIFTMOTE_WASM_KERNEL)
+    PairSumRowsSimd128(static_cast<const Context*>(context)->job);
+#elif defined(DRIFTMOTE_X86_KERNELS)
     const Context& c = *static_cast<const Context*>(context);
     if (c.kernel == StepKernel::Avx512)
         PairSumRowsAvx512(c.job);

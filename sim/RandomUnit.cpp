@@ -7,8 +7,13 @@ namespace {
 
 std::uint32_t g_next = 1;
 
-// The single-precision value nearest 1/33333 (3.0000299375e-5).
+// The single-precision value nearest 1/33333 (3.0000299375e-5). A standard library
+// without std::bit_cast (the browser build's) gets the compiler's own, which it wraps.
+#if defined(__cpp_lib_bit_cast)
 const float kUnit = std::bit_cast<float>(std::uint32_t{0x37FBA927});
+#else
+const float kUnit = __builtin_bit_cast(float, std::uint32_t{0x37FBA927});
+#endif
 
 } // namespace
 

@@ -63,6 +63,7 @@ struct PairSumJob {
 // row order, and its row sums are final when its sweep ends.
 void PairSumRowsAvx512(const PairSumJob& job); // blocks of 8
 void PairSumRowsAvx2(const PairSumJob& job);   // blocks of 4
+void PairSumRowsSimd128(const PairSumJob& job); // blocks of 4, WebAssembly SIMD
 
 // FinishParticle (ParticleRules.h) for particles first .. end - 1 of `cur` into
 // `next`, from their finished sums, eight at a time where nothing is clamped and no
@@ -72,6 +73,7 @@ void FinishParticlesAvx512(const Particle* cur, Particle* next, const double* fx
 
 constexpr int kAvx512Block = 8;
 constexpr int kAvx2Block = 4;
+constexpr int kSimd128Block = 4;
 constexpr int kWidestBlock = 8;
 // The padding the kernels may read around the positions: a sweep starts up to a
 // block before column 0 and reads up to two blocks past the padded count.

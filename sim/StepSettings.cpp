@@ -10,6 +10,8 @@ namespace {
 
 StepKernel BestKernel()
 {
+    if (KernelSupported(StepKernel::Simd128))
+        return StepKernel::Simd128;
     if (KernelSupported(StepKernel::Avx512))
         return StepKernel::Avx512;
     if (KernelSupported(StepKernel::Avx2))
@@ -25,7 +27,7 @@ StepKernel KernelFromEnvironment()
     const char* name = std::getenv("DRIFTMOTE_KERNEL");
     if (name == nullptr || *name == '\0')
         return best;
-    for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512}) {
+    for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512, StepKernel::Simd128}) {
         if (std::strcmp(name, KernelName(k)) == 0) {
             if (KernelSupported(k))
                 return k;
@@ -34,7 +36,7 @@ StepKernel KernelFromEnvironment()
             return best;
         }
     }
-    std::fprintf(stderr, "%s: DRIFTMOTE_KERNEL=%s is not one of plain, avx2, avx512; using %s\n",
+    std::fprintf(stderr, "%s: DRIFTMOTE_KERNEL=%s is not one of plain, avx2, avx512, simd128; using %s\n",
                  g_programName, name, KernelName(best));
     return best;
 }
@@ -48,6 +50,8 @@ const char* KernelName(StepKernel kernel)
         return "avx2";
     case StepKernel::Avx512:
         return "avx512";
+    case StepKernel::Simd128:
+        return "simd128";
     case StepKernel::Plain:
         break;
     }
@@ -64,10 +68,14 @@ bool KernelSupported(StepKernel kernel)
     case StepKernel::Avx512:
         return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
                __builtin_cpu_supports("avx512vl");
+    case StepKernel::Simd128:
+        return false;
     case StepKernel::Plain:
         break;
     }
     return true;
+#elif defined(DRIFTMOTE_WASM_KERNEL)
+    return kernel == StepKernel::Plain || kernel == StepKernel::Simd128;
 #else
     return kernel == StepKernel::Plain;
 #endif

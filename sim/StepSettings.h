@@ -8,13 +8,15 @@ enum class StepKernel {
     Plain,  // the literal loop, one pair at a time
     Avx2,   // four particles per vector
     Avx512, // eight particles per vector
+    Simd128, // four particles per vector, WebAssembly's 128-bit SIMD
 };
 
-// "plain", "avx2" or "avx512".
+// "plain", "avx2", "avx512" or "simd128".
 const char* KernelName(StepKernel kernel);
 
 // Whether this CPU (and its operating system) can run the kernel. Only x86-64
-// builds carry the vector kernels; elsewhere only the plain one runs.
+// builds carry the AVX kernels, and only the WebAssembly SIMD build the simd128
+// one; elsewhere only the plain one runs.
 bool KernelSupported(StepKernel kernel);
 
 // The kernel a new system starts with: the one the environment variable

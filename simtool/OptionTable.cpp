@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "OptionTable.h"
 
+#include "FloatChars.h"
 #include "HelpText.h"
 #include "SimVideo.h"
 #include "Version.h"
@@ -85,7 +86,7 @@ void ReadSize(Options& options, const std::string& value)
 void ReadScale(Options& options, const std::string& value)
 {
     double scale = 0;
-    const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), scale);
+    const auto [ptr, ec] = DoubleFromChars(value.data(), value.data() + value.size(), scale);
     if (value.empty() || ec != std::errc() || ptr != value.data() + value.size() || !(scale >= kMinPictureScale) ||
         !(scale <= kMaxPictureScale))
         throw UsageError{"--scale takes a number from " + Decimal(kMinPictureScale) + " to " +
@@ -221,6 +222,10 @@ std::vector<OptionRow> MakeTable()
          .read = [](Options& options, const std::string& value) {
              options.fps = static_cast<int>(Ranged(value, "--fps", "a number of frames per second", 1, kMaxFps));
          }},
+        {.name = "--link",
+         .help = "print the page's link that replays this run, the seed,\nthe texts and presets in order and the frames\n"
+                 "(driftmote.html#seed=...), instead of running it",
+         .read = [](Options& options, const std::string&) { options.link = true; }},
         {.name = "--quiet",
          .help = "show no progress line (shown only on a terminal's\nstderr, for runs longer than about a second)",
          .read = [](Options& options, const std::string&) { options.quiet = true; }},

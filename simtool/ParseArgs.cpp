@@ -28,6 +28,15 @@ void CheckTogether(const Options& options)
     if (options.printFrames && !options.printFrames->empty() && options.printFrames->back() > options.frames)
         throw UsageError{"--print names frame " + std::to_string(options.printFrames->back()) + ", but only " +
                          std::to_string(options.frames) + " frames are run"};
+    if (options.link) {
+        for (const Action& action : options.actions)
+            if (action.kind == Action::Load)
+                throw UsageError{"--link cannot replay --load: a snapshot's state is not part of a link"};
+        const char* output = options.savePath ? "--save" : options.picture ? "--picture" : options.videoPath ? "--video"
+                             : options.bench ? "--bench" : options.printFrames || options.printAll ? "--print" : nullptr;
+        if (output != nullptr)
+            throw UsageError{std::string("--link prints a link instead of running, so ") + output + " has nothing to do"};
+    }
     if (options.bench && options.frames == 0)
         throw UsageError{"--bench needs at least one frame"};
     if (const std::string clash = OutputClash(options); !clash.empty())

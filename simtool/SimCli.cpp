@@ -4,6 +4,7 @@
 #include "FastStep.h"
 #include "ParseArgs.h"
 #include "RandomUnit.h"
+#include "RunLink.h"
 #include "SimPicture.h"
 #include "SimRun.h"
 #include "SimVideo.h"
@@ -11,6 +12,22 @@
 
 #include <cerrno>
 #include <ostream>
+
+namespace {
+
+// The run's start as the page's link has it: the seed, the edits and presets in
+// order (never a snapshot: the parser refuses --load with --link) and the frames.
+RunLink LinkOfRun(const Options& options)
+{
+    RunLink link;
+    link.seed = options.seed.value_or(kStartSeed);
+    for (const Action& action : options.actions)
+        link.steps.push_back({action.kind == Action::Preset, action.box, action.text, action.preset});
+    link.frames = options.frames;
+    return link;
+}
+
+} // namespace
 
 volatile std::sig_atomic_t g_simCliStop = 0;
 volatile std::sig_atomic_t g_simCliBusy = 0;
@@ -29,6 +46,10 @@ int RunSimCli(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (options.reply) {
         errno = 0;
         out << *options.reply;
+        return Flushed(out, err) ? 0 : 1;
+    }
+    if (options.link) {
+        out << "driftmote.html#" << LinkFragment(LinkOfRun(options)) << '\n';
         return Flushed(out, err) ? 0 : 1;
     }
     const Terminal terminal{err, errIsTerminal && !options.quiet, now};

@@ -62,6 +62,7 @@ struct Options {
     bool jsonl = false;
     bool bench = false;
     bool quiet = false;
+    bool link = false; // print the page's link to the run instead of running it
     std::optional<std::string> reply; // the help or the version, printed instead of a run
 };
 

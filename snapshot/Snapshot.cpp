@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Snapshot.h"
 
+#include "FloatChars.h"
 #include "MachineMemory.h"
 
 #include <nlohmann/json.hpp>
@@ -50,7 +51,7 @@ void AppendFloat(std::string& out, float value)
         return;
     }
     char buffer[32];
-    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
+    const std::to_chars_result r = ShortestFloatChars(buffer, buffer + sizeof buffer, value);
     const std::string_view digits(buffer, static_cast<std::size_t>(r.ptr - buffer));
     out += digits;
     if (digits.find_first_of(".e") == std::string_view::npos)
@@ -119,7 +120,7 @@ public:
         }
         float value = 0.0f;
         const char* end = number.data() + number.size();
-        const std::from_chars_result r = std::from_chars(number.data(), end, value);
+        const std::from_chars_result r = FloatFromChars(number.data(), end, value);
         if (r.ec != std::errc() || r.ptr != end)
             return Fail(ParticleName() + " holds " + number + ", which is outside the float range");
         return Particle(value);

@@ -1,0 +1,27 @@
+# SPDX-License-Identifier: MIT
+# Puts the page together as one file: cmake -DSOURCE=web -DSIMD=simd/driftmote-module.js
+# -DPLAIN=scalar/driftmote-module.js -DOUT=driftmote.html -P Assemble.cmake
+foreach(part SOURCE SIMD PLAIN OUT)
+  if(NOT DEFINED ${part})
+    message(FATAL_ERROR "Assemble.cmake needs -D${part}=...")
+  endif()
+endforeach()
+file(READ ${SOURCE}/driftmote.html page)
+file(READ ${SOURCE}/page.css style)
+file(READ ${SOURCE}/page.js script)
+file(READ ${SIMD} simd)
+file(READ ${PLAIN} plain)
+foreach(part style script simd plain)
+  string(FIND "${${part}}" "</script" closing)
+  string(FIND "${${part}}" "</style" closingStyle)
+  if(NOT closing EQUAL -1 OR NOT closingStyle EQUAL -1)
+    message(FATAL_ERROR "Assemble.cmake: the ${part} holds a closing tag and cannot go into the page")
+  endif()
+endforeach()
+# Placeholders on lines of their own, replaced in one pass each.
+string(REPLACE "/*@STYLE@*/" "${style}" page "${page}")
+string(REPLACE "//@MODULE_SIMD@" "${simd}" page "${page}")
+string(REPLACE "//@MODULE_PLAIN@" "${plain}" page "${page}")
+string(REPLACE "//@SCRIPT@" "${script}" page "${page}")
+file(WRITE ${OUT}.part "${page}")
+file(RENAME ${OUT}.part ${OUT})
