@@ -47,24 +47,8 @@ fi
 (cd "$build" && ctest -j "$jobs" --output-on-failure -L 'sim|rules|tool' \
   -E 'FastStepChoice\.Environment\.|ThousandParticlesOverManySteps|TwoThousandInTheWindowsDisc')
 
-# Each golden file with the tool's arguments that make it, tab separated.
 failed=0
-checked=0
-while IFS=$'\t' read -r -a fields; do
-  [ "${#fields[@]}" -gt 0 ] && [[ ${fields[0]} != '#'* ]] || continue
-  name=${fields[0]}
-  args=("${fields[@]:1}")
-  if "$emulator" "$build/driftmote-sim" "${args[@]}" | cmp -s - "$golden/$name"; then
-    echo "golden $name: identical"
-  else
-    echo "golden $name: DIFFERS (driftmote-sim ${args[*]})" >&2
-    failed=1
-  fi
-  checked=$((checked + 1))
-done <"$golden/runs.tsv"
-files=$(find "$golden" -maxdepth 1 -name '*.csv' | wc -l)
-[ "$checked" -gt 0 ] && [ "$checked" -eq "$files" ] ||
-  { echo "cross-check: $checked runs in $golden/runs.tsv for $files golden files" >&2; exit 1; }
+"$root/scripts/golden-runs.sh" "" "$emulator" "$build/driftmote-sim" || failed=1
 
 "$root/scripts/compare-pictures.sh" "$build/pictures" "$emulator" "$build/driftmote-sim" || failed=1
 exit $failed

@@ -57,21 +57,7 @@ for kernel in plain avx2 avx512; do
     echo "golden runs on $kernel: this CPU cannot run that kernel"
     continue
   fi
-  checked=0
-  while IFS=$'\t' read -r -a fields; do
-    [ "${#fields[@]}" -gt 0 ] && [[ ${fields[0]} != '#'* ]] || continue
-    name=${fields[0]}
-    args=("${fields[@]:1}")
-    if DRIFTMOTE_KERNEL=$kernel wine "$sim" "${args[@]}" | cmp -s - "$golden/$name"; then
-      echo "golden $name on $kernel: identical"
-    else
-      fail "golden $name on $kernel: DIFFERS (driftmote-sim ${args[*]})"
-    fi
-    checked=$((checked + 1))
-  done <"$golden/runs.tsv"
-  files=$(find "$golden" -maxdepth 1 -name '*.csv' | wc -l)
-  [ "$checked" -gt 0 ] && [ "$checked" -eq "$files" ] ||
-    { echo "windows-check: $checked runs in $golden/runs.tsv for $files golden files" >&2; exit 1; }
+  DRIFTMOTE_KERNEL=$kernel "$root/scripts/golden-runs.sh" "on $kernel" wine "$sim" || fail "golden runs on $kernel"
 done
 
 "$root/scripts/compare-pictures.sh" "$build/pictures" wine "$sim" || fail "the pictures differ from the Linux tool's"
