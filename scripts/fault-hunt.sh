@@ -58,9 +58,9 @@ trap restore EXIT
 trap 'restore; exit 130' INT TERM
 
 wanted() {
-    [ $# -eq 0 ] && return 0
     local id=$1 arg
     shift
+    [ $# -eq 0 ] && return 0
     for arg in "$@"; do
         [ "$id" = "$arg" ] || [ "${id%-*}" = "$arg" ] && return 0
     done
