@@ -154,9 +154,13 @@ TEST_F(AtomicFile, EachTargetIsSavedKeepingItsPermissionsOrRefusedUntouched)
             EXPECT_EQ(Portrait(fs::canonical(kept)), before);
         } else {
             EXPECT_EQ(Read(kept), kNew);
-            if (before != "missing") {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            // A new file gets what the umask leaves of 0666, as any program's would.
+            if (before == "missing")
+                EXPECT_EQ(fs::status(kept).permissions(), static_cast<fs::perms>(0666 & ~mask));
+            else
                 EXPECT_EQ(Portrait(kept), before);
-            }
             names.push_back(fs::path(row.written).begin()->string());
             std::sort(names.begin(), names.end());
             names.erase(std::unique(names.begin(), names.end()), names.end());
