@@ -103,7 +103,9 @@ while IFS=$'\t' read -r id file find replace labels known || [ -n "$id" ]; do
         wrong=$((wrong + 1))
         continue
     fi
-    (cd "$build" && QT_QPA_PLATFORM=offscreen nice -n 10 ctest -j 2 --timeout 120 -L "^($labels)\$" \
+    # A folder of its own for the tests' temporary files, apart from other runs on the machine.
+    mkdir -p "$work/tmp"
+    (cd "$build" && TMPDIR="$work/tmp" QT_QPA_PLATFORM=offscreen nice -n 10 ctest -j 2 --timeout 120 -L "^($labels)\$" \
         >"$work/$id.test.log" 2>&1) || true
     restore
     failed=$(awk '/tests FAILED:/ { f = 1; next }
