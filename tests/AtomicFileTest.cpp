@@ -132,6 +132,7 @@ TEST_F(AtomicFile, EachTargetIsSavedKeepingItsPermissionsOrRefusedUntouched)
         {"a folder with a file in it", "folder", "",
          [](const fs::path& d) { return fs::create_directory(d / "folder") && fs::create_directory(d / "folder/in"); }},
     };
+    const mode_t mask = ::umask(022);
     int n = 0;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -154,11 +155,9 @@ TEST_F(AtomicFile, EachTargetIsSavedKeepingItsPermissionsOrRefusedUntouched)
             EXPECT_EQ(Portrait(fs::canonical(kept)), before);
         } else {
             EXPECT_EQ(Read(kept), kNew);
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            // A new file gets what the umask leaves of 0666, as any program's would.
+            // A new file gets what the umask (022 here) leaves of 0666, as any program's would.
             if (before == "missing")
-                EXPECT_EQ(fs::status(kept).permissions(), static_cast<fs::perms>(0666 & ~mask));
+                EXPECT_EQ(fs::status(kept).permissions(), static_cast<fs::perms>(0644));
             else
                 EXPECT_EQ(Portrait(kept), before);
             names.push_back(fs::path(row.written).begin()->string());
@@ -167,6 +166,7 @@ TEST_F(AtomicFile, EachTargetIsSavedKeepingItsPermissionsOrRefusedUntouched)
         }
         EXPECT_EQ(Names(folder), names);
     }
+    ::umask(mask);
 }
 
 // The old file stays byte for byte, nothing else is left, and the message says why.
