@@ -32,7 +32,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: web web-check web-bench all deps build run test sanitize tsan soak a11y-check wayland-check record-check fuzz bench package icons cross-check windows-check wine32 clean
+.PHONY: web web-check web-bench all deps build run test sanitize tsan soak a11y-check wayland-check record-check fuzz bench package icons cross-check windows-check wine32 fault-hunt clean
 
 all: build
 
@@ -144,6 +144,12 @@ fuzz: deps
 
 bench: build
 	./build/driftmote-bench
+
+# Each fault of scripts/fault-hunt.tsv put into the code on its own, the tests run
+# and the file put back (about half a minute a fault); FAULTS=sim or FAULTS="sim-3 ui"
+# for some of them. Not part of make test.
+fault-hunt: build
+	scripts/fault-hunt.sh $(FAULTS)
 
 # The Debian packages build/driftmote-sim_<version>_<arch>.deb (the tool) and
 # build/driftmote_<version>_<arch>.deb (the window), each checked by lintian: an

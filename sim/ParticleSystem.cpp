@@ -126,11 +126,7 @@ bool ParticleSystem::Step()
     case FastStep::Done:
         break;
     }
-    // The store is not empty here, so the two views name the two arrays and
-    // exchanging them is the literal step's exchange.
-    Particle* const written = m_pNext;
-    m_pNext = m_pCur;
-    m_pCur = written;
+    ExchangeArrays();
     return true;
 }
 
@@ -149,17 +145,11 @@ bool ParticleSystem::StepPlain()
         PairSums(m_pCur, m_nCount, i, attraction, repulsion, fx, fy);
         FinishParticle(m_pCur[i], m_pNext[i], fx, fy, frictionFactor);
     }
-    if (m_pCur == m_pBufA) {
-        m_pCur = m_pBufB;
-        m_pNext = m_pBufA;
-    } else {
-        m_pCur = m_pBufA;
-        m_pNext = m_pBufB;
-    }
+    ExchangeArrays();
     return true;
 }
 
-void ParticleSystem::ReflectAxis(float& position, float& velocity)
+void ParticleSystem::ExchangeArrays() noexcept
 {
-    ::ReflectAxis(position, velocity);
+    std::swap(m_pCur, m_pNext);
 }

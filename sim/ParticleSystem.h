@@ -74,11 +74,12 @@ public:
     // False when m_shouldStop abandoned it: the current array is then untouched.
     bool Step();
 
-    // The wall rule of one axis (ParticleRules.h).
-    static void ReflectAxis(float& position, float& velocity);
-
     // The literal implementations: every pair evaluated on its own, every
     // candidate compared with every earlier particle.
     bool StepPlain();
     bool ScatterPlain(float centerX, float centerY, float radius, float minSeparation, float maxSpeed);
+
+private:
+    // After a whole step: the array just written becomes the current one.
+    void ExchangeArrays() noexcept;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The anchor layout against a window system of plain rectangles.
 
+#include "ColumnFoot.h"
 #include "ControlLayout.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +104,22 @@ TEST_F(ControlLayoutTest, RegistrationBeyondCapacityIsIgnored)
     EXPECT_EQ(rects[H(10 + 256)].x, 256); // the 257th never moves
     full.Free();
     EXPECT_EQ(full.m_phWnd, nullptr);
+}
+
+// At the least height the foot meets the column, a gap below it; taller, it keeps its places.
+TEST(ColumnFoot, AtTheLeastHeightTheFootMeetsTheColumn)
+{
+    const FootControl foot[] = {{300, 20}, {330, 25}};
+    const int least = ColumnFootMinimumHeight(foot, 2, 200, 7);
+    const struct {
+        int height, top0, top1;
+    } rows[] = {{least, 207, 234}, {400, 300, 330}};
+    for (const auto& r : rows) {
+        int tops[2];
+        FitColumnFoot(foot, 2, r.height, 7, tops);
+        EXPECT_EQ(tops[0], r.top0) << r.height;
+        EXPECT_EQ(tops[1], r.top1) << r.height;
+    }
 }
 
 } // namespace

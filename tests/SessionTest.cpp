@@ -105,6 +105,17 @@ TEST(Session, ALargeCountAsksFirstAndNoPutsTheCountInUseBack)
     session.TypeText(ParamBox::Num, "500");
     session.m_confirmLargeCount = [](int) -> bool { throw "asked again"; };
     EXPECT_EQ(session.TypeText(ParamBox::Num, "500 "), SessionResult::Done);
+    // No types the count in use back, which rescatters it as typing it does.
+    SetPortableRandState(1);
+    SwarmSession retyped;
+    retyped.Start();
+    retyped.TypeText(ParamBox::Num, "67");
+    SetPortableRandState(1);
+    SwarmSession declined;
+    declined.Start();
+    declined.m_confirmLargeCount = [](int) { return false; };
+    declined.TypeText(ParamBox::Num, "400");
+    EXPECT_TRUE(SameState(retyped, declined));
 }
 
 TEST(Session, ACountThatCannotBeMadeChangesNothing)
@@ -180,6 +191,13 @@ TEST(Session, TheHeldParticleFollowsThePointerAndFliesOnWhenLetGo)
     session.TypeText(ParamBox::Num, "1");
     EXPECT_EQ(session.Hover(), -1);
     EXPECT_EQ(session.Drag(), -1);
+    // So does a state put back: its particles stay where they were saved.
+    Place(session, {{8.0f, 8.0f}});
+    session.PointerMove(8.0f, 8.0f, false, 0.3, 0.0);
+    session.PointerPress();
+    Place(session, {{5.0f, 5.0f}});
+    session.Frame();
+    EXPECT_EQ(session.Particles().m_pCur[0].x, 5.0f);
 }
 
 TEST(Session, ALetGoParticleTakesThePointersSpeedPerFrameAtAnyFrameRate)

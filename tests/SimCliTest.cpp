@@ -99,7 +99,7 @@ TEST(SimCli, PrintSelectsTheFrames)
 {
     EXPECT_EQ(FramesOf(RunTool({"--frames", "3"}).out), std::vector<long long>{3});
     EXPECT_EQ(FramesOf(RunTool({"--frames", "3", "--print", "all"}).out), (std::vector<long long>{0, 1, 2, 3}));
-    EXPECT_EQ(FramesOf(RunTool({"--print", "2,0,2", "--frames=3"}).out), (std::vector<long long>{0, 2}));
+    EXPECT_EQ(FramesOf(RunTool({"--print", "2,0,2,3", "--frames=3"}).out), (std::vector<long long>{0, 2, 3}));
     EXPECT_EQ(RunTool({"--frames", "3", "--print", "none"}).out, "");
 }
 
@@ -277,6 +277,9 @@ TEST(SimCli, AKernelNameFromTheEnvironmentThatIsWrongIsSaidFirstUnderTheToolsNam
 {
     const std::string out = RunProgram({"--frames", "1", "--print", "0"}, "DRIFTMOTE_KERNEL=bogus ", " 2>&1");
     EXPECT_EQ(out.rfind("driftmote-sim: DRIFTMOTE_KERNEL=bogus is not one of", 0), 0u) << out;
+    // An empty name names no kernel, and is no mistake.
+    const std::string empty = RunProgram({"--frames", "1", "--print", "0"}, "DRIFTMOTE_KERNEL= ", " 2>&1");
+    EXPECT_EQ(empty.rfind("frame,", 0), 0u) << empty;
 }
 
 // The completion, run by bash with the helpers of bash-completion stood in for,

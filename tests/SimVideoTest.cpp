@@ -9,6 +9,8 @@
 #include "SimCli.h"
 #include "TempFolderTest.h"
 #include "VideoDecode.h"
+#include "VideoEncoder.h"
+#include "VideoMemory.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -32,6 +34,21 @@ ToolRun RunTool(std::vector<std::string> args)
     std::ostringstream out, err;
     const int status = RunSimCli(args, out, err);
     return {status, err.str(), out.str()};
+}
+
+TEST(VideoRules, TheNameGivesTheFormatAndAVideoMayTakeHalfTheMemory)
+{
+    const struct {
+        const char* name;
+        VideoFormat format;
+    } names[] = {{"a.mp4", VideoFormat::Mp4}, {"A.MP4", VideoFormat::Mp4}, {"b.WebM", VideoFormat::WebM},
+                 {"c.mkv", VideoFormat::None}, {"mp4", VideoFormat::None}};
+    for (const auto& n : names)
+        EXPECT_EQ(VideoFormatOfName(n.name), n.format) << n.name;
+    // An odd width is encoded one pixel wider.
+    const std::uint64_t needed = VideoEncoderBytes(VideoFormat::Mp4, 1001, 1000) + 4 * 3 * std::uint64_t{1002} * 1000;
+    EXPECT_EQ(VideoMemoryProblem(VideoFormat::Mp4, 1001, 1000, 3, 2 * needed), "");
+    EXPECT_NE(VideoMemoryProblem(VideoFormat::Mp4, 1001, 1000, 3, 2 * needed - 2), "");
 }
 
 using SimVideo = TempFolderTest;

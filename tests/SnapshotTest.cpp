@@ -212,6 +212,19 @@ TEST(SnapshotState, AnEmptyStoreSavesAndLoads)
     EXPECT_EQ(loaded.m_nCount, 0);
 }
 
+TEST(SnapshotState, LoadedReservedFieldsOutlastTheSteps)
+{
+    Snapshot saved;
+    saved.particles = {{2.0f, 2.0f, 0.0f, 0.0f, 5.0f}, {8.0f, 8.0f, 0.0f, 0.0f, -1.0f}};
+    ParticleSystem loaded;
+    ASSERT_TRUE(ApplyParticles(saved, loaded));
+    loaded.Step();
+    Snapshot again;
+    CaptureParticles(loaded, again);
+    EXPECT_EQ(again.particles[0].reserved, 5.0f);
+    EXPECT_EQ(again.particles[1].reserved, -1.0f);
+}
+
 using SnapshotFiles = TempFolderTest;
 
 // The window runs in the user's locale: where the decimal point is a comma, a

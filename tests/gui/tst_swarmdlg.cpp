@@ -250,6 +250,11 @@ void TestSwarmDlg::onePaintRequestIsOneFrameAndNoneWhileMinimised()
     SendPaint(m_dlg.get());
     QVERIFY(!SameBits(Positions(Session().Particles()), expected));
     QCOMPARE(pauses, oneFramesPauses);
+    // Paused: a paint only draws, and leaves no pause either.
+    m_dlg->OnSysCommand(IDM_PAUSE, 0);
+    pauses.clear();
+    SendPaint(m_dlg.get());
+    QVERIFY(pauses.empty());
 }
 
 void TestSwarmDlg::hoveredAndDraggedParticlesAreHighlighted()

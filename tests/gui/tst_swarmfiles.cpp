@@ -102,6 +102,7 @@ void TestSwarmFiles::pauseAndStepOneFrameReachTheSessionAndThePicture()
     Frames(3);
     m_dlg->OnSysCommand(IDM_PAUSE, 0);
     QVERIFY(Session().Paused());
+    QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Driftmote (paused)"));
     // Paused, the pointer over a particle highlights it, and the window draws that by itself.
     const ParticleSystem& ps = Session().Particles();
     QTest::mouseMove(m_dlg->windowHandle(), DialogPointOfWorld(*m_dlg, ps.m_pCur[0].x, ps.m_pCur[0].y));
@@ -115,6 +116,7 @@ void TestSwarmFiles::pauseAndStepOneFrameReachTheSessionAndThePicture()
     QCOMPARE(CanvasPicture(*m_dlg), Rendered(Session(), QSize(400, 300)));
     m_dlg->OnSysCommand(IDM_PAUSE, 0);
     QVERIFY(!Session().Paused());
+    QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Driftmote"));
 }
 
 void TestSwarmFiles::snapshotCommandsSaveAndOpenTheSessionsState()
