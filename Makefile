@@ -21,7 +21,7 @@ CROSS_PACKAGES := cmake make file g++ libgtest-dev nlohmann-json3-dev libstb-dev
 # its resources are read back with pefile, its canvas is compared through
 # ImageMagick, and NSIS makes its installer.
 WINDOWS_PACKAGES := cmake make file g++ libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
-  wine libstb-dev xvfb python3-pefile imagemagick nsis
+  wine wine64 libstb-dev xvfb python3-pefile imagemagick nsis
 # For `make web` and `make web-check`: Debian's emscripten (which brings node and
 # the clang it compiles with); the check runs the page in Debian's chromium,
 # driven by puppeteer-core from npm (tests/web/package.json), and compares its
@@ -177,8 +177,11 @@ cross-check:
 # wine with no display: the tests, every golden trajectory byte for byte on each
 # kernel, the pictures against the Linux tool's, and the tool's Windows ways
 # (scripts/windows-check.sh).
-windows-check: wine32
+# wine64 is installed first and by name: wine32 alone also satisfies the wine package,
+# and then no 64-bit program runs.
+windows-check:
 	$(MAKE) --no-print-directory deps PACKAGES="$(WINDOWS_PACKAGES)"
+	$(MAKE) --no-print-directory wine32
 	JOBS=$(JOBS) scripts/windows-check.sh build-windows
 
 # wine32 runs the 32-bit Windows programs; it needs Debian's i386 packages, which

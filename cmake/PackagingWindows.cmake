@@ -19,8 +19,9 @@ set(CPACK_MONOLITHIC_INSTALL ON)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(CPACK_SYSTEM_NAME win64)
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
-  # The installer is a 64-bit program too, so that a 64-bit system alone runs it.
-  set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+  # The installer is a 64-bit program too, so that a 64-bit system alone runs it;
+  # makensis is told so before the script (cmake/makensis-amd64).
+  set(CPACK_NSIS_EXECUTABLE ${PROJECT_SOURCE_DIR}/cmake/makensis-amd64)
 else()
   set(CPACK_SYSTEM_NAME win32)
 endif()

@@ -81,14 +81,11 @@ else
   keys() {
     for key in 'HKCR\.driftmote' 'HKCR\Driftmote.Snapshot' 'HKLM\Software\The Driftmote developers\Driftmote' \
       'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Driftmote'; do
-      if wine reg query "$key" >/dev/null 2>&1 || wine reg query "$key" /reg:32 >/dev/null 2>&1; then echo "$key"; fi
+      # The 64-bit view, which the 64-bit installer writes: `wine reg` may be the 32-bit reg.exe.
+      if wine reg query "$key" /reg:64 >/dev/null 2>&1; then echo "$key"; fi
     done
   }
   wine "$installer" /S || fail "the installer failed"
-  # Where wine can run 32-bit programs, the installer (a 32-bit program) may see the
-  # 32-bit folders and registry as the system's: it is then found there.
-  [ -e "$folder" ] || [ ! -e "$WINEPREFIX/drive_c/Program Files (x86)/Driftmote" ] ||
-    folder="$WINEPREFIX/drive_c/Program Files (x86)/Driftmote"
   if [ -x "$folder/bin/driftmote.exe" ] && [ -f "$folder/bin/driftmote-sim.exe" ] && [ -n "$(menu)" ] &&
     [ "$(keys | wc -l)" -eq 4 ]; then
     echo "installed: $(ls "$folder/bin" | tr '\n' ' '), a Start menu entry, the .driftmote file type"
