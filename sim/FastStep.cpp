@@ -38,13 +38,16 @@ public:
             m_steps = 0;
         }
         ++m_steps;
+        m_try = false;
         int way;
         if (m_seconds[0] == 0.0)
             way = 0;
         else if (m_seconds[1] == 0.0)
             way = 1;
-        else
-            way = (m_seconds[1] < m_seconds[0]) != (m_steps % ProbeEvery() == 0) ? 1 : 0;
+        else {
+            m_try = m_steps % ProbeEvery() == 0;
+            way = (m_seconds[1] < m_seconds[0]) != m_try ? 1 : 0;
+        }
         m_way = way;
         return way == 1 ? maxThreads : 1;
     }
@@ -52,26 +55,42 @@ public:
     // The time the step chosen last took.
     void Record(double seconds)
     {
+        // The first step each way is not counted: the first one with helpers
+        // also starts their threads and brings their buffers into memory (at
+        // 2000 particles it took ten times a step), which no later step repeats.
+        if (!m_warm[m_way]) {
+            m_warm[m_way] = true;
+            return;
+        }
         double& average = m_seconds[m_way];
-        average = average == 0.0 ? seconds : 0.75 * average + 0.25 * seconds;
+        // A try of the other way replaces its time, which is old. Otherwise a
+        // step counts a quarter, and one that a busy machine held up counts as at
+        // most twice the time so far: a single late step does not hide the
+        // faster way for hundreds of steps.
+        if (average == 0.0 || m_try)
+            average = seconds;
+        else
+            average = 0.75 * average + 0.25 * std::clamp(seconds, 0.5 * average, 2.0 * average);
     }
 
 private:
     // A try of the slower way costs a step at its pace, so the further behind
-    // it is, the longer until the next try: the tries never cost more than
-    // about a kProbeEvery-th of the time, even when a busy machine makes the
-    // second thread many times slower.
+    // it is, the longer until the next try: the tries cost about a
+    // kProbeEvery-th of the time, and a way that was slow is tried again
+    // within a few hundred steps.
     unsigned ProbeEvery() const
     {
         const double slower = std::max(m_seconds[0], m_seconds[1]) / std::min(m_seconds[0], m_seconds[1]);
-        return kProbeEvery * static_cast<unsigned>(std::min(std::ceil(slower), 64.0));
+        return kProbeEvery * static_cast<unsigned>(std::min(std::ceil(slower), 8.0));
     }
 
     int m_count = 0;
     int m_maxThreads = 0;
     double m_seconds[2] = {0.0, 0.0}; // recent step times: one thread, all threads (0: not yet known)
+    bool m_warm[2] = {false, false};  // a step of that way has run
     unsigned m_steps = 0;
     int m_way = 0;
+    bool m_try = false; // the last step tried the way that was slower
 };
 
 constexpr std::size_t kAlign = 64;
