@@ -4,12 +4,14 @@
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
 #include "StartWithCount.h"
+#include "SwarmSession.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -187,6 +189,31 @@ BENCHMARK(BM_TwoThreadSpeedup)
     ->Args({2000, 1})
     ->MinTime(0.5)
     ->UseRealTime();
+
+// What `driftmote-sim --num N --frames 300 --bench` measures: a session started
+// as the tool starts it, then 300 frames, with a fresh automatic choice each
+// time (range 1: the step's threads, 0 automatic as in the tool).
+void BM_ToolRun(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    const StepKernel kernel = DefaultStepKernel();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto session = std::make_unique<SwarmSession>();
+        session->Start();
+        session->TypeText(ParamBox::Num, std::to_string(count));
+        session->SetStepThreads(static_cast<int>(state.range(1)));
+        state.ResumeTiming();
+        for (int frame = 0; frame < 300; ++frame)
+            session->Frame();
+        state.PauseTiming();
+        session.reset();
+        state.ResumeTiming();
+    }
+    state.counters["steps/s"] = benchmark::Counter(300.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.SetLabel(KernelName(kernel));
+}
+BENCHMARK(BM_ToolRun)->ArgsProduct({{1000, 2000, 5000}, {1, 2, 0}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The window's scatter of a freshly typed count, from the generator's start state.
 void ScatterArgs(benchmark::State& state, bool plain)

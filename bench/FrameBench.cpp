@@ -3,13 +3,17 @@
 // held particle) plus drawing every particle into a buffer of the window's canvas at
 // its start, at the start count, at the largest count that is accepted without a
 // question and at three larger counts. Frames per second = 1 / time per iteration.
+// BM_PacedFrame adds the window's pause between frames.
 
+#include "FastStep.h"
 #include "SwarmRenderer.h"
 #include "SwarmSession.h"
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -45,6 +49,31 @@ void BM_Frame(benchmark::State& state)
     state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_Frame)->Arg(67)->Arg(350)->Arg(1000)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond);
+
+// The window's frames as it runs them: each followed by Play Nice's pause of a
+// millisecond (on at its start), which is long enough for the step's helper
+// threads to go to sleep, so every step wakes them again. Only the frames are
+// timed (range 1: the step's threads, 0 for the automatic choice).
+void BM_PacedFrame(benchmark::State& state)
+{
+    SwarmSession& session = SessionOf(state);
+    session.SetStepThreads(static_cast<int>(state.range(1)));
+    PixelImage buffer(kCanvasWidth, kCanvasHeight);
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        session.Frame();
+        Draw(buffer.View(), session);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    session.SetStepThreads(0);
+    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.SetLabel("threads of the last step: " + std::to_string(ThreadsOfLastStep(session.Particles().m_pScratch)));
+}
+BENCHMARK(BM_PacedFrame)
+    ->ArgsProduct({{1000, 2000, 5000, 10000}, {1, 2, 0}})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime();
 
 // The drawing alone, to tell its share of a frame.
 void BM_RenderOnly(benchmark::State& state)
