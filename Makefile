@@ -32,7 +32,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: web web-check web-bench all deps build run test sanitize tsan soak a11y-check wayland-check record-check fuzz bench package icons cross-check windows-check wine32 fault-hunt clean
+.PHONY: web web-check web-bench all deps all-deps build run test sanitize tsan soak a11y-check wayland-check record-check fuzz bench package icons cross-check windows-check wine32 fault-hunt clean
 
 all: build
 
@@ -62,6 +62,13 @@ endef
 
 deps:
 	$(call install-missing,$(PACKAGES))
+
+# Every package of every target here in one apt-get run, and wine32 after it, for a
+# machine that runs all the checks (CI); each target still installs its own.
+all-deps:
+	$(call install-missing,$(sort $(PACKAGES) $(PACKAGE_PACKAGES) $(CROSS_PACKAGES) $(WINDOWS_PACKAGES) \
+	  $(WEB_CHECK_PACKAGES) $(SOAK_PACKAGES) $(A11Y_PACKAGES) $(WAYLAND_PACKAGES) $(FUZZ_PACKAGES)))
+	$(MAKE) --no-print-directory wine32
 
 build/CMakeCache.txt:
 	cmake --preset release
@@ -94,7 +101,8 @@ tsan: deps
 
 # The window driven by random input on a virtual display (scripts/soak.sh).
 SOAK_SECONDS ?= 300
-soak: PACKAGES += xvfb xdotool openbox x11-utils dbus at-spi2-core python3-pyatspi
+SOAK_PACKAGES := xvfb xdotool openbox x11-utils dbus at-spi2-core python3-pyatspi
+soak: PACKAGES += $(SOAK_PACKAGES)
 soak: build
 	scripts/soak.sh $(SOAK_SECONDS) $(SOAK_SEED)
 
@@ -122,7 +130,8 @@ record-check: PACKAGES += xvfb xdotool openbox x11-utils imagemagick ffmpeg
 record-check: build
 	scripts/record-check.sh $(RECORD_COUNT) $(RECORD_SECONDS)
 
-# The libFuzzer targets, each for FUZZ_SECONDS from its corpus in tests/fuzz/corpus/.
+# The libFuzzer targets, each for FUZZ_SECONDS from its corpus in tests/fuzz/corpus/,
+# JOBS of them side by side (each takes one core); a failing one's log is shown.
 # New inputs go to build-fuzz/corpus/, crashes to build-fuzz/crashes/; a crash
 # that shows a fault is mended and its input kept in the repository's corpus.
 FUZZ_PACKAGES := clang libfuzzer-14-dev libclang-rt-14-dev
@@ -133,14 +142,17 @@ fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 	ctest --preset fuzz
-	@for t in $(FUZZ_TARGETS); do \
-	  mkdir -p build-fuzz/corpus/$$t build-fuzz/crashes && \
-	  echo "== fuzz-$$t for $(FUZZ_SECONDS) s" && \
-	  ./build-fuzz/fuzz-$$t -max_total_time=$(FUZZ_SECONDS) -timeout=20 -print_final_stats=1 \
-	    -artifact_prefix=build-fuzz/crashes/$$t- build-fuzz/corpus/$$t tests/fuzz/corpus/$$t \
-	    2> build-fuzz/fuzz-$$t.log || { tail -n 60 build-fuzz/fuzz-$$t.log; exit 1; }; \
-	  grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units' build-fuzz/fuzz-$$t.log; \
-	done
+	@mkdir -p build-fuzz/crashes && for t in $(FUZZ_TARGETS); do mkdir -p build-fuzz/corpus/$$t; done
+	@printf '%s\n' $(FUZZ_TARGETS) | xargs -P $(JOBS) -I '{}' sh -c \
+	  './build-fuzz/fuzz-{} -max_total_time=$(FUZZ_SECONDS) -timeout=20 -print_final_stats=1 \
+	    -artifact_prefix=build-fuzz/crashes/{}- build-fuzz/corpus/{} tests/fuzz/corpus/{} 2> build-fuzz/fuzz-{}.log'; \
+	  status=$$?; \
+	  for t in $(FUZZ_TARGETS); do \
+	    echo "== fuzz-$$t for $(FUZZ_SECONDS) s"; \
+	    grep -qE '^#[0-9]+[[:space:]]+DONE' build-fuzz/fuzz-$$t.log || tail -n 60 build-fuzz/fuzz-$$t.log; \
+	    grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units' build-fuzz/fuzz-$$t.log; \
+	  done; \
+	  exit $$status
 
 bench: build
 	./build/driftmote-bench

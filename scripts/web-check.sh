@@ -14,10 +14,12 @@ build=$(cd "$build" && pwd)
 
 "$root/scripts/web-goldens.sh" "$build/simd/driftmote-sim.js" "$build/scalar/driftmote-sim.js"
 
-# This machine's tool, without the window, tests or benchmarks.
-cmake -S "$root" -B "$build/host" -DCMAKE_BUILD_TYPE=Release -DDRIFTMOTE_GUI=OFF -DDRIFTMOTE_TESTS=OFF \
+# This machine's tool, without the window, tests or benchmarks: the one the other
+# checks compare pictures with.
+host=${HOST_BUILD:-$root/build-host}
+cmake -S "$root" -B "$host" -DCMAKE_BUILD_TYPE=Release -DDRIFTMOTE_GUI=OFF -DDRIFTMOTE_TESTS=OFF \
   -DDRIFTMOTE_BENCH=OFF -DDRIFTMOTE_VIDEO=OFF >/dev/null
-cmake --build "$build/host" -j "$jobs" --target driftmote-sim >/dev/null
+cmake --build "$host" -j "$jobs" --target driftmote-sim >/dev/null
 
 test=$build/browser-test
 mkdir -p "$test"
@@ -26,4 +28,4 @@ if ! cmp -s "$test/package-lock.json" "$test/node_modules/.package-lock-copy.jso
   (cd "$test" && npm ci --no-audit --no-fund --loglevel=error)
   cp "$test/package-lock.json" "$test/node_modules/.package-lock-copy.json"
 fi
-node "$test/browser-test.mjs" "$build/driftmote.html" "$build/host/driftmote-sim" "$test/out"
+node "$test/browser-test.mjs" "$build/driftmote.html" "$host/driftmote-sim" "$test/out"
