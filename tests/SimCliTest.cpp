@@ -5,6 +5,7 @@
 #include "RandomUnit.h"
 #include "SimCli.h"
 #include "SimCliRun.h"
+#include "StateText.h"
 #include "Version.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <regex>
 #include <sstream>
 #ifndef _WIN32
@@ -356,6 +358,16 @@ TEST(SimCli, JsonLinesWriteNullForAVelocityThatIsNotANumber)
         RunTool({"--attraction", "3e38", "--repulsion", "3e38", "--frames", "1", "--format", "jsonl"}).out;
     EXPECT_NE(json.find("\"vx\":null"), std::string::npos) << json;
     EXPECT_EQ(json.find("nan"), std::string::npos) << json;
+}
+
+// Nor for an infinity, which a snapshot may hold.
+TEST(StateText, JsonLinesWriteNullForAnInfinity)
+{
+    for (const float value : {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()}) {
+        std::string line;
+        AppendFloat(line, value, true);
+        EXPECT_EQ(line, "null") << value;
+    }
 }
 
 TEST(SimCli, TheProgressLineShowsOnATerminalUnlessQuiet)

@@ -2,7 +2,8 @@
 // driftmote-sim's videos, read back through libavformat: every frame or the
 // printed ones, the same frames for the same options, each frame the PNG picture
 // of that frame within the codec's loss, sizes too large refused, and failures
-// that name the file and leave none.
+// that name the file and leave none; the encoder's frame numbers and the
+// recorder's counts.
 
 #include "PngRead.h"
 #include "RandomUnit.h"
@@ -11,12 +12,14 @@
 #include "VideoDecode.h"
 #include "VideoEncoder.h"
 #include "VideoMemory.h"
+#include "VideoRecorder.h"
 
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include <sys/resource.h>
 
@@ -150,6 +153,33 @@ TEST_F(SimVideo, PicturesTooLargeToEncodeAreBadUsage)
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err.rfind("driftmote-sim: --video: a video of 262144x262144 pixels needs about ", 0), 0u) << run.err;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 0);
+}
+
+// The encoder takes frame numbers that grow; one given again abandons the file.
+TEST_F(SimVideo, AFrameNumberGivenAgainIsRefused)
+{
+    VideoEncoder encoder;
+    std::string error;
+    ASSERT_TRUE(encoder.Open(Path("v.mp4"), 16, 16, {}, error)) << error;
+    const std::vector<std::uint8_t> pixels(16 * 16 * 4);
+    ASSERT_TRUE(encoder.AddFrame(pixels.data(), 16 * 4, 3, error)) << error;
+    EXPECT_FALSE(encoder.AddFrame(pixels.data(), 16 * 4, 3, error));
+    EXPECT_EQ(error, Path("v.mp4") + ": frame 3 comes after frame 3");
+}
+
+// Every picture offered to the recorder is encoded or counted as dropped, as is
+// one offered once the recording is over.
+TEST_F(SimVideo, TheRecorderCountsWhatItEncodesAndWhatItDrops)
+{
+    VideoRecorder recorder;
+    std::string error;
+    ASSERT_TRUE(recorder.Start(Path("v.mp4"), 16, 16, {}, error)) << error;
+    const std::vector<std::uint8_t> pixels(16 * 16 * 4);
+    recorder.Offer(pixels.data(), 16 * 4, 0);
+    ASSERT_TRUE(recorder.Stop(error)) << error;
+    recorder.Offer(pixels.data(), 16 * 4, 1);
+    EXPECT_EQ(recorder.Encoded(), 1);
+    EXPECT_EQ(recorder.Dropped(), 1);
 }
 
 #ifndef _WIN32

@@ -226,6 +226,8 @@ void TestSwarmApp::windowStartsWhollyInsideTheAvailableArea_data()
     QTest::newRow("too tall: shorter") << QRect(0, 0, 640, 512) << QSize(601, 500) << QSize(601, 487) << QPoint(18, 0);
     QTest::newRow("too large: smaller") << QRect(50, 30, 640, 400) << QSize(700, 455) << QSize(638, 375) << QPoint(50, 30);
     QTest::newRow("below the minimum") << QRect(0, 0, 640, 300) << QSize(601, 468) << QSize(601, 359) << QPoint(18, 0);
+    QTest::newRow("narrower than the minimum") << QRect(0, 0, 400, 600) << QSize(601, 455) << QSize(455, 455)
+                                               << QPoint(0, 60);
 }
 
 void TestSwarmApp::windowStartsWhollyInsideTheAvailableArea()

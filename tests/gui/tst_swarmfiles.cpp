@@ -292,6 +292,8 @@ void TestSwarmFiles::droppedSnapshotOpens()
     QCoreApplication::processEvents();
     const int expectedCount = opened.isEmpty() ? 67 : (opened == QStringLiteral("a.driftmote") ? 1 : 2);
     QCOMPARE(Session().Particles().m_nCount, expectedCount);
+    // The count's text, selected since the start, stays so: the first keystroke still replaces it.
+    QCOMPARE(Edit(IDC_NUM)->selectedText(), QString::number(expectedCount));
     QVERIFY(m_messages.isEmpty());
 }
 
