@@ -228,4 +228,4 @@ web-bench: web
 	scripts/web-bench.sh build-web | tee bench/results/web.txt
 
 clean:
-	rm -rf build-web build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-i686 build-windows build-windows-32 build-clang build-host
+	rm -rf build-web build build-debug build-sanitize build-tsan build-fuzz build-arm64 build-i686 build-windows build-windows-32 build-clang build-host build-host-cross
