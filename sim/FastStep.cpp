@@ -29,6 +29,13 @@ constexpr std::size_t kAlign = 64;
 // 10,000 particles).
 constexpr int kRunRows = 128;
 
+// Rows per stripe, and columns per tile, when several threads share a step
+// (see PairSumRows): small enough that the threads wait for each other for
+// little more than a tile at each stripe, large enough that a tile's sweep runs
+// on its own for a good while between two hand-overs.
+constexpr int kTileRows = 64;
+static_assert(kTileRows % kWidestBlock == 0);
+
 int BlockWidth(StepKernel kernel)
 {
     return kernel == StepKernel::Avx512 ? kAvx512Block : kAvx2Block;
@@ -185,14 +192,14 @@ void FillColumns(const StepFrame& frame, StepScratch& s, int padded)
 
 // The thread count of this step. `timed` tells whether the automatic choice
 // made it, so that the step's time goes back into that choice.
-int ChooseThreads(StepScratch& s, const StepSettings& settings, int count, int blocks, bool& timed)
+int ChooseThreads(StepScratch& s, const StepSettings& settings, WorkerPool& pool, int count, int blocks, bool& timed)
 {
-    timed = settings.threads == 0 && count >= kThreadsFrom && WorkerPool::Instance().MaxThreads() > 1;
-    int threads = timed ? s.threadChoice.Choose(count, WorkerPool::Instance().MaxThreads()) : settings.threads;
+    timed = settings.threads == 0 && count >= kThreadsFrom && pool.MaxThreads() > 1;
+    int threads = timed ? s.threadChoice.Choose(count, pool.MaxThreads()) : settings.threads;
     if (threads < 1 || blocks < 2)
         threads = 1;
     if (threads > 1)
-        threads = std::min(threads, WorkerPool::Instance().MaxThreads());
+        threads = std::min(threads, pool.MaxThreads());
     return threads;
 }
 
@@ -200,7 +207,7 @@ int ChooseThreads(StepScratch& s, const StepSettings& settings, int count, int b
 void ResetRows(StepScratch& s, int blocks)
 {
     for (int b = 0; b < blocks; ++b)
-        s.progress[b].done = -kRowsDone;
+        s.progress[b] = {-kRowsDone, 0};
     s.nextRow = 0;
 }
 
@@ -220,23 +227,21 @@ FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& se
 
     // Choose the threads; the automatic choice times the step.
     bool timed = false;
-    const int threads = ChooseThreads(*s, settings, frame.count, blocks, timed);
+    WorkerPool& pool = settings.pool != nullptr ? *settings.pool : WorkerPool::Instance();
+    const int threads = ChooseThreads(*s, settings, pool, frame.count, blocks, timed);
     const auto start = std::chrono::steady_clock::now();
 
-    // Run the kernel over the blocks of rows; each block finishes its particles
-    // as soon as their sums are complete.
-    // Two threads take single blocks in turn: a run's first block would wait for
-    // the last block of the other thread's run.
+    // Run the kernel over the blocks of rows; each run or stripe finishes its
+    // particles as soon as their sums are complete.
     ResetRows(*s, blocks);
     s->stop = 0;
-    const int runBlocks = threads == 1 ? kRunRows / width : 1;
     Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->progress, &s->nextRow, &s->stop, blocks,
-                     runBlocks, frame.count, static_cast<double>(frame.attraction),
+                     kRunRows / width, threads > 1 ? kTileRows : 0, frame.count, static_cast<double>(frame.attraction),
                      static_cast<double>(frame.repulsion), FinishParticles, nullptr},
                     kernel, &frame, 1.0 - static_cast<double>(frame.friction), std::this_thread::get_id()};
     context.job.context = &context;
     if (threads > 1)
-        WorkerPool::Instance().Run(threads, RunRows, &context);
+        pool.Run(threads, RunRows, &context);
     else
         RunRows(&context, 0);
 

@@ -21,11 +21,13 @@
 
 #include "Particle.h"
 
-// How far the sweep of one block of rows has got: every step below `done` is
-// finished and its column sums stored. Alone in its cache line, so that the
-// thread publishing it does not disturb the one sweeping the next block.
+// How far the threads' sweep of one stripe of rows has got: the number of its
+// tiles that are finished, their column sums stored. Alone in its cache line,
+// so that the thread publishing it does not disturb the one sweeping the next
+// stripe.
 struct alignas(64) RowProgress {
     int done;
+    int sleeping; // nonzero while the thread behind sleeps until `done` moves on
 };
 
 // The sweep of a block that is finished.
@@ -42,11 +44,12 @@ struct PairSumJob {
     float* colFy;
     double* fx;       // per particle, the finished sums
     float* fy;
-    RowProgress* progress; // per block of rows, done at the lowest step of its sweep
-    int* nextRow;          // the next run of blocks no thread has taken (starts at 0)
-    int* stop;             // nonzero: no thread takes another block (starts at 0)
+    RowProgress* progress; // per stripe of rows (several threads only)
+    int* nextRow;          // the next stripe no thread has taken (starts at 0)
+    int* stop;             // nonzero: no thread takes another run or stripe (starts at 0)
     int blocks;            // padded count / block width
-    int runBlocks;         // whole blocks a thread sweeps in one run (see PairSumRows)
+    int runBlocks;         // one thread: whole blocks it sweeps in one run through every column
+    int tileRows;          // several threads: rows per stripe and columns per tile, a multiple of kWidestBlock; 0 for one thread
     int count;             // particles: the sweeps end at the last real column
     double attraction;
     double repulsion;
@@ -57,13 +60,25 @@ struct PairSumJob {
     void* context;
 };
 
-// Takes runs of consecutive blocks of rows, lowest first, until none is left;
-// every thread of the step calls it. A run's sweep stays behind the sweep of
-// the run before it, so that every column sum receives its terms in ascending
-// row order, and its row sums are final when its sweep ends.
+// The pair sums of the whole step. With job.tileRows 0, the calling thread
+// alone sweeps runs of consecutive blocks of rows, lowest first. Otherwise every
+// thread of the step calls it and takes stripes of rows, lowest first, until none
+// is left; a stripe's sweep of each tile of columns waits until the stripe
+// before it is done with that tile, so that every column sum receives its terms
+// in ascending row order, and a stripe's row sums are final when its sweep ends.
 void PairSumRowsAvx512(const PairSumJob& job); // blocks of 8
 void PairSumRowsAvx2(const PairSumJob& job);   // blocks of 4
 void PairSumRowsSimd128(const PairSumJob& job); // blocks of 4, WebAssembly SIMD
+
+// Between the threads of a step (StepWaits.cpp, compiled for any CPU): a
+// stripe's sweep publishes how far it has got with PublishRowProgress, and the
+// sweep behind it waits with AwaitRowProgress until `need` tiles are done, and
+// returns the progress then (at least `need`). The waiting thread polls for a
+// short while, up to `enough` if it comes, and then sleeps until the next
+// publication: a thread that is behind because it lost its core gets the core
+// of the one waiting for it instead of sharing its own.
+int AwaitRowProgress(RowProgress& progress, int need, int enough);
+void PublishRowProgress(RowProgress& progress, int value);
 
 // FinishParticle (ParticleRules.h) for particles first .. end - 1 of `cur` into
 // `next`, from their finished sums, eight at a time where nothing is clamped and no

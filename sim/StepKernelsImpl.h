@@ -12,12 +12,10 @@
 // precision, so rounding twice cannot differ from rounding once. No multiply is
 // fused with an addition.
 
-#include "CpuRelax.h"
 #include "ParticleRules.h"
 #include "StepKernels.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace {
 
@@ -184,93 +182,88 @@ inline void SlideWindow(const PairSumJob& job, int out, int in, Sums<V>& sums)
     sums.colFy = V::ShiftInF(sums.colFy, in >= 0 ? job.colFy[in] : 0.0f);
 }
 
-// How far ahead of a sweep the sweep of the block before it must be: the
-// columns a group of steps takes in must hold that block's terms. A sweep that
-// has to wait waits for kLead more steps, so that the two threads do not hand
-// each other the same cache lines at every group.
-constexpr int kLead = 32;
-
-// Waits until the sweep of row block `row` - 1 has finished every step below
-// `need` (or has ended), and returns how far it has got.
-inline int WaitForRowAbove(const PairSumJob& job, int row, int need, int end)
-{
-    const int enough = need + kLead < end ? need + kLead : end;
-    for (int spins = 0;; ++spins) {
-        const int done = __atomic_load_n(&job.progress[row - 1].done, __ATOMIC_ACQUIRE);
-        if (done >= enough || (spins == 0 && done >= need))
-            return done;
-        if (spins < 4000)
-            CpuRelax();
-        else
-            std::this_thread::yield(); // the other thread is not running: give it the core
-    }
-}
-
 // The sweep of row blocks first .. last - 1 (block b holds rows b W .. b W + W - 1)
-// through every column above their rows. Lane l meets its own column at step
-// i0 + W - 1 - 2 l of its block's sweep (i0 its first row), where its column sum
-// holds every row below it: the row sum starts from there. The sweep starts at
-// the first step where lane W - 1 of block `first` does, and ends when lane 0 of
-// block last - 1 has met the last column. In between, each block hands its lanes
-// to the next one by one as they meet the last column (see Rows), so that the
-// run does not wait for lanes that have nothing left to do; every block of the
-// run but the last is whole.
+// through columns c0 .. c1 - 1, in one of two shapes.
+//
+// Along the diagonal (`diagonal`, c0 the first block's first row): every column
+// above the blocks' rows. Lane l meets its own column at step i0 + W - 1 - 2 l of
+// its block's sweep (i0 its first row), where its column sum holds every row
+// below it: the row sum starts from there.
+//
+// Beside it (c0 past the last row): every pair of the rows with those columns.
+// The row sums go on from what job.fx and job.fy hold for these rows.
+//
+// Either way the sweep starts at the first step where lane W - 1 of block `first`
+// meets a column of its own, and ends when lane 0 of block last - 1 has met
+// column c1 - 1. In between, each block hands its lanes to the next one by one as
+// they meet the last column (see Rows), so that the run does not wait for lanes
+// that have nothing left to do; every block of the run but the last is whole.
+// The column sums of c0 .. c1 - 1 must hold every row above `first` already, and
+// the row sums end up in job.fx and job.fy.
 template <class V>
-inline void SweepBlocks(const PairSumJob& job, int first, int last)
+inline void SweepTile(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal)
 {
     constexpr int W = V::W;
     constexpr int kSteps = V::kSteps;
-    const int c1 = job.count;
     int block = first;
     int i0 = block * W;
     Rows<V> rows;
     rows.count = c1;
     rows.cur = LoadRowLanes<V>(job, i0);
+    Sums<V> sums;
+    // The row sums of the next block, where they go on from earlier columns.
+    typename V::D nextFx = V::SetD(0.0);
+    typename V::F nextFy = V::SetF(0.0f);
     // Takes the steps of `block` from here on: its own row lanes, and the next
     // block's if the run goes on.
     auto enter = [&] {
         const bool next = block + 1 < last;
         rows.mixFrom = next ? c1 - W + 1 : kRowsDone;
-        rows.shift = c1 - i0 - W;
-        if (next)
+        rows.shift = diagonal ? c1 - i0 - W : c1 - c0;
+        if (next) {
             rows.next = LoadRowLanes<V>(job, i0 + W);
+            if (!diagonal) {
+                nextFx = V::ReverseD(V::LoadD(job.fx + i0 + W));
+                nextFy = V::ReverseF(V::LoadF(job.fy + i0 + W));
+            }
+        }
     };
     enter();
-    // The sweep of the block before `first` has finished every step below `known`.
-    int known = first == 0 ? kRowsDone : -kRowsDone;
-    auto waitFor = [&](int need) {
-        if (need > known)
-            known = WaitForRowAbove(job, first, need, c1);
-    };
-    Sums<V> sums;
-    sums.rowFx = V::SetD(0.0); // replaced lane by lane before any term counts
-    sums.rowFy = V::SetF(0.0f);
+    if (diagonal) {
+        sums.rowFx = V::SetD(0.0); // replaced lane by lane before any term counts
+        sums.rowFy = V::SetF(0.0f);
+    } else {
+        sums.rowFx = V::ReverseD(V::LoadD(job.fx + i0));
+        sums.rowFy = V::ReverseF(V::LoadF(job.fy + i0));
+    }
     // The row sums of the block before `block`, lane by lane as they are done.
     Sums<V> done;
     done.rowFx = V::SetD(0.0);
     done.rowFy = V::SetF(0.0f);
-    const int start = i0 - W + 1;
-    waitFor(start + W);
+    const int start = (diagonal ? i0 : c0) - W + 1;
     {
         alignas(64) double fx[W];
         alignas(64) float fy[W];
         for (int l = 0; l < W; ++l) {
             const int j = start + l;
-            const bool in = j >= 0 && j < c1;
+            const bool in = j >= c0 && j < c1;
             fx[l] = in ? job.colFx[j] : 0.0;
             fy[l] = in ? job.colFy[j] : 0.0f;
         }
         sums.colFx = V::LoadD(fx);
         sums.colFy = V::LoadF(fy);
     }
-    // From step `full` on every lane's pair lies above the diagonal; before step
-    // `fullEnd` the window still takes in a column of this block. Past `end`
-    // nothing is left.
-    int full = i0 + W;
-    int fullEnd = c1 - W;
+    // From step `full` on every lane's pair counts; before step `fullEnd` the
+    // window still takes in a column of this block. Past `end` nothing is left.
+    int full = diagonal ? i0 + W : c0;
+    const int fullEnd = c1 - W;
     int end = block + 1 < last ? kRowsDone : c1;
     // The lanes of step t whose pair counts (none once the sweep is over).
     auto lanesOf = [&](int t) {
+        if (!diagonal) {
+            // Lane l meets column t + l, or t + l - shift in the next block.
+            return V::LaneRange(c0 - t, c1 - t + (t >= rows.mixFrom ? rows.shift : 0));
+        }
         const int own = i0 + W - 1 - t; // twice the lane that meets its own column
         typename V::M lanes = V::LaneRange(own >= 0 ? own / 2 + 1 : 0, c1 - t);
         if (t >= rows.mixFrom) {
@@ -278,6 +271,16 @@ inline void SweepBlocks(const PairSumJob& job, int first, int last)
             lanes = V::Or(lanes, V::LaneRange(std::max(c1 - t, ownNext >= 0 ? ownNext / 2 + 1 : 0), c1 - t + rows.shift));
         }
         return lanes;
+    };
+    // The row sums of the block before, kept when its lane `lane` is done, and
+    // stored once its last lane is.
+    auto keepDone = [&](int lane, int before) {
+        done.rowFx = V::TakeLaneD(done.rowFx, sums.rowFx, lane);
+        done.rowFy = V::TakeLaneF(done.rowFy, sums.rowFy, lane);
+        if (lane == 0) {
+            V::StoreD(job.fx + before, V::ReverseD(done.rowFx));
+            V::StoreF(job.fy + before, V::ReverseF(done.rowFy));
+        }
     };
     typename V::M all[kSteps];
     for (int k = 0; k < kSteps; ++k)
@@ -307,8 +310,6 @@ inline void SweepBlocks(const PairSumJob& job, int first, int last)
             }
         }
         Terms<V, kSteps> terms;
-        // The group takes in the columns up to t + kSteps - 1 + W.
-        waitFor(t + kSteps + W);
         if (t >= full && t + kSteps <= fullEnd) {
             ComputeTerms<V, kSteps>(q, all, terms);
 #pragma GCC unroll 8
@@ -324,27 +325,34 @@ inline void SweepBlocks(const PairSumJob& job, int first, int last)
             for (int k = 0; k < kSteps && t + k < end; ++k) {
                 const int u = t + k;
                 AddTerms<V, kSteps>(terms, k, sums);
-                // The lane that meets its own column here, in this block or the next.
                 const bool next = u >= rows.mixFrom;
-                const int own = i0 + W - 1 - u + (next ? W + rows.shift : 0);
-                if (own >= 0 && own % 2 == 0 && own / 2 < W) {
-                    const int lane = own / 2;
-                    // The lane's row in the block before is done: keep its sum.
-                    if (next || block > first) {
-                        done.rowFx = V::TakeLaneD(done.rowFx, sums.rowFx, lane);
-                        done.rowFy = V::TakeLaneF(done.rowFy, sums.rowFy, lane);
-                        if (lane == 0) {
-                            const int before = next ? i0 : i0 - W;
-                            V::StoreD(job.fx + before, V::ReverseD(done.rowFx));
-                            V::StoreF(job.fy + before, V::ReverseF(done.rowFy));
-                        }
+                if (diagonal) {
+                    // The lane that meets its own column here, in this block or the next.
+                    const int own = i0 + W - 1 - u + (next ? W + rows.shift : 0);
+                    if (own >= 0 && own % 2 == 0 && own / 2 < W) {
+                        const int lane = own / 2;
+                        // The lane's row in the block before is done: keep its sum.
+                        if (next || block > first)
+                            keepDone(lane, next ? i0 : i0 - W);
+                        sums.rowFx = V::TakeLaneD(sums.rowFx, sums.colFx, lane);
+                        sums.rowFy = V::TakeLaneF(sums.rowFy, sums.colFy, lane);
                     }
-                    sums.rowFx = V::TakeLaneD(sums.rowFx, sums.colFx, lane);
-                    sums.rowFy = V::TakeLaneF(sums.rowFy, sums.colFy, lane);
+                } else if (block + 1 < last) {
+                    // The lane that has just met the last column hands over to the
+                    // next block's row, which goes on from its earlier columns.
+                    const int lane = c1 - 1 - u;
+                    if (lane >= 0 && lane < W) {
+                        keepDone(lane, i0);
+                        sums.rowFx = V::TakeLaneD(sums.rowFx, nextFx, lane);
+                        sums.rowFy = V::TakeLaneF(sums.rowFy, nextFy, lane);
+                    }
                 }
                 // Lane 0 holds column u of this block, or column u - shift of the
                 // next; so does the column coming in at the top, W further on.
-                const int out = u < c1 ? u : u - rows.shift;
+                // Columns before c0 are not this sweep's.
+                int out = u < c1 ? u : u - rows.shift;
+                if (out < c0)
+                    out = -1;
                 int in = u + W;
                 if (in >= c1)
                     in = block + 1 < last && in - rows.shift < c1 ? in - rows.shift : -1;
@@ -356,45 +364,91 @@ inline void SweepBlocks(const PairSumJob& job, int first, int last)
             break;
         // Once lane 0 has left this block, the steps count in the next block's terms.
         if (t >= c1 && block + 1 < last) {
-            __atomic_store_n(&job.progress[block].done, kRowsDone, __ATOMIC_RELEASE);
             t -= rows.shift;
             ++block;
             i0 += W;
             rows.cur = rows.next;
             enter();
-            full = i0 + W;
+            if (diagonal)
+                full = i0 + W;
             end = block + 1 < last ? kRowsDone : c1;
-            known = kRowsDone; // every column is complete above the block before
         }
-        __atomic_store_n(&job.progress[block].done, t, __ATOMIC_RELEASE);
         q = nextQ;
     }
     V::StoreD(job.fx + i0, V::ReverseD(sums.rowFx));
     V::StoreF(job.fy + i0, V::ReverseF(sums.rowFy));
-    __atomic_store_n(&job.progress[block].done, kRowsDone, __ATOMIC_RELEASE);
 }
 
-// The runs of blocks the threads take in turn: job.runBlocks whole blocks each,
-// and the last block alone if it is partly padding.
+// The blocks' pairs on one thread: runs of job.runBlocks whole blocks through
+// every column, and the last block alone if it is partly padding.
 template <class V>
-void PairSumRows(const PairSumJob& job)
+void PairSumRuns(const PairSumJob& job)
 {
     const int whole = job.count / V::W;
     const int wholeRuns = (whole + job.runBlocks - 1) / job.runBlocks;
     const int runs = wholeRuns + (job.blocks > whole ? 1 : 0);
-    for (;;) {
-        // A step that is abandoned stops between runs: a run that was taken is
-        // always finished, as the sweep of the run after it may be waiting for it.
+    for (int run = 0; run < runs; ++run) {
         if (__atomic_load_n(job.stop, __ATOMIC_RELAXED) != 0)
-            return;
-        const int run = __atomic_fetch_add(job.nextRow, 1, __ATOMIC_RELAXED);
-        if (run >= runs)
             return;
         const int first = run < wholeRuns ? run * job.runBlocks : whole;
         const int last = run < wholeRuns ? std::min(first + job.runBlocks, whole) : whole + 1;
-        SweepBlocks<V>(job, first, last);
+        SweepTile<V>(job, first, last, first * V::W, job.count, true);
         job.rowsFinished(job.context, first * V::W, last * V::W);
     }
+}
+
+// The pairs on several threads, in tiles of job.tileRows rows by as many
+// columns. Stripe p holds rows p S .. p S + S - 1 (S = job.tileRows; the last
+// stripe also the rest, up to job.count), and the column sums of stripe q take
+// their terms from stripe 0, 1, .. q in turn: so the thread that takes stripe p
+// sweeps its tiles q = p, p + 1, .. in order, each once stripe p - 1 is done
+// with that tile. The threads hand each other a tile's column sums, a few cache
+// lines, once per tile rather than as they go.
+template <class V>
+void PairSumTiles(const PairSumJob& job)
+{
+    constexpr int W = V::W;
+    const int size = job.tileRows;
+    const int stripes = std::max(1, job.count / size);
+    const int whole = job.count / W;
+    for (;;) {
+        // A step that is abandoned stops between stripes: a stripe that was
+        // taken is always finished, as the stripe after it may be waiting for it.
+        if (__atomic_load_n(job.stop, __ATOMIC_RELAXED) != 0)
+            return;
+        const int p = __atomic_fetch_add(job.nextRow, 1, __ATOMIC_RELAXED);
+        if (p >= stripes)
+            return;
+        const int first = p * size / W;
+        const int last = p + 1 == stripes ? job.blocks : (p + 1) * size / W;
+        for (int q = p; q < stripes; ++q) {
+            const int c0 = q * size;
+            const int c1 = q + 1 == stripes ? job.count : c0 + size;
+            if (p > 0)
+                AwaitRowProgress(job.progress[p - 1], q + 1, q + 1);
+            if (q > p) {
+                SweepTile<V>(job, first, last, c0, c1, false);
+            } else if (last <= whole) {
+                SweepTile<V>(job, first, last, c0, c1, true);
+            } else {
+                // The block that is partly padding goes alone, after the others.
+                if (first < whole)
+                    SweepTile<V>(job, first, whole, c0, c1, true);
+                SweepTile<V>(job, whole, last, whole * W, c1, true);
+            }
+            PublishRowProgress(job.progress[p], q + 1);
+        }
+        job.rowsFinished(job.context, first * W, last * W);
+    }
+}
+
+template <class V>
+void PairSumRows(const PairSumJob& job)
+{
+    if (job.tileRows > 0)
+        PairSumTiles<V>(job);
+    else
+        PairSumRuns<V>(job);
 }
 
 } // namespace

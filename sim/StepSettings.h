@@ -29,6 +29,8 @@ StepKernel DefaultStepKernel();
 // sets its own before the kernel is first chosen. `name` must outlive the run.
 void SetSimProgramName(const char* name);
 
+class WorkerPool;
+
 struct StepSettings {
     StepKernel kernel = DefaultStepKernel();
     // 0 decides by itself: one thread below the count where a second one can pay
@@ -39,6 +41,10 @@ struct StepSettings {
     // one block of particles (tests use this to exercise the hand-over between
     // threads at small counts).
     int threads = 0;
+    // The helper threads (null: the process's pool, one helper per further
+    // hardware thread). Tests give a pool of their own to run more threads than
+    // the machine has cores.
+    WorkerPool* pool = nullptr;
 };
 
 // Gives the settings `kernel`. Returns false and changes nothing when the CPU

@@ -12,6 +12,9 @@ namespace {
 // thread costs more than a small step takes.
 constexpr std::chrono::microseconds kHelperSpin{300};
 
+// The calling thread polls this long for the helpers to finish their parts.
+constexpr std::chrono::microseconds kFinishPoll{200};
+
 constexpr std::uint64_t kClosed = std::uint64_t{1} << 31;
 constexpr std::uint64_t kJoinedMask = kClosed - 1;
 
@@ -70,9 +73,16 @@ void WorkerPool::Run(int threads, Task task, void* context)
     // Close the job: a helper that has not joined by now stays out, and only the
     // ones that joined are waited for.
     const int joined = static_cast<int>(m_entry.fetch_or(kClosed, std::memory_order_acq_rel) & kJoinedMask);
-    for (int spins = 0; m_finished.load(std::memory_order_acquire) != joined; ++spins) {
-        if (spins > 4000)
-            std::this_thread::yield();
+    // A helper that is not done soon has lost its core: sleep, so that it can
+    // have this one, rather than take turns with it.
+    const auto pollEnd = std::chrono::steady_clock::now() + kFinishPoll;
+    int finished = m_finished.load(std::memory_order_acquire);
+    for (int k = 1; finished != joined; ++k) {
+        if (k >= 64 && std::chrono::steady_clock::now() > pollEnd)
+            m_finished.wait(finished, std::memory_order_acquire);
+        else
+            CpuRelax();
+        finished = m_finished.load(std::memory_order_acquire);
     }
 }
 
@@ -105,6 +115,7 @@ void WorkerPool::HelperLoop(int thread)
         if (thread < threads && Join(seen)) {
             task(context, thread);
             m_finished.fetch_add(1, std::memory_order_release);
+            m_finished.notify_all();
         }
     }
 }

@@ -5,6 +5,7 @@
 #include "RandomUnit.h"
 #include "SwarmParams.h"
 #include "ThreadChoice.h"
+#include "WorkerPool.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -72,6 +73,10 @@ protected:
     {
         ASSERT_TRUE(SetStepKernel(ps.m_stepSettings, GetParam().kernel));
         ps.m_stepSettings.threads = GetParam().threads;
+        // More threads than most test machines have cores, from a pool of their own.
+        static WorkerPool four(3);
+        if (GetParam().threads == 4)
+            ps.m_stepSettings.pool = &four;
     }
 
     // Steps a copy of `start` with the literal step and another with Step, and
@@ -229,6 +234,8 @@ std::vector<KernelAndThreads> AllKernels()
     for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512})
         for (int threads : {1, 2})
             all.push_back({k, threads});
+    for (StepKernel k : {StepKernel::Avx2, StepKernel::Avx512})
+        all.push_back({k, 4});
     return all;
 }
 

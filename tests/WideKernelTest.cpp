@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: MIT
+// The kernels' shared body at eight lanes, on any CPU: the same operations as
+// the AVX-512 kernel, one lane at a time in plain C++, so that the eight-lane
+// sweep (its stripes, tiles and hand-overs between blocks) is checked on
+// machines that cannot run AVX-512 too.
+#include "StepKernelsImpl.h"
+
+#include "RandomUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace {
+
+struct Wide8 {
+    static constexpr int kSteps = 2;
+    static constexpr int W = 8;
+    struct D { double v[W]; };
+    struct F { float v[W]; };
+    using M = unsigned;
+
+    template <class V, class Op>
+    static V Each(Op op) { V r; for (int l = 0; l < W; ++l) r.v[l] = op(l); return r; }
+    static F LoadF(const float* p) { return Each<F>([&](int l) { return p[l]; }); }
+    static D LoadD(const double* p) { return Each<D>([&](int l) { return p[l]; }); }
+    static void StoreF(float* p, F a) { for (int l = 0; l < W; ++l) p[l] = a.v[l]; }
+    static void StoreD(double* p, D a) { for (int l = 0; l < W; ++l) p[l] = a.v[l]; }
+    static void StoreLowF(float* p, F a) { *p = a.v[0]; }
+    static void StoreLowD(double* p, D a) { *p = a.v[0]; }
+    static F SetF(float x) { return Each<F>([&](int) { return x; }); }
+    static D SetD(double x) { return Each<D>([&](int) { return x; }); }
+    static F AddF(F a, F b) { return Each<F>([&](int l) { return a.v[l] + b.v[l]; }); }
+    static F SubF(F a, F b) { return Each<F>([&](int l) { return a.v[l] - b.v[l]; }); }
+    static D AddD(D a, D b) { return Each<D>([&](int l) { return a.v[l] + b.v[l]; }); }
+    static D SubD(D a, D b) { return Each<D>([&](int l) { return a.v[l] - b.v[l]; }); }
+    static D MulD(D a, D b) { return Each<D>([&](int l) { return a.v[l] * b.v[l]; }); }
+    static D DivD(D a, D b) { return Each<D>([&](int l) { return a.v[l] / b.v[l]; }); }
+    static D SqrtD(D a) { return Each<D>([&](int l) { return std::sqrt(a.v[l]); }); }
+    static D Widen(F a) { return Each<D>([&](int l) { return static_cast<double>(a.v[l]); }); }
+    static F Narrow(D a) { return Each<F>([&](int l) { return static_cast<float>(a.v[l]); }); }
+    static F NarrowOrZero(M keep, D a)
+    {
+        return Each<F>([&](int l) { return (keep >> l & 1u) != 0 ? static_cast<float>(a.v[l]) : 0.0f; });
+    }
+    static M Greater(D a, D b)
+    {
+        M m = 0;
+        for (int l = 0; l < W; ++l)
+            m |= a.v[l] > b.v[l] ? 1u << l : 0u;
+        return m;
+    }
+    static M And(M a, M b) { return a & b; }
+    static M Or(M a, M b) { return a | b; }
+    static M AllLanes() { return 0xFFu; }
+    static M LaneRange(int low, int high)
+    {
+        M m = 0;
+        for (int l = 0; l < W; ++l)
+            m |= l >= low && l < high ? 1u << l : 0u;
+        return m;
+    }
+    static F BlendF(F a, M m, F b) { return Each<F>([&](int l) { return (m >> l & 1u) != 0 ? b.v[l] : a.v[l]; }); }
+    static D BlendD(D a, M m, D b) { return Each<D>([&](int l) { return (m >> l & 1u) != 0 ? b.v[l] : a.v[l]; }); }
+    static D TakeLaneD(D to, D from, int lane) { return BlendD(to, 1u << lane, from); }
+    static F TakeLaneF(F to, F from, int lane) { return BlendF(to, 1u << lane, from); }
+    static D ShiftInD(D a, double top) { return Each<D>([&](int l) { return l + 1 < W ? a.v[l + 1] : top; }); }
+    static F ShiftInF(F a, float top) { return Each<F>([&](int l) { return l + 1 < W ? a.v[l + 1] : top; }); }
+    static D ReverseD(D a) { return Each<D>([&](int l) { return a.v[W - 1 - l]; }); }
+    static F ReverseF(F a) { return Each<F>([&](int l) { return a.v[W - 1 - l]; }); }
+};
+
+void NothingToFinish(void*, int, int) {}
+
+// The sums of `count` scattered particles through the eight-lane body, alone
+// (tileRows 0) or stripe by stripe, against the literal sums.
+void ExpectLiteralSums(int count, int tileRows)
+{
+    PortableRandRestart();
+    std::vector<Particle> cur(static_cast<std::size_t>(count));
+    for (Particle& p : cur)
+        p = {static_cast<float>(10.0 * RandomUnit()), static_cast<float>(10.0 * RandomUnit()), 0.0f, 0.0f, 0.0f};
+    const int padded = (count + 7) / 8 * 8;
+    const std::size_t columns = static_cast<std::size_t>(kColumnsBefore + padded + kColumnsAfter);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<float> x(columns, nan), y(columns, nan);
+    std::vector<double> yd(columns, nan), colFx(static_cast<std::size_t>(padded)), fx(colFx.size());
+    std::vector<float> colFy(colFx.size()), fy(colFx.size());
+    for (int i = 0; i < count; ++i) {
+        x[static_cast<std::size_t>(kColumnsBefore + i)] = cur[static_cast<std::size_t>(i)].x;
+        y[static_cast<std::size_t>(kColumnsBefore + i)] = cur[static_cast<std::size_t>(i)].y;
+        yd[static_cast<std::size_t>(kColumnsBefore + i)] = cur[static_cast<std::size_t>(i)].y;
+    }
+    std::vector<RowProgress> progress(static_cast<std::size_t>(padded / 8), RowProgress{-kRowsDone, 0});
+    int nextRow = 0, stop = 0;
+    const double attraction = 0.0002, repulsion = 1e-9;
+    const PairSumJob job{x.data() + kColumnsBefore, y.data() + kColumnsBefore, yd.data() + kColumnsBefore,
+                         colFx.data(), colFy.data(), fx.data(), fy.data(), progress.data(), &nextRow, &stop,
+                         padded / 8, 16, tileRows, count, attraction, repulsion, NothingToFinish, nullptr};
+    PairSumRows<Wide8>(job);
+    for (int i = 0; i < count; ++i) {
+        double literalFx;
+        float literalFy;
+        PairSums(cur.data(), count, i, attraction, repulsion, literalFx, literalFy);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(literalFx), std::bit_cast<std::uint64_t>(fx[static_cast<std::size_t>(i)]))
+            << count << " particles, tiles of " << tileRows << ": particle " << i;
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(literalFy), std::bit_cast<std::uint32_t>(fy[static_cast<std::size_t>(i)]))
+            << count << " particles, tiles of " << tileRows << ": particle " << i;
+    }
+}
+
+TEST(WideKernel, EightLanesGiveTheLiteralSums)
+{
+    // One stripe, two, and many with a last one that is partly padding; runs of
+    // 16 blocks that end inside the count and at it.
+    for (int count : {9, 70, 127, 128, 129, 200, 333, 520})
+        for (int tileRows : {0, 64})
+            ExpectLiteralSums(count, tileRows);
+}
+
+} // namespace
