@@ -8,11 +8,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -109,6 +114,8 @@ void FastArgs(benchmark::internal::Benchmark* b)
         b->Args({n, 2, 2});
     }
     // Counts far beyond the window's usual ones.
+    for (int n : {1000, 2000})
+        b->Args({n, 1, 2});
     for (int n : {5000, 10000}) {
         b->Args({n, 2, 0});
         b->Args({n, 2, 1});
@@ -138,56 +145,81 @@ void BM_DividerCeiling(benchmark::State& state)
 }
 BENCHMARK(BM_DividerCeiling)->Args({2, 1})->Args({2, 2})->Args({1, 1})->Args({1, 2})->UseRealTime();
 
-// One thread against two on the same particles, step by step in turn, so that
-// both see the same machine (range 1: 1 avx2, 2 avx512): "speed-up" is the time
-// of the one-thread steps over that of the two-thread steps. On a machine busy
-// with other work a two-thread step is fast only when both threads happen to
-// have a core for all of it; "best speed-up" compares the fastest step of each
-// way, which is near what two idle cores give, and "median speed-up" is the median
-// of the pairs of steps taken in turn, which a few steps that lost a core do not move.
-void BM_TwoThreadSpeedup(benchmark::State& state)
-{
-    const StepKernel kernel = state.range(1) == 2 ? StepKernel::Avx512 : StepKernel::Avx2;
-    ParticleSystem ps;
-    if (!SetStepKernel(ps.m_stepSettings, kernel)) {
-        state.SkipWithError("kernel not supported by this CPU");
-        return;
+// A process that keeps one core busy while it lives, as another program would:
+// started by the benchmark itself, so that every run sees the same load.
+class BusyCore {
+public:
+    BusyCore()
+    {
+        m_pid = fork();
+        if (m_pid == 0) {
+            volatile unsigned long spins = 0;
+            for (;;)
+                spins = spins + 1;
+        }
     }
-    StartWithCount(ps, static_cast<int>(state.range(0)));
-    double seconds[2] = {0.0, 0.0};
-    double fastest[2] = {1e30, 1e30};
+    ~BusyCore()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool Started() const { return m_pid > 0; }
+    BusyCore(const BusyCore&) = delete;
+    BusyCore& operator=(const BusyCore&) = delete;
+
+private:
+    pid_t m_pid = -1;
+};
+
+// One thread, every thread and the automatic choice on the same particles,
+// step by step in turn, so that all three see the same machine (range 0: the
+// count; range 1: 1 keeps one core busy with a process of its own). The kernel
+// is the one the program starts with. "all/1" and "auto/1" are the summed times
+// of the one-thread steps over those of the other two ways; "median all/1" is
+// the median of the steps taken in turn, which a few steps that lost a core do
+// not move.
+void BM_ThreadsInTurn(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    std::unique_ptr<BusyCore> busy;
+    if (state.range(1) != 0) {
+        busy = std::make_unique<BusyCore>();
+        if (!busy->Started()) {
+            state.SkipWithError("could not start the busy process");
+            return;
+        }
+    }
+    ParticleSystem ways[3]; // one thread, all threads, automatic
+    const int threads[3] = {1, std::max(2, static_cast<int>(std::thread::hardware_concurrency())), 0};
+    for (int way = 0; way < 3; ++way) {
+        ways[way].m_stepSettings.threads = threads[way];
+        StartWithCount(ways[way], count);
+    }
+    double seconds[3] = {0.0, 0.0, 0.0};
     std::vector<double> ratios;
     for (auto _ : state) {
-        double step[2];
-        for (int way = 0; way < 2; ++way) {
-            ps.m_stepSettings.threads = way + 1;
+        double step[3];
+        for (int way = 0; way < 3; ++way) {
             const auto start = std::chrono::steady_clock::now();
-            ps.Step();
+            ways[way].Step();
             step[way] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             seconds[way] += step[way];
-            fastest[way] = std::min(fastest[way], step[way]);
-            benchmark::DoNotOptimize(ps.m_pCur);
+            benchmark::DoNotOptimize(ways[way].m_pCur);
         }
         ratios.push_back(step[0] / step[1]);
     }
-    const double steps = static_cast<double>(state.iterations());
-    state.counters["1t steps/s"] = steps / seconds[0];
-    state.counters["2t steps/s"] = steps / seconds[1];
-    state.counters["speed-up"] = seconds[0] / seconds[1];
-    state.counters["best speed-up"] = fastest[0] / fastest[1];
+    state.counters["1t steps/s"] = static_cast<double>(state.iterations()) / seconds[0];
+    state.counters["all/1"] = seconds[0] / seconds[1];
+    state.counters["auto/1"] = seconds[0] / seconds[2];
     std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2), ratios.end());
-    state.counters["median speed-up"] = ratios[ratios.size() / 2];
-    state.SetLabel(KernelName(kernel));
+    state.counters["median all/1"] = ratios[ratios.size() / 2];
+    state.SetLabel(std::string(KernelName(ways[0].m_stepSettings.kernel)) + (busy ? ", one core busy" : ", free cores"));
 }
-BENCHMARK(BM_TwoThreadSpeedup)
-    ->Args({350, 2})
-    ->Args({1000, 2})
-    ->Args({2000, 2})
-    ->Args({5000, 2})
-    ->Args({10000, 2})
-    ->Args({1000, 1})
-    ->Args({2000, 1})
-    ->MinTime(0.5)
+BENCHMARK(BM_ThreadsInTurn)
+    ->ArgsProduct({{350, 1000, 2000, 5000, 10000}, {0, 1}})
+    ->MinTime(1.0)
     ->UseRealTime();
 
 // What `driftmote-sim --num N --frames 300 --bench` measures: a session started
