@@ -1,0 +1,47 @@
+#!/usr/bin/env python3
+"""The fast step's schedule on T threads, from its tiles' order alone.
+
+Stripes of 64 rows are taken in turn by whichever thread is free; a stripe
+sweeps its tiles of 64 columns in order, and tile (r, c) starts once tile
+(r - 1, c) is done. A tile off the diagonal costs one unit, one on it half
+(its pairs form a triangle). Prints the speed-up over one thread that the
+order allows, for a few counts and thread counts: what the dependencies cost,
+with every thread on a core of its own and the hand-overs free.
+
+Usage: scripts/thread-model.py [COUNT ...]
+"""
+import heapq
+import sys
+
+ROWS = 64
+
+
+def step_time(count, threads):
+    stripes = max(1, count // ROWS)
+    done = [[0.0] * stripes for _ in range(stripes)]  # finish time of tile (r, c)
+    free = [0.0] * threads  # when each thread is free
+    heapq.heapify(free)
+    end = 0.0
+    for r in range(stripes):
+        t = heapq.heappop(free)
+        for c in range(r, stripes):
+            if r > 0:
+                t = max(t, done[r - 1][c])
+            t += 0.5 if c == r else 1.0
+            done[r][c] = t
+        end = max(end, t)
+        heapq.heappush(free, t)
+    return end
+
+
+def main():
+    counts = [int(a) for a in sys.argv[1:]] or [1000, 2000, 5000, 10000]
+    thread_counts = [2, 4, 8, 16]
+    print("count  " + "  ".join(f"{t:>5} threads" for t in thread_counts))
+    for n in counts:
+        one = step_time(n, 1)
+        print(f"{n:>5}  " + "  ".join(f"{one / step_time(n, t):>13.2f}" for t in thread_counts))
+
+
+if __name__ == "__main__":
+    main()
