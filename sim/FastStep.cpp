@@ -147,7 +147,7 @@ StepScratch* NewStepScratch(int count)
     scratch->yd = reinterpret_cast<double*>(take(columnDoubles)) + kColumnsBefore;
     scratch->colFx = reinterpret_cast<double*>(take(doubles));
     scratch->fx = reinterpret_cast<double*>(take(doubles));
-    scratch->progress = reinterpret_cast<RowProgress*>(take(rowBlocks * sizeof(RowProgress)));
+    scratch->progress = new (take(rowBlocks * sizeof(RowProgress))) RowProgress[rowBlocks];
     return scratch;
 }
 
@@ -203,11 +203,13 @@ int ChooseThreads(StepScratch& s, const StepSettings& settings, WorkerPool& pool
     return threads;
 }
 
-// Every sweep starts out as not begun.
+// Every stripe starts out as not begun.
 void ResetRows(StepScratch& s, int blocks)
 {
-    for (int b = 0; b < blocks; ++b)
-        s.progress[b] = {-kRowsDone, 0};
+    for (int b = 0; b < blocks; ++b) {
+        s.progress[b].done.store(-kRowsDone, std::memory_order_relaxed);
+        s.progress[b].sleeping.store(0, std::memory_order_relaxed);
+    }
     s.nextRow = 0;
 }
 

@@ -17,17 +17,20 @@
 // vector.
 //
 // This header is included by the instruction-set files: it declares only plain
-// data and functions, nothing inline that another file could share.
+// data and functions, nothing inline that another file could share (the
+// kernels leave RowProgress's atomics to the waits in StepWaits.cpp).
 
 #include "Particle.h"
+
+#include <atomic>
 
 // How far the threads' sweep of one stripe of rows has got: the number of its
 // tiles that are finished, their column sums stored. Alone in its cache line,
 // so that the thread publishing it does not disturb the one sweeping the next
 // stripe.
 struct alignas(64) RowProgress {
-    int done;
-    int sleeping; // nonzero while the thread behind sleeps until `done` moves on
+    std::atomic<int> done;
+    std::atomic<int> sleeping; // nonzero while the thread behind sleeps until `done` moves on
 };
 
 // The sweep of a block that is finished.

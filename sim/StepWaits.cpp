@@ -20,7 +20,7 @@ constexpr std::chrono::microseconds kPollFor{50};
 
 int AwaitRowProgress(RowProgress& row, int need, int enough)
 {
-    std::atomic_ref<int> done(row.done);
+    std::atomic<int>& done = row.done;
     int value = done.load(std::memory_order_acquire);
     if (value >= need)
         return value;
@@ -38,7 +38,7 @@ int AwaitRowProgress(RowProgress& row, int need, int enough)
     // Say that this thread sleeps before looking once more, and the publisher
     // stores before it looks whether anyone sleeps: one of the two sees the
     // other's store, so a publication is never missed.
-    std::atomic_ref<int> sleeping(row.sleeping);
+    std::atomic<int>& sleeping = row.sleeping;
     sleeping.store(1, std::memory_order_seq_cst);
     while ((value = done.load(std::memory_order_seq_cst)) < need)
         done.wait(value, std::memory_order_acquire);
@@ -48,9 +48,9 @@ int AwaitRowProgress(RowProgress& row, int need, int enough)
 
 void PublishRowProgress(RowProgress& row, int value)
 {
-    std::atomic_ref<int> done(row.done);
+    std::atomic<int>& done = row.done;
     done.store(value, std::memory_order_seq_cst);
     // Waking costs a call into the library, so only a sweep that sleeps is woken.
-    if (std::atomic_ref<int>(row.sleeping).load(std::memory_order_seq_cst) != 0)
+    if (row.sleeping.load(std::memory_order_seq_cst) != 0)
         done.notify_all();
 }

@@ -95,7 +95,9 @@ void ExpectLiteralSums(int count, int tileRows)
         y[static_cast<std::size_t>(kColumnsBefore + i)] = cur[static_cast<std::size_t>(i)].y;
         yd[static_cast<std::size_t>(kColumnsBefore + i)] = cur[static_cast<std::size_t>(i)].y;
     }
-    std::vector<RowProgress> progress(static_cast<std::size_t>(padded / 8), RowProgress{-kRowsDone, 0});
+    std::vector<RowProgress> progress(static_cast<std::size_t>(padded / 8));
+    for (RowProgress& stripe : progress)
+        stripe.done = -kRowsDone;
     int nextRow = 0, stop = 0;
     const double attraction = 0.0002, repulsion = 1e-9;
     const PairSumJob job{x.data() + kColumnsBefore, y.data() + kColumnsBefore, yd.data() + kColumnsBefore,
