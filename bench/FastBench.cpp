@@ -114,8 +114,10 @@ void FastArgs(benchmark::internal::Benchmark* b)
         b->Args({n, 2, 2});
     }
     // Counts far beyond the window's usual ones.
-    for (int n : {1000, 2000})
+    for (int n : {1000, 2000}) {
+        b->Args({n, 1, 1});
         b->Args({n, 1, 2});
+    }
     for (int n : {5000, 10000}) {
         b->Args({n, 2, 0});
         b->Args({n, 2, 1});
