@@ -4,6 +4,7 @@
 #include "ParticleRules.h"
 #include "StepKernels.h"
 #include "ThreadChoice.h"
+#include "TileBoard.h"
 #include "WorkerPool.h"
 
 #include <algorithm>
@@ -29,46 +30,58 @@ constexpr std::size_t kAlign = 64;
 // 10,000 particles).
 constexpr int kRunRows = 128;
 
-// Rows per stripe, and columns per tile, when several threads share a step
-// (see PairSumRows): small enough that the threads wait for each other for
-// little more than a tile at each stripe, large enough that a tile's sweep runs
-// on its own for a good while between two hand-overs.
-constexpr int kTileRows = 64;
-static_assert(kTileRows % kWidestBlock == 0);
 
 int BlockWidth(StepKernel kernel)
 {
     return kernel == StepKernel::Avx512 ? kAvx512Block : kAvx2Block;
 }
 
+// What every thread of a step reads: the kernel's job and the particles. It
+// lives with the step's buffers, as a helper that was overtaken may read it
+// after the step is over (TileBoard.h).
 struct Context {
     PairSumJob job;
     StepKernel kernel;
-    const StepFrame* frame;
+    const Particle* cur;
+    Particle* next;
+    int count;
+    const std::function<bool()>* shouldStop;
     double frictionFactor;
-    std::thread::id caller; // the thread that may ask frame->shouldStop
+    std::thread::id caller; // the thread that may ask shouldStop
 };
 
 // The rest of the step for particles whose sums are complete: velocity,
 // friction, clamp, move and walls, exactly as the literal step does it.
-void FinishParticles(void* context, int first, int end)
+void FinishParticles(void* context, int first, int end, const double* fx, const float* fy)
 {
     const Context& c = *static_cast<const Context*>(context);
-    const StepFrame& f = *c.frame;
-    end = std::min(end, f.count);
+    end = std::min(end, c.count);
 #ifdef DRIFTMOTE_X86_KERNELS
     if (c.kernel == StepKernel::Avx512)
-        FinishParticlesAvx512(f.cur, f.next, c.job.fx, c.job.fy, first, end, c.frictionFactor);
+        FinishParticlesAvx512(c.cur, c.next, fx, fy, first, end, c.frictionFactor);
     else
 #endif
         for (int i = first; i < end; ++i)
-            FinishParticle(f.cur[i], f.next[i], c.job.fx[i], c.job.fy[i], c.frictionFactor);
-    // A long step looks at whether to stop after each run of blocks of the calling thread.
-    if (f.shouldStop && f.count >= kStopCheckFrom && std::this_thread::get_id() == c.caller && (*f.shouldStop)())
+            FinishParticle(c.cur[i], c.next[i], fx[i], fy[i], c.frictionFactor);
+    // A long step looks at whether to stop after each run or stripe the calling thread finishes.
+    if (c.shouldStop && c.count >= kStopCheckFrom && std::this_thread::get_id() == c.caller && (*c.shouldStop)())
         __atomic_store_n(c.job.stop, 1, __ATOMIC_RELAXED);
 }
 
-void RunRows(void* context, int)
+TileSweep SweepOf(StepKernel kernel)
+{
+#if defined(DRIFTMOTE_WASM_KERNEL)
+    (void)kernel;
+    return SweepTileSimd128;
+#elif defined(DRIFTMOTE_X86_KERNELS)
+    return kernel == StepKernel::Avx512 ? SweepTileAvx512 : SweepTileAvx2;
+#else
+    (void)kernel;
+    return nullptr;
+#endif
+}
+
+void RunRows(void* context)
 {
 #if defined(DRIFTMOTE_WASM_KERNEL)
     PairSumRowsSimd128(static_cast<const Context*>(context)->job);
@@ -99,13 +112,23 @@ struct StepScratch {
     float* colFy;
     double* fx;
     float* fy;
-    RowProgress* progress; // per block of the narrowest kernel
-    alignas(64) int nextRow;
-    int stop;
+    alignas(64) int stop;
     unsigned char* memory;
     ThreadChoice threadChoice;
     int lastThreads = 1;
+    Context context;
+    TileBoard board;
+    WorkerPool* pool = nullptr; // the last one the step ran helpers on
 };
+
+namespace {
+
+void RunTiles(void* scratch, int thread)
+{
+    static_cast<StepScratch*>(scratch)->board.Work(thread);
+}
+
+} // namespace
 
 int ThreadsOfLastStep(const StepScratch* scratch)
 {
@@ -122,8 +145,7 @@ StepScratch* NewStepScratch(int count)
     // The positions the kernels read have padding on both sides.
     const std::size_t columnFloats = Aligned((kColumnsBefore + n + kColumnsAfter) * sizeof(float));
     const std::size_t columnDoubles = Aligned((kColumnsBefore + n + kColumnsAfter) * sizeof(double));
-    const std::size_t rowBlocks = n / kAvx2Block;
-    const std::size_t total = 2 * floats + 2 * columnFloats + 2 * doubles + columnDoubles + rowBlocks * sizeof(RowProgress);
+    const std::size_t total = 2 * floats + 2 * columnFloats + 2 * doubles + columnDoubles;
     auto* memory = new (std::align_val_t(kAlign), std::nothrow) unsigned char[total];
     if (memory == nullptr)
         return nullptr;
@@ -147,7 +169,6 @@ StepScratch* NewStepScratch(int count)
     scratch->yd = reinterpret_cast<double*>(take(columnDoubles)) + kColumnsBefore;
     scratch->colFx = reinterpret_cast<double*>(take(doubles));
     scratch->fx = reinterpret_cast<double*>(take(doubles));
-    scratch->progress = new (take(rowBlocks * sizeof(RowProgress))) RowProgress[rowBlocks];
     return scratch;
 }
 
@@ -155,6 +176,9 @@ void DeleteStepScratch(StepScratch* scratch)
 {
     if (scratch == nullptr)
         return;
+    // No helper that was overtaken may still be reading these buffers.
+    if (scratch->pool != nullptr)
+        scratch->pool->Quiesce();
     ::operator delete[](scratch->memory, std::align_val_t(kAlign));
     delete scratch;
 }
@@ -203,16 +227,6 @@ int ChooseThreads(StepScratch& s, const StepSettings& settings, WorkerPool& pool
     return threads;
 }
 
-// Every stripe starts out as not begun.
-void ResetRows(StepScratch& s, int blocks)
-{
-    for (int b = 0; b < blocks; ++b) {
-        s.progress[b].done.store(-kRowsDone, std::memory_order_relaxed);
-        s.progress[b].sleeping.store(0, std::memory_order_relaxed);
-    }
-    s.nextRow = 0;
-}
-
 } // namespace
 
 FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& settings)
@@ -230,22 +244,31 @@ FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& se
     // Choose the threads; the automatic choice times the step.
     bool timed = false;
     WorkerPool& pool = settings.pool != nullptr ? *settings.pool : WorkerPool::Instance();
-    const int threads = ChooseThreads(*s, settings, pool, frame.count, blocks, timed);
+    const int requested = ChooseThreads(*s, settings, pool, frame.count, blocks, timed);
     const auto start = std::chrono::steady_clock::now();
 
     // Run the kernel over the blocks of rows; each run or stripe finishes its
     // particles as soon as their sums are complete.
-    ResetRows(*s, blocks);
-    s->stop = 0;
-    Context context{{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, s->progress, &s->nextRow, &s->stop, blocks,
-                     kRunRows / width, threads > 1 ? kTileRows : 0, frame.count, static_cast<double>(frame.attraction),
-                     static_cast<double>(frame.repulsion), FinishParticles, nullptr},
-                    kernel, &frame, 1.0 - static_cast<double>(frame.friction), std::this_thread::get_id()};
-    context.job.context = &context;
-    if (threads > 1)
-        pool.Run(threads, RunRows, &context);
-    else
-        RunRows(&context, 0);
+    __atomic_store_n(&s->stop, 0, __ATOMIC_RELAXED); // a helper overtaken in the step before may still look
+    Context& context = s->context;
+    context = {{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, &s->stop, blocks, kRunRows / width, frame.count,
+                static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishParticles, &context},
+               kernel, frame.cur, frame.next, frame.count, frame.shouldStop, 1.0 - static_cast<double>(frame.friction),
+               std::this_thread::get_id()};
+    int threads = requested;
+    if (threads > 1 && !s->board.Reserve(blocks * width, pool.MaxThreads()))
+        threads = 1; // no memory for the threads' buffers: one thread needs none
+    if (threads > 1) {
+        s->pool = &pool;
+        s->board.Begin(context.job, SweepOf(kernel), width, FinishParticles);
+        pool.Run(threads, RunTiles, s);
+        // A step that stops leaves the next array partly written: no helper may
+        // write to it after this.
+        if (s->stop != 0)
+            pool.Quiesce();
+    } else {
+        RunRows(&context);
+    }
 
     // Keep what ran, for the report and the next choice.
     s->lastThreads = threads;

@@ -18,20 +18,9 @@
 //
 // This header is included by the instruction-set files: it declares only plain
 // data and functions, nothing inline that another file could share (the
-// kernels leave RowProgress's atomics to the waits in StepWaits.cpp).
+// threads' bookkeeping is TileBoard's).
 
 #include "Particle.h"
-
-#include <atomic>
-
-// How far the threads' sweep of one stripe of rows has got: the number of its
-// tiles that are finished, their column sums stored. Alone in its cache line,
-// so that the thread publishing it does not disturb the one sweeping the next
-// stripe.
-struct alignas(64) RowProgress {
-    std::atomic<int> done;
-    std::atomic<int> sleeping; // nonzero while the thread behind sleeps until `done` moves on
-};
 
 // The sweep of a block that is finished.
 constexpr int kRowsDone = 0x7FFFFFFF;
@@ -47,41 +36,35 @@ struct PairSumJob {
     float* colFy;
     double* fx;       // per particle, the finished sums
     float* fy;
-    RowProgress* progress; // per stripe of rows (several threads only)
-    int* nextRow;          // the next stripe no thread has taken (starts at 0)
-    int* stop;             // nonzero: no thread takes another run or stripe (starts at 0)
+    int* stop;             // nonzero: no thread takes another run or tile (starts at 0)
     int blocks;            // padded count / block width
-    int runBlocks;         // one thread: whole blocks it sweeps in one run through every column
-    int tileRows;          // several threads: rows per stripe and columns per tile, a multiple of kWidestBlock; 0 for one thread
+    int runBlocks;         // whole blocks one thread sweeps in one run through every column
     int count;             // particles: the sweeps end at the last real column
     double attraction;
     double repulsion;
     // Called by the thread that finished a run of blocks, with its range of
     // particles [first, end) (end may lie in the padding): their sums are
     // final, so the particles can be finished at once.
-    void (*rowsFinished)(void* context, int first, int end);
+    void (*rowsFinished)(void* context, int first, int end, const double* fx, const float* fy);
     void* context;
 };
 
-// The pair sums of the whole step. With job.tileRows 0, the calling thread
-// alone sweeps runs of consecutive blocks of rows, lowest first. Otherwise every
-// thread of the step calls it and takes stripes of rows, lowest first, until none
-// is left; a stripe's sweep of each tile of columns waits until the stripe
-// before it is done with that tile, so that every column sum receives its terms
-// in ascending row order, and a stripe's row sums are final when its sweep ends.
+// The pair sums of the whole step on the calling thread: runs of consecutive
+// blocks of rows, lowest first, each through every column above its rows, so
+// that every column sum receives its terms in ascending row order, and a run's
+// row sums are final when its sweep ends.
 void PairSumRowsAvx512(const PairSumJob& job); // blocks of 8
 void PairSumRowsAvx2(const PairSumJob& job);   // blocks of 4
 void PairSumRowsSimd128(const PairSumJob& job); // blocks of 4, WebAssembly SIMD
 
-// Between the threads of a step (StepWaits.cpp, compiled for any CPU): a
-// stripe's sweep publishes how far it has got with PublishRowProgress, and the
-// sweep behind it waits with AwaitRowProgress until `need` tiles are done, and
-// returns the progress then (at least `need`). The waiting thread polls for a
-// short while, up to `enough` if it comes, and then sleeps until the next
-// publication: a thread that is behind because it lost its core gets the core
-// of the one waiting for it instead of sharing its own.
-int AwaitRowProgress(RowProgress& progress, int need, int enough);
-void PublishRowProgress(RowProgress& progress, int value);
+// One tile of the threads' step (TileBoard.h): the pairs of row blocks first ..
+// last - 1 with columns c0 .. c1 - 1, along the diagonal (c0 the first row) or
+// beside it (c0 past the last row, the row sums going on from job.fx and
+// job.fy); the column sums of the tile's columns must hold every row above
+// `first`. The results are in job.colFx, colFy, fx and fy.
+void SweepTileAvx512(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal);
+void SweepTileAvx2(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal);
+void SweepTileSimd128(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal);
 
 // FinishParticle (ParticleRules.h) for particles first .. end - 1 of `cur` into
 // `next`, from their finished sums, eight at a time where nothing is clamped and no

@@ -81,3 +81,8 @@ void PairSumRowsAvx2(const PairSumJob& job)
 {
     PairSumRows<Avx2>(job);
 }
+
+void SweepTileAvx2(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal)
+{
+    SweepTile<Avx2>(job, first, last, c0, c1, diagonal);
+}

@@ -74,6 +74,11 @@ void PairSumRowsAvx512(const PairSumJob& job)
     PairSumRows<Avx512>(job);
 }
 
+void SweepTileAvx512(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal)
+{
+    SweepTile<Avx512>(job, first, last, c0, c1, diagonal);
+}
+
 namespace {
 
 // Eight particles are 40 floats: x, y, vx and vy of particle p are floats

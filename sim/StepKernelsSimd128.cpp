@@ -99,3 +99,8 @@ void PairSumRowsSimd128(const PairSumJob& job)
 {
     PairSumRows<Simd128>(job);
 }
+
+void SweepTileSimd128(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal)
+{
+    SweepTile<Simd128>(job, first, last, c0, c1, diagonal);
+}

@@ -12,9 +12,6 @@ namespace {
 // thread costs more than a small step takes.
 constexpr std::chrono::microseconds kHelperSpin{300};
 
-// The calling thread polls this long for the helpers to finish their parts.
-constexpr std::chrono::microseconds kFinishPoll{200};
-
 constexpr std::uint64_t kClosed = std::uint64_t{1} << 31;
 constexpr std::uint64_t kJoinedMask = kClosed - 1;
 
@@ -63,27 +60,24 @@ void WorkerPool::Run(int threads, Task task, void* context)
         m_task = task;
         m_context = context;
         m_threads = threads;
-        m_finished.store(0, std::memory_order_relaxed);
         generation = m_generation.load(std::memory_order_relaxed) + 1;
         m_entry.store(generation << 32, std::memory_order_relaxed);
         m_generation.store(generation, std::memory_order_release);
     }
     m_wake.notify_all();
     task(context, 0);
-    // Close the job: a helper that has not joined by now stays out, and only the
-    // ones that joined are waited for.
-    const int joined = static_cast<int>(m_entry.fetch_or(kClosed, std::memory_order_acq_rel) & kJoinedMask);
-    // A helper that is not done soon has lost its core: sleep, so that it can
-    // have this one, rather than take turns with it.
-    const auto pollEnd = std::chrono::steady_clock::now() + kFinishPoll;
-    int finished = m_finished.load(std::memory_order_acquire);
-    for (int k = 1; finished != joined; ++k) {
-        if (k >= 64 && std::chrono::steady_clock::now() > pollEnd)
-            m_finished.wait(finished, std::memory_order_acquire);
-        else
-            CpuRelax();
-        finished = m_finished.load(std::memory_order_acquire);
-    }
+    // Close the job: a helper that has not joined by now stays out. The task
+    // is done once the calling thread's part returns (see Run in the header);
+    // helpers still inside finish on their own.
+    m_entry.fetch_or(kClosed, std::memory_order_acq_rel);
+}
+
+void WorkerPool::Quiesce()
+{
+    m_entry.fetch_or(kClosed, std::memory_order_acq_rel);
+    // Rare (a step that stopped, buffers that go), so a plain sleep does.
+    while (m_inside.load(std::memory_order_acquire) != 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
 }
 
 void WorkerPool::HelperLoop(int thread)
@@ -112,11 +106,12 @@ void WorkerPool::HelperLoop(int thread)
             context = m_context;
             threads = m_threads;
         }
-        if (thread < threads && Join(seen)) {
+        // Counted as inside before it joins, so that Quiesce, which closes the
+        // job first, cannot miss a helper that is about to join.
+        m_inside.fetch_add(1, std::memory_order_acq_rel);
+        if (thread < threads && Join(seen))
             task(context, thread);
-            m_finished.fetch_add(1, std::memory_order_release);
-            m_finished.notify_all();
-        }
+        m_inside.fetch_sub(1, std::memory_order_acq_rel);
     }
 }
 

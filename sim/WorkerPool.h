@@ -31,8 +31,14 @@ public:
     // A helper that has not taken its part by the time the calling thread is done
     // with its own is left out, so the task must get all the work done by
     // whoever takes part (tasks share their work through the context). Returns
-    // when every part that was taken has finished.
+    // when the calling thread's part returns, which must be when the work is
+    // done: a helper that lost its core may still be inside the task then, so
+    // the context must outlive the call, and the task must keep such a helper
+    // from doing harm (see TileBoard.h).
     void Run(int threads, Task task, void* context);
+
+    // Waits until no helper is inside a task: before a task's context goes.
+    void Quiesce();
 
 private:
     void HelperLoop(int thread);
@@ -46,7 +52,7 @@ private:
     // The current job's entry: its generation in the high half, the closed flag
     // and the number of helpers that took part in the low half.
     std::atomic<std::uint64_t> m_entry{0};
-    std::atomic<int> m_finished{0}; // helpers of the current job that have finished
+    std::atomic<int> m_inside{0}; // helpers inside a task, or about to join one
     Task m_task = nullptr;
     void* m_context = nullptr;
     int m_threads = 0;

@@ -4,15 +4,19 @@
 // sweep (its stripes, tiles and hand-overs between blocks) is checked on
 // machines that cannot run AVX-512 too.
 #include "StepKernelsImpl.h"
+#include "TileBoard.h"
 
 #include "RandomUnit.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -74,11 +78,43 @@ struct Wide8 {
     static F ReverseF(F a) { return Each<F>([&](int l) { return a.v[W - 1 - l]; }); }
 };
 
-void NothingToFinish(void*, int, int) {}
+// Keeps the finished sums of a stripe (the context is the sums' arrays).
+struct FinalSums {
+    std::vector<double> fx;
+    std::vector<float> fy;
+};
 
-// The sums of `count` scattered particles through the eight-lane body, alone
-// (tileRows 0) or stripe by stripe, against the literal sums.
-void ExpectLiteralSums(int count, int tileRows)
+void KeepSums(void* context, int first, int end, const double* fx, const float* fy)
+{
+    auto& sums = *static_cast<FinalSums*>(context);
+    for (int i = first; i < end; ++i) {
+        sums.fx[static_cast<std::size_t>(i)] = fx[i];
+        sums.fy[static_cast<std::size_t>(i)] = fy[i];
+    }
+}
+
+// A helper that loses its core in the middle of a tile, for as long as the test likes.
+std::atomic<bool> g_stalled{false};
+std::atomic<bool> g_resume{false};
+thread_local bool t_stalls = false;
+
+void SweepWide(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal)
+{
+    if (t_stalls && !g_resume) {
+        g_stalled = true;
+        while (!g_resume)
+            std::this_thread::yield();
+    }
+    SweepTile<Wide8>(job, first, last, c0, c1, diagonal);
+}
+
+enum class Way { Runs, Tiles, TilesBesideAStalledHelper };
+
+// The sums of `count` scattered particles through the eight-lane body, in runs
+// or in the threads' tiles: on this thread alone, or beside a helper that stops
+// in its first tile until this thread is done (and must then change nothing),
+// against the literal sums.
+void ExpectLiteralSums(int count, Way way)
 {
     PortableRandRestart();
     std::vector<Particle> cur(static_cast<std::size_t>(count));
@@ -95,33 +131,55 @@ void ExpectLiteralSums(int count, int tileRows)
         y[static_cast<std::size_t>(kColumnsBefore + i)] = cur[static_cast<std::size_t>(i)].y;
         yd[static_cast<std::size_t>(kColumnsBefore + i)] = cur[static_cast<std::size_t>(i)].y;
     }
-    std::vector<RowProgress> progress(static_cast<std::size_t>(padded / 8));
-    for (RowProgress& stripe : progress)
-        stripe.done = -kRowsDone;
-    int nextRow = 0, stop = 0;
+    int stop = 0;
     const double attraction = 0.0002, repulsion = 1e-9;
+    FinalSums sums{std::vector<double>(fx.size()), std::vector<float>(fy.size())};
     const PairSumJob job{x.data() + kColumnsBefore, y.data() + kColumnsBefore, yd.data() + kColumnsBefore,
-                         colFx.data(), colFy.data(), fx.data(), fy.data(), progress.data(), &nextRow, &stop,
-                         padded / 8, 16, tileRows, count, attraction, repulsion, NothingToFinish, nullptr};
-    PairSumRows<Wide8>(job);
+                         colFx.data(), colFy.data(), fx.data(), fy.data(), &stop,
+                         padded / 8, 16, count, attraction, repulsion, KeepSums, &sums};
+    const bool tiles = way != Way::Runs;
+    if (way == Way::Runs) {
+        PairSumRows<Wide8>(job);
+    } else {
+        TileBoard board;
+        ASSERT_TRUE(board.Reserve(padded, 2));
+        board.Begin(job, SweepWide, 8, KeepSums);
+        std::thread helper;
+        if (way == Way::TilesBesideAStalledHelper) {
+            g_stalled = false;
+            g_resume = false;
+            helper = std::thread([&board] {
+                t_stalls = true;
+                board.Work(1);
+            });
+            while (!g_stalled)
+                std::this_thread::yield();
+        }
+        board.Work(0);
+        const FinalSums before = sums;
+        g_resume = true;
+        if (helper.joinable())
+            helper.join();
+        ASSERT_EQ(before.fx, sums.fx) << "the helper that was overtaken finished particles";
+    }
     for (int i = 0; i < count; ++i) {
         double literalFx;
         float literalFy;
         PairSums(cur.data(), count, i, attraction, repulsion, literalFx, literalFy);
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(literalFx), std::bit_cast<std::uint64_t>(fx[static_cast<std::size_t>(i)]))
-            << count << " particles, tiles of " << tileRows << ": particle " << i;
-        ASSERT_EQ(std::bit_cast<std::uint32_t>(literalFy), std::bit_cast<std::uint32_t>(fy[static_cast<std::size_t>(i)]))
-            << count << " particles, tiles of " << tileRows << ": particle " << i;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(literalFx), std::bit_cast<std::uint64_t>(sums.fx[static_cast<std::size_t>(i)]))
+            << count << " particles" << (tiles ? " in tiles" : "") << ": particle " << i;
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(literalFy), std::bit_cast<std::uint32_t>(sums.fy[static_cast<std::size_t>(i)]))
+            << count << " particles" << (tiles ? " in tiles" : "") << ": particle " << i;
     }
 }
 
-TEST(WideKernel, EightLanesGiveTheLiteralSums)
+TEST(WideKernel, EightLanesGiveTheLiteralSumsAlsoWhenAThreadIsOvertaken)
 {
     // One stripe, two, and many with a last one that is partly padding; runs of
     // 16 blocks that end inside the count and at it.
     for (int count : {9, 70, 127, 128, 129, 200, 333, 520})
-        for (int tileRows : {0, 64})
-            ExpectLiteralSums(count, tileRows);
+        for (Way way : {Way::Runs, Way::Tiles, Way::TilesBesideAStalledHelper})
+            ExpectLiteralSums(count, way);
 }
 
 } // namespace

@@ -1,0 +1,326 @@
+// SPDX-License-Identifier: MIT
+#include "TileBoard.h"
+
+#include "CpuRelax.h"
+
+#include <algorithm>
+#include <chrono>
+#include <new>
+#include <thread>
+
+namespace {
+
+// A thread waits this long for a tile before it computes the tile itself. A
+// tile takes some 10 to 30 microseconds while its thread runs, so a longer wait
+// means that the thread has lost its core.
+constexpr std::chrono::microseconds kOvertakeAfter{100};
+
+constexpr std::uint64_t kPublished = std::uint64_t{1} << 31;
+constexpr std::uint64_t kWriting = std::uint64_t{1} << 31;
+constexpr unsigned kNoSlot = 0x7FFF;
+
+std::uint32_t StepOf(std::uint64_t word)
+{
+    return static_cast<std::uint32_t>(word >> 32);
+}
+
+// A tile word says "published" only for its own step.
+bool Published(std::uint64_t word, std::uint32_t step)
+{
+    return StepOf(word) == step && (word & kPublished) != 0;
+}
+
+// A slot's numbers are read and written as relaxed atomics: a thread that was
+// overtaken may read a slot while its next owner writes it (and drops what it
+// read); the tile's word orders everything else.
+template <class T>
+T Load(const T& from)
+{
+    T value;
+    __atomic_load(&from, &value, __ATOMIC_RELAXED);
+    return value;
+}
+
+template <class T>
+void Store(T& to, T value)
+{
+    __atomic_store(&to, &value, __ATOMIC_RELAXED);
+}
+
+} // namespace
+
+TileBoard::TileBoard() = default;
+TileBoard::~TileBoard() = default;
+
+bool TileBoard::Reserve(int padded, int threads)
+{
+    if (padded <= m_padded && threads <= m_threads)
+        return true;
+    padded = std::max(padded, m_padded);
+    threads = std::max(threads, m_threads);
+    const int stripes = std::max(1, padded / kTileRows);
+    // A thread that was overtaken holds at most one slot of each kind until it
+    // notices; the live results need two.
+    const int slotsEach = 2 + threads;
+    try {
+        auto tiles = std::make_unique<std::atomic<std::uint64_t>[]>(static_cast<std::size_t>(stripes) * stripes);
+        auto owners = std::make_unique<std::atomic<std::uint64_t>[]>(static_cast<std::size_t>(stripes));
+        std::vector<Slot> colSlots(static_cast<std::size_t>(stripes * slotsEach));
+        std::vector<Slot> rowSlots(static_cast<std::size_t>(stripes * slotsEach));
+        const std::size_t work = static_cast<std::size_t>(padded) * static_cast<std::size_t>(threads);
+        std::vector<double> workFx(work), workColFx(work);
+        std::vector<float> workFy(work), workColFy(work);
+        m_tiles = std::move(tiles);
+        m_owners = std::move(owners);
+        m_colSlots = std::move(colSlots);
+        m_rowSlots = std::move(rowSlots);
+        m_workFx = std::move(workFx);
+        m_workColFx = std::move(workColFx);
+        m_workFy = std::move(workFy);
+        m_workColFy = std::move(workColFy);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    m_padded = padded;
+    m_threads = threads;
+    m_stripes = stripes;
+    m_slotsEach = slotsEach;
+    return true;
+}
+
+void TileBoard::Begin(const PairSumJob& job, TileSweep sweep, int width, StripeFinish finish)
+{
+    const std::uint32_t number = m_number.load(std::memory_order_relaxed) + 1;
+    Step& step = m_steps[number % kSteps];
+    step.job = job;
+    step.sweep = sweep;
+    step.finish = finish;
+    step.width = width;
+    step.stripes = std::max(1, job.count / kTileRows);
+    step.number = number;
+    // Every tile of this step is unpublished: a thread overtaken in an earlier
+    // step can publish none of them.
+    for (int r = 0; r < step.stripes; ++r)
+        for (int c = r; c < step.stripes; ++c)
+            m_tiles[static_cast<std::size_t>(r) * static_cast<std::size_t>(m_stripes) + static_cast<std::size_t>(c)].store(
+                std::uint64_t{number} << 32, std::memory_order_relaxed);
+    m_take.store(std::uint64_t{number} << 32, std::memory_order_relaxed);
+    m_finished.store(std::uint64_t{number} << 32, std::memory_order_relaxed);
+    m_number.store(number, std::memory_order_release);
+}
+
+std::uint64_t TileBoard::Tile(int r, int c) const
+{
+    return m_tiles[static_cast<std::size_t>(r) * static_cast<std::size_t>(m_stripes) + static_cast<std::size_t>(c)].load(
+        std::memory_order_acquire);
+}
+
+TileBoard::Slot* TileBoard::TakeSlot(std::vector<Slot>& slots, int index, std::uint64_t owner)
+{
+    const std::uint32_t number = StepOf(owner);
+    for (int k = 0; k < m_slotsEach; ++k) {
+        Slot& slot = slots[static_cast<std::size_t>(index * m_slotsEach + k)];
+        std::uint64_t state = slot.state.load(std::memory_order_relaxed);
+        // Free, or published in an earlier step than the taker's (which nobody
+        // reads any more). A taker that was overtaken by a step must not take
+        // a slot of the step after its own.
+        const bool older = static_cast<std::int32_t>(StepOf(state) - number) < 0;
+        const bool free = state == 0 || ((state & kWriting) == 0 && older);
+        if (free && slot.state.compare_exchange_strong(state, owner, std::memory_order_acquire))
+            return &slot;
+    }
+    return nullptr; // cannot happen: there is a slot for every thread and two more
+}
+
+bool TileBoard::Owns(const Step& step, int thread, int stripe) const
+{
+    return m_owners[static_cast<std::size_t>(stripe)].load(std::memory_order_relaxed) ==
+           (std::uint64_t{step.number} << 32 | static_cast<std::uint64_t>(thread));
+}
+
+bool TileBoard::TakeStripe(const Step& step, int thread, int& stripe)
+{
+    std::uint64_t take = m_take.load(std::memory_order_relaxed);
+    for (;;) {
+        if (StepOf(take) != step.number || __atomic_load_n(step.job.stop, __ATOMIC_RELAXED) != 0)
+            return false;
+        const int next = static_cast<int>(take & 0xFFFFFFFFu);
+        if (next >= step.stripes)
+            return false;
+        if (m_take.compare_exchange_weak(take, take + 1, std::memory_order_relaxed))
+            break;
+    }
+    stripe = static_cast<int>(take & 0xFFFFFFFFu);
+    m_owners[static_cast<std::size_t>(stripe)].store(std::uint64_t{step.number} << 32 | static_cast<std::uint64_t>(thread),
+                                                     std::memory_order_relaxed);
+    return true;
+}
+
+// A thread that was overtaken may read slots that their next owner is writing,
+// and its kernel positions that the next step writes: what it computes from
+// them is dropped, as it cannot publish.
+bool TileBoard::Compute(const Step& step, int thread, int r, int c)
+{
+    const int W = step.width;
+    const int first = r * kTileRows / W;
+    const int last = r + 1 == step.stripes ? step.job.blocks : (r + 1) * kTileRows / W;
+    const int c0 = c * kTileRows;
+    const int c1 = c + 1 == step.stripes ? step.job.count : c0 + kTileRows;
+    const std::size_t base = static_cast<std::size_t>(thread) * static_cast<std::size_t>(m_padded);
+    PairSumJob job = step.job;
+    job.colFx = m_workColFx.data() + base;
+    job.colFy = m_workColFy.data() + base;
+    job.fx = m_workFx.data() + base;
+    job.fy = m_workFy.data() + base;
+
+    // The inputs: the chunk's column sums after the stripe above, and the
+    // stripe's row sums after the tile before.
+    const std::uint64_t above = r > 0 ? Tile(r - 1, c) : 0;
+    const std::uint64_t before = c > r ? Tile(r, c - 1) : 0;
+    if ((r > 0 && !Published(above, step.number)) || (c > r && !Published(before, step.number)))
+        return false; // overtaken: the step has moved on
+    const Slot* colIn = r > 0 ? &m_colSlots[static_cast<std::size_t>(c * m_slotsEach) + ((above >> 16) & kNoSlot)] : nullptr;
+    const Slot* rowIn = c > r ? &m_rowSlots[static_cast<std::size_t>(r * m_slotsEach) + (before & kNoSlot)] : nullptr;
+    for (int j = c0; j < c1; ++j) {
+        job.colFx[j] = colIn ? Load(colIn->fx[j - c0]) : 0.0;
+        job.colFy[j] = colIn ? Load(colIn->fy[j - c0]) : 0.0f;
+    }
+    if (rowIn) {
+        for (int i = first * W; i < last * W; ++i) {
+            job.fx[i] = Load(rowIn->fx[i - first * W]);
+            job.fy[i] = Load(rowIn->fy[i - first * W]);
+        }
+    }
+
+    const int whole = step.job.count / W;
+    if (c == r && last > whole) {
+        // The block that is partly padding goes alone, after the others.
+        if (first < whole)
+            step.sweep(job, first, whole, c0, c1, true);
+        step.sweep(job, whole, last, whole * W, c1, true);
+    } else {
+        step.sweep(job, first, last, c0, c1, c == r);
+    }
+
+    // The results: the chunk's column sums for the stripe below (none after the
+    // diagonal, where the chunk's columns end), and the stripe's row sums for the
+    // next tile (none after the last).
+    const std::uint64_t writing = std::uint64_t{step.number} << 32 | kWriting | static_cast<std::uint64_t>(thread);
+    Slot* colOut = c > r ? TakeSlot(m_colSlots, c, writing) : nullptr;
+    Slot* rowOut = c + 1 < step.stripes ? TakeSlot(m_rowSlots, r, writing) : nullptr;
+    if ((c > r && colOut == nullptr) || (c + 1 < step.stripes && rowOut == nullptr))
+        return false;
+    if (colOut) {
+        for (int j = c0; j < c1; ++j) {
+            Store(colOut->fx[j - c0], job.colFx[j]);
+            Store(colOut->fy[j - c0], job.colFy[j]);
+        }
+    }
+    if (rowOut) {
+        for (int i = first * W; i < last * W; ++i) {
+            Store(rowOut->fx[i - first * W], job.fx[i]);
+            Store(rowOut->fy[i - first * W], job.fy[i]);
+        }
+    }
+    const auto slotNumber = [&](const Slot* slot, const std::vector<Slot>& slots, int index) -> std::uint64_t {
+        return slot ? static_cast<std::uint64_t>(slot - &slots[static_cast<std::size_t>(index * m_slotsEach)]) : kNoSlot;
+    };
+    const std::uint64_t tileIndex = static_cast<std::uint64_t>(r) * static_cast<std::uint64_t>(m_stripes) + static_cast<std::uint64_t>(c);
+    const std::uint64_t published = std::uint64_t{step.number} << 32 | kPublished |
+                                    slotNumber(colOut, m_colSlots, c) << 16 | slotNumber(rowOut, m_rowSlots, r);
+    if (colOut)
+        colOut->state.store(std::uint64_t{step.number} << 32 | tileIndex, std::memory_order_release);
+    if (rowOut)
+        rowOut->state.store(std::uint64_t{step.number} << 32 | tileIndex, std::memory_order_release);
+    std::uint64_t unpublished = std::uint64_t{step.number} << 32;
+    if (!m_tiles[tileIndex].compare_exchange_strong(unpublished, published, std::memory_order_acq_rel)) {
+        // Another thread published this tile first, or the step is over: these
+        // results go, and so do the slots, unless another thread has taken them
+        // since (a slot published in an earlier step is free).
+        for (Slot* out : {colOut, rowOut}) {
+            std::uint64_t state = std::uint64_t{step.number} << 32 | tileIndex;
+            if (out)
+                out->state.compare_exchange_strong(state, 0, std::memory_order_release);
+        }
+        return true;
+    }
+    // The inputs are read by nobody else now.
+    const auto release = [&](const Slot* in, std::uint64_t tile) {
+        if (in) {
+            std::uint64_t state = std::uint64_t{step.number} << 32 | tile;
+            const_cast<Slot*>(in)->state.compare_exchange_strong(state, 0, std::memory_order_release);
+        }
+    };
+    release(colIn, static_cast<std::uint64_t>(r - 1) * static_cast<std::uint64_t>(m_stripes) + static_cast<std::uint64_t>(c));
+    release(rowIn, tileIndex - 1);
+    if (c + 1 == step.stripes) {
+        step.finish(job.context, first * W, last * W, job.fx, job.fy);
+        m_finished.fetch_add(1, std::memory_order_release);
+    }
+    return true;
+}
+
+bool TileBoard::Ensure(const Step& step, int thread, int r, int c)
+{
+    const auto since = std::chrono::steady_clock::now();
+    std::atomic<std::uint64_t>& owner = m_owners[static_cast<std::size_t>(r)];
+    for (int k = 1; !Owns(step, thread, r); ++k) {
+        if (m_number.load(std::memory_order_relaxed) != step.number || __atomic_load_n(step.job.stop, __ATOMIC_RELAXED) != 0)
+            return false;
+        if (Published(Tile(r, c), step.number))
+            return true;
+        if ((k & 63) == 0 && std::chrono::steady_clock::now() - since > kOvertakeAfter) {
+            // The thread on stripe r has lost its core: the stripe is this
+            // thread's from now on, and its owner leaves it when it comes back.
+            std::uint64_t was = owner.load(std::memory_order_relaxed);
+            if (StepOf(was) == step.number)
+                owner.compare_exchange_strong(was, std::uint64_t{step.number} << 32 | static_cast<std::uint64_t>(thread),
+                                              std::memory_order_relaxed);
+            continue;
+        }
+        CpuRelax();
+    }
+    // Sweep stripe r up to tile c here.
+    for (int from = r; !Published(Tile(r, c), step.number);) {
+        while (from < c && Published(Tile(r, from), step.number))
+            ++from;
+        if (r > 0 && !Ensure(step, thread, r - 1, from))
+            return false;
+        if (!Compute(step, thread, r, from))
+            return false;
+    }
+    return true;
+}
+
+void TileBoard::Work(int thread)
+{
+    const std::uint32_t number = m_number.load(std::memory_order_acquire);
+    const Step& step = m_steps[number % kSteps];
+    int r = 0;
+    while (TakeStripe(step, thread, r)) {
+        // Until another thread takes the stripe over (it is then that one's).
+        for (int c = r; c < step.stripes && Owns(step, thread, r); ++c) {
+            if (r > 0 && !Ensure(step, thread, r - 1, c))
+                return;
+            if (!Published(Tile(r, c), step.number) && !Compute(step, thread, r, c))
+                return;
+        }
+    }
+    if (thread != 0)
+        return;
+    // The step's thread makes sure of every stripe's last tile, then waits for
+    // the stripes' particles to be finished.
+    for (int s = 0; s < step.stripes; ++s) {
+        if (!Ensure(step, thread, s, step.stripes - 1))
+            return;
+    }
+    const std::uint64_t all = std::uint64_t{number} << 32 | static_cast<std::uint64_t>(step.stripes);
+    for (int k = 0; m_finished.load(std::memory_order_acquire) != all; ++k) {
+        if (__atomic_load_n(step.job.stop, __ATOMIC_RELAXED) != 0)
+            return;
+        if (k < 4000)
+            CpuRelax();
+        else
+            std::this_thread::yield();
+    }
+}

@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The fast step on several threads, in tiles that any thread may compute.
+//
+// Stripes of kTileRows rows meet tiles of as many columns; tile (r, c) takes
+// the column sums of chunk c after stripe r - 1 and the row sums of stripe r
+// after tile (r, c - 1), and gives both on (StepKernels.h). A thread takes the
+// stripes in turn and sweeps each stripe's tiles in order. It never waits long
+// for another: a tile whose inputs have not come within kOvertakeAfter is
+// computed by the waiting thread itself, from the same inputs, and whichever
+// publishes first gives the tile's results; the other's are dropped. So a
+// thread that lost its core holds up nobody.
+//
+// For that, every thread computes into buffers of its own, copies its results
+// into slots it owns, and publishes the slots' numbers with the tile, tagged
+// with the step's number: a thread that was overtaken, perhaps by a whole step,
+// fails to publish and frees its slots, and nothing it wrote was read by anyone.
+
+#include "StepKernels.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+constexpr int kTileRows = 64;
+static_assert(kTileRows % kWidestBlock == 0);
+
+// One kernel's sweep of a tile (SweepTile in StepKernelsImpl.h).
+using TileSweep = void (*)(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal);
+
+// The sums of particles first .. end - 1 are final in fx and fy: finish them.
+using StripeFinish = void (*)(void* context, int first, int end, const double* fx, const float* fy);
+
+class TileBoard {
+public:
+    TileBoard();
+    ~TileBoard();
+    TileBoard(const TileBoard&) = delete;
+    TileBoard& operator=(const TileBoard&) = delete;
+
+    // Buffers for `padded` particles and `threads` threads. False when the
+    // memory is not there; the board is then as before.
+    bool Reserve(int padded, int threads);
+
+    // Starts a step: `job` (its column and row sums unused), the kernel's sweep
+    // and block width, and what finishes a stripe. Called by the step's thread
+    // while no other is in Work for this board, or only overtaken ones.
+    void Begin(const PairSumJob& job, TileSweep sweep, int width, StripeFinish finish);
+
+    // Every thread of the step calls this with its own number (0: the step's
+    // thread, which returns once every stripe is finished or the step stops).
+    void Work(int thread);
+
+    // Where a tile's results go: the column sums of a chunk or the row sums of
+    // a stripe, for the tiles that read them next.
+    static constexpr int kSlotRows = 2 * kTileRows + kWidestBlock;
+    struct Slot {
+        std::atomic<std::uint64_t> state{0}; // 0 free; step << 32 | 1 << 31 | thread: being written; step << 32 | tile: published
+        double fx[kSlotRows];
+        float fy[kSlotRows];
+    };
+
+private:
+    struct Step {
+        PairSumJob job;
+        TileSweep sweep = nullptr;
+        StripeFinish finish = nullptr;
+        int width = 0;
+        int stripes = 0;
+        std::uint32_t number = 0;
+    };
+    bool TakeStripe(const Step& step, int thread, int& stripe);
+    bool Owns(const Step& step, int thread, int stripe) const;
+    bool Ensure(const Step& step, int thread, int r, int c);
+    bool Compute(const Step& step, int thread, int r, int c);
+    std::uint64_t Tile(int r, int c) const;
+    Slot* TakeSlot(std::vector<Slot>& slots, int index, std::uint64_t owner);
+
+    static constexpr int kSteps = 4;
+    Step m_steps[kSteps]; // the last few steps' parameters, by step number
+    std::atomic<std::uint32_t> m_number{0};
+    std::atomic<std::uint64_t> m_take{0};     // step number << 32 | next stripe
+    std::atomic<std::uint64_t> m_finished{0}; // step number << 32 | stripes finished
+    int m_padded = 0;
+    int m_threads = 0;
+    int m_stripes = 0;
+    std::unique_ptr<std::atomic<std::uint64_t>[]> m_tiles; // per tile: step number << 32 | published | slots
+    std::unique_ptr<std::atomic<std::uint64_t>[]> m_owners; // per stripe: step number << 32 | the thread sweeping it
+    std::vector<Slot> m_colSlots; // per chunk, kSlotsPer... of them
+    std::vector<Slot> m_rowSlots;
+    int m_slotsEach = 0;
+    std::vector<double> m_workFx, m_workColFx; // per thread, padded particles each
+    std::vector<float> m_workFy, m_workColFy;
+};
