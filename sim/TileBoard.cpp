@@ -118,18 +118,23 @@ std::uint64_t TileBoard::Tile(int r, int c) const
 TileBoard::Slot* TileBoard::TakeSlot(std::vector<Slot>& slots, int index, std::uint64_t owner)
 {
     const std::uint32_t number = StepOf(owner);
-    for (int k = 0; k < m_slotsEach; ++k) {
-        Slot& slot = slots[static_cast<std::size_t>(index * m_slotsEach + k)];
-        std::uint64_t state = slot.state.load(std::memory_order_relaxed);
-        // Free, or published in an earlier step than the taker's (which nobody
-        // reads any more). A taker that was overtaken by a step must not take
-        // a slot of the step after its own.
-        const bool older = static_cast<std::int32_t>(StepOf(state) - number) < 0;
-        const bool free = state == 0 || ((state & kWriting) == 0 && older);
-        if (free && slot.state.compare_exchange_strong(state, owner, std::memory_order_acquire))
-            return &slot;
+    // There is a slot for every thread and two more, so one is always free or
+    // about to be (a slot whose tile's successor has just been published).
+    while (m_number.load(std::memory_order_relaxed) == number) {
+        for (int k = 0; k < m_slotsEach; ++k) {
+            Slot& slot = slots[static_cast<std::size_t>(index * m_slotsEach + k)];
+            std::uint64_t state = slot.state.load(std::memory_order_relaxed);
+            // Free, or published in an earlier step than the taker's (which
+            // nobody reads any more). A taker that was overtaken by a step must
+            // not take a slot of the step after its own.
+            const bool older = static_cast<std::int32_t>(StepOf(state) - number) < 0;
+            const bool free = state == 0 || ((state & kWriting) == 0 && older);
+            if (free && slot.state.compare_exchange_strong(state, owner, std::memory_order_acquire))
+                return &slot;
+        }
+        CpuRelax();
     }
-    return nullptr; // cannot happen: there is a slot for every thread and two more
+    return nullptr; // the step is over
 }
 
 bool TileBoard::Owns(const Step& step, int thread, int stripe) const
@@ -161,6 +166,8 @@ bool TileBoard::TakeStripe(const Step& step, int thread, int& stripe)
 // them is dropped, as it cannot publish.
 bool TileBoard::Compute(const Step& step, int thread, int r, int c)
 {
+    if (__atomic_load_n(step.job.stop, __ATOMIC_RELAXED) != 0)
+        return false; // a step that stops takes no further tile
     const int W = step.width;
     const int first = r * kTileRows / W;
     const int last = r + 1 == step.stripes ? step.job.blocks : (r + 1) * kTileRows / W;
@@ -297,13 +304,12 @@ void TileBoard::Work(int thread)
     const std::uint32_t number = m_number.load(std::memory_order_acquire);
     const Step& step = m_steps[number % kSteps];
     int r = 0;
-    while (TakeStripe(step, thread, r)) {
+    bool going = true;
+    while (going && TakeStripe(step, thread, r)) {
         // Until another thread takes the stripe over (it is then that one's).
-        for (int c = r; c < step.stripes && Owns(step, thread, r); ++c) {
-            if (r > 0 && !Ensure(step, thread, r - 1, c))
-                return;
-            if (!Published(Tile(r, c), step.number) && !Compute(step, thread, r, c))
-                return;
+        for (int c = r; going && c < step.stripes && Owns(step, thread, r); ++c) {
+            going = (r == 0 || Ensure(step, thread, r - 1, c)) &&
+                    (Published(Tile(r, c), step.number) || Compute(step, thread, r, c));
         }
     }
     if (thread != 0)

@@ -13,7 +13,6 @@ namespace {
 constexpr std::chrono::microseconds kHelperSpin{300};
 
 constexpr std::uint64_t kClosed = std::uint64_t{1} << 31;
-constexpr std::uint64_t kJoinedMask = kClosed - 1;
 
 } // namespace
 
