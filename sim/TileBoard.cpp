@@ -91,13 +91,17 @@ bool TileBoard::Reserve(int padded, int threads)
 void TileBoard::Begin(const PairSumJob& job, TileSweep sweep, int width, StripeFinish finish)
 {
     const std::uint32_t number = m_number.load(std::memory_order_relaxed) + 1;
-    Step& step = m_steps[number % kSteps];
+    StepEntry& entry = m_steps[number % kSteps];
+    entry.sequence.store(2 * std::uint64_t{number} + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    Step& step = entry.step;
     step.job = job;
     step.sweep = sweep;
     step.finish = finish;
     step.width = width;
     step.stripes = std::max(1, job.count / kTileRows);
     step.number = number;
+    entry.sequence.store(2 * std::uint64_t{number}, std::memory_order_release);
     // Every tile of this step is unpublished: a thread overtaken in an earlier
     // step can publish none of them.
     for (int r = 0; r < step.stripes; ++r)
@@ -280,9 +284,8 @@ bool TileBoard::Ensure(const Step& step, int thread, int r, int c)
             // The thread on stripe r has lost its core: the stripe is this
             // thread's from now on, and its owner leaves it when it comes back.
             std::uint64_t was = owner.load(std::memory_order_relaxed);
-            if (StepOf(was) == step.number)
-                owner.compare_exchange_strong(was, std::uint64_t{step.number} << 32 | static_cast<std::uint64_t>(thread),
-                                              std::memory_order_relaxed);
+            owner.compare_exchange_strong(was, std::uint64_t{step.number} << 32 | static_cast<std::uint64_t>(thread),
+                                          std::memory_order_relaxed);
             continue;
         }
         CpuRelax();
@@ -299,10 +302,23 @@ bool TileBoard::Ensure(const Step& step, int thread, int r, int c)
     return true;
 }
 
+bool TileBoard::ReadStep(std::uint32_t number, Step& step) const
+{
+    const StepEntry& entry = m_steps[number % kSteps];
+    const std::uint64_t before = entry.sequence.load(std::memory_order_acquire);
+    step = entry.step;
+    std::atomic_thread_fence(std::memory_order_acquire);
+    return before == 2 * std::uint64_t{number} && entry.sequence.load(std::memory_order_relaxed) == before;
+}
+
 void TileBoard::Work(int thread)
 {
     const std::uint32_t number = m_number.load(std::memory_order_acquire);
-    const Step& step = m_steps[number % kSteps];
+    // A copy: a thread that falls behind by several steps keeps its own
+    // step's numbers, and so can publish nothing in a later one.
+    Step step;
+    if (!ReadStep(number, step))
+        return;
     int r = 0;
     bool going = true;
     while (going && TakeStripe(step, thread, r)) {

@@ -78,8 +78,16 @@ private:
     std::uint64_t Tile(int r, int c) const;
     Slot* TakeSlot(std::vector<Slot>& slots, int index, std::uint64_t owner);
 
+    // The parameters of the last few steps, by step number, each behind a
+    // sequence number (odd while Begin writes them): a thread overtaken by as
+    // many steps finds its own overwritten and leaves.
     static constexpr int kSteps = 4;
-    Step m_steps[kSteps]; // the last few steps' parameters, by step number
+    struct StepEntry {
+        std::atomic<std::uint64_t> sequence{0};
+        Step step;
+    };
+    StepEntry m_steps[kSteps];
+    bool ReadStep(std::uint32_t number, Step& step) const;
     std::atomic<std::uint32_t> m_number{0};
     std::atomic<std::uint64_t> m_take{0};     // step number << 32 | next stripe
     std::atomic<std::uint64_t> m_finished{0}; // step number << 32 | stripes finished
