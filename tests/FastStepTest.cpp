@@ -73,10 +73,12 @@ protected:
     {
         ASSERT_TRUE(SetStepKernel(ps.m_stepSettings, GetParam().kernel));
         ps.m_stepSettings.threads = GetParam().threads;
-        // More threads than most test machines have cores, from a pool of their own.
-        static WorkerPool four(3);
-        if (GetParam().threads == 4)
+        // More threads than most test machines have cores, from a pool of their
+        // own, started only where a kernel that uses it runs.
+        if (GetParam().threads == 4) {
+            static WorkerPool four(3);
             ps.m_stepSettings.pool = &four;
+        }
     }
 
     // Steps a copy of `start` with the literal step and another with Step, and

@@ -180,10 +180,10 @@ TEST(WideKernel, EightLanesGiveTheLiteralSumsAlsoWhenAThreadIsOvertaken)
     for (int count : {9, 70, 127, 128, 129, 200, 333, 520})
         for (Way way : {Way::Runs, Way::Tiles, Way::TilesBesideAStalledHelper}) {
 #if defined(__i386__)
-            // Under qemu-i386 this way hangs: the test's main thread finishes its
-            // step before the helper has printed anything, and the join never
-            // returns (not understood yet). 32-bit x86 has no vector kernel, so
-            // its steps never run on several threads.
+            // A thread started under qemu-i386 here never runs (its first
+            // statement, a print, never came, and the join never returned), so
+            // this way cannot be run there; 32-bit x86 has no vector kernel, so
+            // its steps never run on several threads anyway.
             if (way == Way::TilesBesideAStalledHelper)
                 continue;
 #endif
