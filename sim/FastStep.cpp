@@ -30,7 +30,6 @@ constexpr std::size_t kAlign = 64;
 // 10,000 particles).
 constexpr int kRunRows = 128;
 
-
 int BlockWidth(StepKernel kernel)
 {
     return kernel == StepKernel::Avx512 ? kAvx512Block : kAvx2Block;

@@ -22,7 +22,7 @@
 
 #include "Particle.h"
 
-// The sweep of a block that is finished.
+// A step number past the end of any sweep.
 constexpr int kRowsDone = 0x7FFFFFFF;
 
 // One step's pair sums, shared by every thread that works on it.

@@ -200,12 +200,8 @@ inline void SlideWindow(const PairSumJob& job, int out, int in, Sums<V>& sums)
 // that have nothing left to do; every block of the run but the last is whole.
 // The column sums of c0 .. c1 - 1 must hold every row above `first` already, and
 // the row sums end up in job.fx and job.fy.
-// A helper overtaken in one step may still sweep when the next step writes the
-// positions: what it computes is dropped (TileBoard.h), so the race is left
-// out of ThreadSanitizer's view.
 template <class V>
-__attribute__((no_sanitize("thread"))) inline void SweepTile(const PairSumJob& job, int first, int last, int c0, int c1,
-                                                             bool diagonal)
+inline void SweepTile(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal)
 {
     constexpr int W = V::W;
     constexpr int kSteps = V::kSteps;
@@ -386,7 +382,7 @@ __attribute__((no_sanitize("thread"))) inline void SweepTile(const PairSumJob& j
 // The blocks' pairs on one thread: runs of job.runBlocks whole blocks through
 // every column, and the last block alone if it is partly padding.
 template <class V>
-void PairSumRuns(const PairSumJob& job)
+void PairSumRows(const PairSumJob& job)
 {
     const int whole = job.count / V::W;
     const int wholeRuns = (whole + job.runBlocks - 1) / job.runBlocks;
@@ -399,12 +395,6 @@ void PairSumRuns(const PairSumJob& job)
         SweepTile<V>(job, first, last, first * V::W, job.count, true);
         job.rowsFinished(job.context, first * V::W, last * V::W, job.fx, job.fy);
     }
-}
-
-template <class V>
-void PairSumRows(const PairSumJob& job)
-{
-    PairSumRuns<V>(job);
 }
 
 } // namespace
