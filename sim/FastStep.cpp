@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -44,9 +43,8 @@ struct Context {
     const Particle* cur;
     Particle* next;
     int count;
-    const std::function<bool()>* shouldStop;
+    const std::function<bool()>* shouldStop; // asked on the calling thread only
     double frictionFactor;
-    std::thread::id caller; // the thread that may ask shouldStop
 };
 
 // The rest of the step for particles whose sums are complete: velocity,
@@ -62,9 +60,21 @@ void FinishParticles(void* context, int first, int end, const double* fx, const 
 #endif
         for (int i = first; i < end; ++i)
             FinishParticle(c.cur[i], c.next[i], fx[i], fy[i], c.frictionFactor);
-    // A long step looks at whether to stop after each run or stripe the calling thread finishes.
-    if (c.shouldStop && c.count >= kStopCheckFrom && std::this_thread::get_id() == c.caller && (*c.shouldStop)())
+}
+
+// A long step looks at whether to stop now and then, on the calling thread.
+void LookWhetherToStop(void* context)
+{
+    const Context& c = *static_cast<const Context*>(context);
+    if (c.shouldStop && c.count >= kStopCheckFrom && (*c.shouldStop)())
         __atomic_store_n(c.job.stop, 1, __ATOMIC_RELAXED);
+}
+
+// One thread alone looks after each run it finishes.
+void FinishRun(void* context, int first, int end, const double* fx, const float* fy)
+{
+    FinishParticles(context, first, end, fx, fy);
+    LookWhetherToStop(context);
 }
 
 TileSweep SweepOf(StepKernel kernel)
@@ -251,15 +261,14 @@ FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& se
     __atomic_store_n(&s->stop, 0, __ATOMIC_RELAXED); // a helper overtaken in the step before may still look
     Context& context = s->context;
     context = {{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, &s->stop, blocks, kRunRows / width, frame.count,
-                static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishParticles, &context},
-               kernel, frame.cur, frame.next, frame.count, frame.shouldStop, 1.0 - static_cast<double>(frame.friction),
-               std::this_thread::get_id()};
+                static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishRun, &context},
+               kernel, frame.cur, frame.next, frame.count, frame.shouldStop, 1.0 - static_cast<double>(frame.friction)};
     int threads = requested;
     if (threads > 1 && !s->board.Reserve(blocks * width, pool.MaxThreads()))
         threads = 1; // no memory for the threads' buffers: one thread needs none
     if (threads > 1) {
         s->pool = &pool;
-        s->board.Begin(context.job, SweepOf(kernel), width, FinishParticles);
+        s->board.Begin(context.job, SweepOf(kernel), width, FinishParticles, LookWhetherToStop);
         pool.Run(threads, RunTiles, s);
         // A step that stops leaves the next array partly written: no helper may
         // write to it after this.

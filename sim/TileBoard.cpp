@@ -88,7 +88,7 @@ bool TileBoard::Reserve(int padded, int threads)
     return true;
 }
 
-void TileBoard::Begin(const PairSumJob& job, TileSweep sweep, int width, StripeFinish finish)
+void TileBoard::Begin(const PairSumJob& job, TileSweep sweep, int width, StripeFinish finish, StepLook look)
 {
     const std::uint32_t number = m_number.load(std::memory_order_relaxed) + 1;
     StepEntry& entry = m_steps[number % kSteps];
@@ -98,6 +98,7 @@ void TileBoard::Begin(const PairSumJob& job, TileSweep sweep, int width, StripeF
     step.job = job;
     step.sweep = sweep;
     step.finish = finish;
+    step.look = look;
     step.width = width;
     step.stripes = std::max(1, job.count / kTileRows);
     step.number = number;
@@ -139,6 +140,14 @@ TileBoard::Slot* TileBoard::TakeSlot(std::vector<Slot>& slots, int index, std::u
         CpuRelax();
     }
     return nullptr; // the step is over
+}
+
+// Whether the step stops; the step's thread asks first.
+bool TileBoard::Stopped(const Step& step, int thread)
+{
+    if (thread == 0 && __atomic_load_n(step.job.stop, __ATOMIC_RELAXED) == 0)
+        step.look(step.job.context);
+    return __atomic_load_n(step.job.stop, __ATOMIC_RELAXED) != 0;
 }
 
 bool TileBoard::Owns(const Step& step, int thread, int stripe) const
@@ -280,6 +289,8 @@ bool TileBoard::Ensure(const Step& step, int thread, int r, int c)
             return false;
         if (Published(Tile(r, c), step.number))
             return true;
+        if ((k & 63) == 0 && Stopped(step, thread))
+            return false;
         if ((k & 63) == 0 && std::chrono::steady_clock::now() - since > kOvertakeAfter) {
             // The thread on stripe r has lost its core: the stripe is this
             // thread's from now on, and its owner leaves it when it comes back.
@@ -296,7 +307,7 @@ bool TileBoard::Ensure(const Step& step, int thread, int r, int c)
             ++from;
         if (r > 0 && !Ensure(step, thread, r - 1, from))
             return false;
-        if (!Compute(step, thread, r, from))
+        if (!Compute(step, thread, r, from) || Stopped(step, thread))
             return false;
     }
     return true;
@@ -320,15 +331,15 @@ void TileBoard::Work(int thread)
     if (!ReadStep(number, step))
         return;
     int r = 0;
-    bool going = true;
+    bool going = !Stopped(step, thread);
     while (going && TakeStripe(step, thread, r)) {
         // Until another thread takes the stripe over (it is then that one's).
         for (int c = r; going && c < step.stripes && Owns(step, thread, r); ++c) {
             going = (r == 0 || Ensure(step, thread, r - 1, c)) &&
-                    (Published(Tile(r, c), step.number) || Compute(step, thread, r, c));
+                    (Published(Tile(r, c), step.number) || (Compute(step, thread, r, c) && !Stopped(step, thread)));
         }
     }
-    if (thread != 0)
+    if (thread != 0 || Stopped(step, thread))
         return;
     // The step's thread makes sure of every stripe's last tile, then waits for
     // the stripes' particles to be finished.
@@ -338,7 +349,7 @@ void TileBoard::Work(int thread)
     }
     const std::uint64_t all = std::uint64_t{number} << 32 | static_cast<std::uint64_t>(step.stripes);
     for (int k = 0; m_finished.load(std::memory_order_acquire) != all; ++k) {
-        if (__atomic_load_n(step.job.stop, __ATOMIC_RELAXED) != 0)
+        if ((k & 63) == 0 && Stopped(step, thread))
             return;
         if (k < 4000)
             CpuRelax();

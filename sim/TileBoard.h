@@ -33,6 +33,10 @@ using TileSweep = void (*)(const PairSumJob& job, int first, int last, int c0, i
 // The sums of particles first .. end - 1 are final in fx and fy: finish them.
 using StripeFinish = void (*)(void* context, int first, int end, const double* fx, const float* fy);
 
+// Asked by the step's thread now and then: sets the job's stop word when the
+// step is to stop.
+using StepLook = void (*)(void* context);
+
 class TileBoard {
 public:
     TileBoard();
@@ -45,9 +49,11 @@ public:
     bool Reserve(int padded, int threads);
 
     // Starts a step: `job` (its column and row sums unused), the kernel's sweep
-    // and block width, and what finishes a stripe. Called by the step's thread
-    // while no other is in Work for this board, or only overtaken ones.
-    void Begin(const PairSumJob& job, TileSweep sweep, int width, StripeFinish finish);
+    // and block width, what finishes a stripe and what the step's thread asks
+    // (when it starts, after each tile it computes, while it waits, and once its
+    // share is done, so at least twice). Called by the step's thread while no
+    // other is in Work for this board, or only overtaken ones.
+    void Begin(const PairSumJob& job, TileSweep sweep, int width, StripeFinish finish, StepLook look);
 
     // Every thread of the step calls this with its own number (0: the step's
     // thread, which returns once every stripe is finished or the step stops).
@@ -67,6 +73,7 @@ private:
         PairSumJob job;
         TileSweep sweep = nullptr;
         StripeFinish finish = nullptr;
+        StepLook look = nullptr;
         int width = 0;
         int stripes = 0;
         std::uint32_t number = 0;
@@ -75,6 +82,7 @@ private:
     bool Owns(const Step& step, int thread, int stripe) const;
     bool Ensure(const Step& step, int thread, int r, int c);
     bool Compute(const Step& step, int thread, int r, int c);
+    static bool Stopped(const Step& step, int thread);
     std::uint64_t Tile(int r, int c) const;
     Slot* TakeSlot(std::vector<Slot>& slots, int index, std::uint64_t owner);
 

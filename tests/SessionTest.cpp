@@ -143,19 +143,25 @@ TEST(Session, ACountThatCannotBeMadeChangesNothing)
 
 TEST(Session, ALongStepCanBeAbandonedChangingNothing)
 {
-    SwarmSession session;
-    ASSERT_EQ(session.Start(), SessionResult::Done);
-    ASSERT_EQ(session.TypeText(ParamBox::Num, std::to_string(kStopCheckFrom)), SessionResult::Done);
-    ASSERT_TRUE(session.Frame());
-    int looks = 0;
-    session.m_shouldStop = [&looks] { return ++looks >= 2; }; // stop part-way through
-    const std::vector<Particle> before = ParticlesOf(session);
-    EXPECT_FALSE(session.Frame());
-    EXPECT_EQ(looks, 2);
-    EXPECT_TRUE(SameParticles(before.data(), session.Particles().m_pCur, kStopCheckFrom));
-    session.m_shouldStop = nullptr;
-    EXPECT_TRUE(session.Frame());
-    EXPECT_FALSE(SameParticles(before.data(), session.Particles().m_pCur, kStopCheckFrom));
+    // On one thread, and on two, where a helper may do most of the step and may
+    // still be at work when it stops.
+    for (int threads : {1, 2}) {
+        SCOPED_TRACE(threads);
+        SwarmSession session;
+        ASSERT_EQ(session.Start(), SessionResult::Done);
+        session.SetStepThreads(threads);
+        ASSERT_EQ(session.TypeText(ParamBox::Num, std::to_string(kStopCheckFrom)), SessionResult::Done);
+        ASSERT_TRUE(session.Frame());
+        int looks = 0;
+        session.m_shouldStop = [&looks] { return ++looks >= 2; }; // stop part-way through
+        const std::vector<Particle> before = ParticlesOf(session);
+        EXPECT_FALSE(session.Frame());
+        EXPECT_EQ(looks, 2);
+        EXPECT_TRUE(SameParticles(before.data(), session.Particles().m_pCur, kStopCheckFrom));
+        session.m_shouldStop = nullptr;
+        EXPECT_TRUE(session.Frame());
+        EXPECT_FALSE(SameParticles(before.data(), session.Particles().m_pCur, kStopCheckFrom));
+    }
 }
 
 TEST(Session, TheHeldParticleFollowsThePointerAndFliesOnWhenLetGo)
