@@ -2,11 +2,12 @@
 """The fast step's schedule on T threads, from its tiles' order alone.
 
 Stripes of 64 rows are taken in turn by whichever thread is free; a stripe
-sweeps its tiles of 64 columns in order, and tile (r, c) starts once tile
-(r - 1, c) is done. A tile off the diagonal costs one unit, one on it half
-(its pairs form a triangle). Prints the speed-up over one thread that the
-order allows, for a few counts and thread counts: what the dependencies cost,
-with every thread on a core of its own and the hand-overs free.
+sweeps its tiles in chunks of 128 columns in order, from the chunk that holds
+its rows, and tile (r, c) starts once tile (r - 1, c) is done. A tile costs its
+pairs (the last stripe and chunk take the rest of the particles). Prints the
+speed-up over one thread that the order allows, for a few counts and thread
+counts: what the dependencies cost, with every thread on a core of its own and
+the hand-overs free.
 
 Usage: scripts/thread-model.py [COUNT ...]
 """
@@ -14,20 +15,29 @@ import heapq
 import sys
 
 ROWS = 64
+COLUMNS = 128
+
+
+def pairs(i0, i1, j0, j1):
+    """Pairs i < j with rows i0 .. i1 - 1 and columns j0 .. j1 - 1."""
+    return sum(max(0, j1 - max(j0, i + 1)) for i in range(i0, i1))
 
 
 def step_time(count, threads):
     stripes = max(1, count // ROWS)
-    done = [[0.0] * stripes for _ in range(stripes)]  # finish time of tile (r, c)
+    per = COLUMNS // ROWS
+    chunks = (stripes - 1) // per + 1
+    done = [[0.0] * chunks for _ in range(stripes)]  # finish time of tile (r, c)
     free = [0.0] * threads  # when each thread is free
     heapq.heapify(free)
     end = 0.0
     for r in range(stripes):
         t = heapq.heappop(free)
-        for c in range(r, stripes):
+        rows = (r * ROWS, count if r + 1 == stripes else (r + 1) * ROWS)
+        for c in range(r // per, chunks):
             if r > 0:
                 t = max(t, done[r - 1][c])
-            t += 0.5 if c == r else 1.0
+            t += pairs(*rows, c * COLUMNS, count if c + 1 == chunks else (c + 1) * COLUMNS)
             done[r][c] = t
         end = max(end, t)
         heapq.heappush(free, t)

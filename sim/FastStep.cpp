@@ -268,7 +268,7 @@ FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& se
         threads = 1; // no memory for the threads' buffers: one thread needs none
     if (threads > 1) {
         s->pool = &pool;
-        s->board.Begin(context.job, SweepOf(kernel), width, FinishParticles, LookWhetherToStop);
+        s->board.Begin(context.job, threads, SweepOf(kernel), width, FinishParticles, LookWhetherToStop);
         pool.Run(threads, RunTiles, s);
         // A step that stops leaves the next array partly written: no helper may
         // write to it after this.

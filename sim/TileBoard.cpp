@@ -88,7 +88,7 @@ bool TileBoard::Reserve(int padded, int threads)
     return true;
 }
 
-void TileBoard::Begin(const PairSumJob& job, TileSweep sweep, int width, StripeFinish finish, StepLook look)
+void TileBoard::Begin(const PairSumJob& job, int threads, TileSweep sweep, int width, StripeFinish finish, StepLook look)
 {
     const std::uint32_t number = m_number.load(std::memory_order_relaxed) + 1;
     StepEntry& entry = m_steps[number % kSteps];
@@ -101,23 +101,28 @@ void TileBoard::Begin(const PairSumJob& job, TileSweep sweep, int width, StripeF
     step.look = look;
     step.width = width;
     step.stripes = std::max(1, job.count / kTileRows);
+    step.chunkStripes = step.stripes >= 16 * threads || threads <= 2 ? 2 : 1;
+    step.chunks = step.FirstChunk(step.stripes - 1) + 1; // the last one takes the rest
     step.number = number;
     entry.sequence.store(2 * std::uint64_t{number}, std::memory_order_release);
     // Every tile of this step is unpublished: a thread overtaken in an earlier
     // step can publish none of them.
     for (int r = 0; r < step.stripes; ++r)
-        for (int c = r; c < step.stripes; ++c)
-            m_tiles[static_cast<std::size_t>(r) * static_cast<std::size_t>(m_stripes) + static_cast<std::size_t>(c)].store(
-                std::uint64_t{number} << 32, std::memory_order_relaxed);
+        for (int c = step.FirstChunk(r); c < step.chunks; ++c)
+            m_tiles[TileIndex(r, c)].store(std::uint64_t{number} << 32, std::memory_order_relaxed);
     m_take.store(std::uint64_t{number} << 32, std::memory_order_relaxed);
     m_finished.store(std::uint64_t{number} << 32, std::memory_order_relaxed);
     m_number.store(number, std::memory_order_release);
 }
 
+std::size_t TileBoard::TileIndex(int r, int c) const
+{
+    return static_cast<std::size_t>(r) * static_cast<std::size_t>(m_stripes) + static_cast<std::size_t>(c);
+}
+
 std::uint64_t TileBoard::Tile(int r, int c) const
 {
-    return m_tiles[static_cast<std::size_t>(r) * static_cast<std::size_t>(m_stripes) + static_cast<std::size_t>(c)].load(
-        std::memory_order_acquire);
+    return m_tiles[TileIndex(r, c)].load(std::memory_order_acquire);
 }
 
 TileBoard::Slot* TileBoard::TakeSlot(std::vector<Slot>& slots, int index, std::uint64_t owner)
@@ -184,8 +189,10 @@ bool TileBoard::Compute(const Step& step, int thread, int r, int c)
     const int W = step.width;
     const int first = r * kTileRows / W;
     const int last = r + 1 == step.stripes ? step.job.blocks : (r + 1) * kTileRows / W;
-    const int c0 = c * kTileRows;
-    const int c1 = c + 1 == step.stripes ? step.job.count : c0 + kTileRows;
+    const bool diagonal = c == step.FirstChunk(r);
+    const int chunk0 = c * step.chunkStripes * kTileRows; // where the chunk's slots start
+    const int c0 = diagonal ? r * kTileRows : chunk0;
+    const int c1 = c + 1 == step.chunks ? step.job.count : chunk0 + step.chunkStripes * kTileRows;
     const std::size_t base = static_cast<std::size_t>(thread) * static_cast<std::size_t>(m_padded);
     PairSumJob job = step.job;
     job.colFx = m_workColFx.data() + base;
@@ -196,14 +203,14 @@ bool TileBoard::Compute(const Step& step, int thread, int r, int c)
     // The inputs: the chunk's column sums after the stripe above, and the
     // stripe's row sums after the tile before.
     const std::uint64_t above = r > 0 ? Tile(r - 1, c) : 0;
-    const std::uint64_t before = c > r ? Tile(r, c - 1) : 0;
-    if ((r > 0 && !Published(above, step.number)) || (c > r && !Published(before, step.number)))
+    const std::uint64_t before = !diagonal ? Tile(r, c - 1) : 0;
+    if ((r > 0 && !Published(above, step.number)) || (!diagonal && !Published(before, step.number)))
         return false; // overtaken: the step has moved on
     const Slot* colIn = r > 0 ? &m_colSlots[static_cast<std::size_t>(c * m_slotsEach) + ((above >> 16) & kNoSlot)] : nullptr;
-    const Slot* rowIn = c > r ? &m_rowSlots[static_cast<std::size_t>(r * m_slotsEach) + (before & kNoSlot)] : nullptr;
+    const Slot* rowIn = !diagonal ? &m_rowSlots[static_cast<std::size_t>(r * m_slotsEach) + (before & kNoSlot)] : nullptr;
     for (int j = c0; j < c1; ++j) {
-        job.colFx[j] = colIn ? Load(colIn->fx[j - c0]) : 0.0;
-        job.colFy[j] = colIn ? Load(colIn->fy[j - c0]) : 0.0f;
+        job.colFx[j] = colIn ? Load(colIn->fx[j - chunk0]) : 0.0;
+        job.colFy[j] = colIn ? Load(colIn->fy[j - chunk0]) : 0.0f;
     }
     if (rowIn) {
         for (int i = first * W; i < last * W; ++i) {
@@ -213,27 +220,29 @@ bool TileBoard::Compute(const Step& step, int thread, int r, int c)
     }
 
     const int whole = step.job.count / W;
-    if (c == r && last > whole) {
+    if (diagonal && last > whole) {
         // The block that is partly padding goes alone, after the others.
         if (first < whole)
             step.sweep(job, first, whole, c0, c1, true);
         step.sweep(job, whole, last, whole * W, c1, true);
     } else {
-        step.sweep(job, first, last, c0, c1, c == r);
+        step.sweep(job, first, last, c0, c1, diagonal);
     }
 
-    // The results: the chunk's column sums for the stripe below (none after the
-    // diagonal, where the chunk's columns end), and the stripe's row sums for the
-    // next tile (none after the last).
+    // The results: the chunk's column sums for the stripe below (none where
+    // that stripe's rows are past the chunk or there is none), and the stripe's
+    // row sums for the next tile (none after the last).
     const std::uint64_t writing = std::uint64_t{step.number} << 32 | kWriting | static_cast<std::uint64_t>(thread);
-    Slot* colOut = c > r ? TakeSlot(m_colSlots, c, writing) : nullptr;
-    Slot* rowOut = c + 1 < step.stripes ? TakeSlot(m_rowSlots, r, writing) : nullptr;
-    if ((c > r && colOut == nullptr) || (c + 1 < step.stripes && rowOut == nullptr))
+    const bool columnsGoOn = r + 1 < step.stripes && step.FirstChunk(r + 1) <= c;
+    const bool rowsGoOn = c + 1 < step.chunks;
+    Slot* colOut = columnsGoOn ? TakeSlot(m_colSlots, c, writing) : nullptr;
+    Slot* rowOut = rowsGoOn ? TakeSlot(m_rowSlots, r, writing) : nullptr;
+    if ((columnsGoOn && colOut == nullptr) || (rowsGoOn && rowOut == nullptr))
         return false;
     if (colOut) {
         for (int j = c0; j < c1; ++j) {
-            Store(colOut->fx[j - c0], job.colFx[j]);
-            Store(colOut->fy[j - c0], job.colFy[j]);
+            Store(colOut->fx[j - chunk0], job.colFx[j]);
+            Store(colOut->fy[j - chunk0], job.colFy[j]);
         }
     }
     if (rowOut) {
@@ -245,7 +254,7 @@ bool TileBoard::Compute(const Step& step, int thread, int r, int c)
     const auto slotNumber = [&](const Slot* slot, const std::vector<Slot>& slots, int index) -> std::uint64_t {
         return slot ? static_cast<std::uint64_t>(slot - &slots[static_cast<std::size_t>(index * m_slotsEach)]) : kNoSlot;
     };
-    const std::uint64_t tileIndex = static_cast<std::uint64_t>(r) * static_cast<std::uint64_t>(m_stripes) + static_cast<std::uint64_t>(c);
+    const std::uint64_t tileIndex = TileIndex(r, c);
     const std::uint64_t published = std::uint64_t{step.number} << 32 | kPublished |
                                     slotNumber(colOut, m_colSlots, c) << 16 | slotNumber(rowOut, m_rowSlots, r);
     if (colOut)
@@ -271,9 +280,9 @@ bool TileBoard::Compute(const Step& step, int thread, int r, int c)
             const_cast<Slot*>(in)->state.compare_exchange_strong(state, 0, std::memory_order_release);
         }
     };
-    release(colIn, static_cast<std::uint64_t>(r - 1) * static_cast<std::uint64_t>(m_stripes) + static_cast<std::uint64_t>(c));
+    release(colIn, TileIndex(r - 1, c));
     release(rowIn, tileIndex - 1);
-    if (c + 1 == step.stripes) {
+    if (!rowsGoOn) {
         step.finish(job.context, first * W, last * W, job.fx, job.fy);
         m_finished.fetch_add(1, std::memory_order_release);
     }
@@ -302,7 +311,7 @@ bool TileBoard::Ensure(const Step& step, int thread, int r, int c)
         CpuRelax();
     }
     // Sweep stripe r up to tile c here.
-    for (int from = r; !Published(Tile(r, c), step.number);) {
+    for (int from = step.FirstChunk(r); !Published(Tile(r, c), step.number);) {
         while (from < c && Published(Tile(r, from), step.number))
             ++from;
         if (r > 0 && !Ensure(step, thread, r - 1, from))
@@ -334,7 +343,7 @@ void TileBoard::Work(int thread)
     bool going = !Stopped(step, thread);
     while (going && TakeStripe(step, thread, r)) {
         // Until another thread takes the stripe over (it is then that one's).
-        for (int c = r; going && c < step.stripes && Owns(step, thread, r); ++c) {
+        for (int c = step.FirstChunk(r); going && c < step.chunks && Owns(step, thread, r); ++c) {
             going = (r == 0 || Ensure(step, thread, r - 1, c)) &&
                     (Published(Tile(r, c), step.number) || (Compute(step, thread, r, c) && !Stopped(step, thread)));
         }
@@ -344,7 +353,7 @@ void TileBoard::Work(int thread)
     // The step's thread makes sure of every stripe's last tile, then waits for
     // the stripes' particles to be finished.
     for (int s = 0; s < step.stripes; ++s) {
-        if (!Ensure(step, thread, s, step.stripes - 1))
+        if (!Ensure(step, thread, s, step.chunks - 1))
             return;
     }
     const std::uint64_t all = std::uint64_t{number} << 32 | static_cast<std::uint64_t>(step.stripes);

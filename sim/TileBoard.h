@@ -3,10 +3,17 @@
 
 // The fast step on several threads, in tiles that any thread may compute.
 //
-// Stripes of kTileRows rows meet tiles of as many columns; tile (r, c) takes
+// Stripes of kTileRows rows meet chunks of one or two stripes' width of
+// columns, a chunk's first column at a stripe's first row; tile (r, c) takes
 // the column sums of chunk c after stripe r - 1 and the row sums of stripe r
-// after tile (r, c - 1), and gives both on (StepKernels.h). A thread takes the
-// stripes in turn and sweeps each stripe's tiles in order. It never waits long
+// after tile (r, c - 1), and gives both on (StepKernels.h). A stripe's first
+// tile is in the chunk that holds its rows, from its first row on (the columns
+// below belong to lower rows). A thread takes the stripes in turn and sweeps
+// each stripe's tiles in order. Chunks two stripes wide halve the sweeps'
+// starts and ends per pair against square tiles (a few percent of the step),
+// but a stripe then waits for a longer tile above it before it starts: they are
+// taken where there are enough stripes for every thread to stay busy
+// (scripts/thread-model.py). It never waits long
 // for another: a tile whose inputs have not come within kOvertakeAfter is
 // computed by the waiting thread itself, from the same inputs, and whichever
 // publishes first gives the tile's results; the other's are dropped. So a
@@ -48,20 +55,22 @@ public:
     // memory is not there; the board is then as before.
     bool Reserve(int padded, int threads);
 
-    // Starts a step: `job` (its column and row sums unused), the kernel's sweep
-    // and block width, what finishes a stripe and what the step's thread asks
-    // (when it starts, after each tile it computes, while it waits, and once its
-    // share is done, so at least twice). Called by the step's thread while no
-    // other is in Work for this board, or only overtaken ones.
-    void Begin(const PairSumJob& job, TileSweep sweep, int width, StripeFinish finish, StepLook look);
+    // Starts a step on `threads` threads: `job` (its column and row sums
+    // unused), the kernel's sweep and block width, what finishes a stripe and
+    // what the step's thread asks (when it starts, after each tile it computes,
+    // while it waits, and once its share is done, so at least twice). Called by
+    // the step's thread while no other is in Work for this board, or only
+    // overtaken ones.
+    void Begin(const PairSumJob& job, int threads, TileSweep sweep, int width, StripeFinish finish, StepLook look);
 
     // Every thread of the step calls this with its own number (0: the step's
     // thread, which returns once every stripe is finished or the step stops).
     void Work(int thread);
 
     // Where a tile's results go: the column sums of a chunk or the row sums of
-    // a stripe, for the tiles that read them next.
-    static constexpr int kSlotRows = 2 * kTileRows + kWidestBlock;
+    // a stripe, for the tiles that read them next (the last stripe and chunk
+    // take the rest of the particles, less than one more stripe).
+    static constexpr int kSlotRows = 3 * kTileRows + kWidestBlock;
     struct Slot {
         std::atomic<std::uint64_t> state{0}; // 0 free; step << 32 | 1 << 31 | thread: being written; step << 32 | tile: published
         double fx[kSlotRows];
@@ -76,13 +85,17 @@ private:
         StepLook look = nullptr;
         int width = 0;
         int stripes = 0;
+        int chunks = 0;
+        int chunkStripes = 1; // a chunk's width in stripes
         std::uint32_t number = 0;
+        int FirstChunk(int r) const { return r / chunkStripes; } // the chunk that holds stripe r's rows
     };
     bool TakeStripe(const Step& step, int thread, int& stripe);
     bool Owns(const Step& step, int thread, int stripe) const;
     bool Ensure(const Step& step, int thread, int r, int c);
     bool Compute(const Step& step, int thread, int r, int c);
     static bool Stopped(const Step& step, int thread);
+    std::size_t TileIndex(int r, int c) const;
     std::uint64_t Tile(int r, int c) const;
     Slot* TakeSlot(std::vector<Slot>& slots, int index, std::uint64_t owner);
 

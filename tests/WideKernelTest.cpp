@@ -143,7 +143,7 @@ void ExpectLiteralSums(int count, Way way)
     } else {
         TileBoard board;
         ASSERT_TRUE(board.Reserve(padded, 2));
-        board.Begin(job, SweepWide, 8, KeepSums, [](void*) {});
+        board.Begin(job, 2, SweepWide, 8, KeepSums, [](void*) {});
         std::thread helper;
         if (way == Way::TilesBesideAStalledHelper) {
             g_stalled = false;
