@@ -13,6 +13,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -223,6 +225,68 @@ BENCHMARK(BM_ThreadsInTurn)
     ->ArgsProduct({{350, 1000, 2000, 5000, 10000}, {0, 1}})
     ->MinTime(1.0)
     ->UseRealTime();
+
+// What two cores give this machine's one-thread step when the step shares
+// nothing: two systems step on a thread each at once, in turn with one of them
+// stepping alone (range 0: the count). "at once/alone" is twice the alone
+// steps' time over that of the steps at once: the most that any split of one
+// step over two threads could reach here, as the cores' clocks, caches and
+// the machine's other guests allow.
+void BM_TwoStepsAtOnce(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    ParticleSystem systems[2];
+    for (ParticleSystem& ps : systems) {
+        ps.m_stepSettings.threads = 1;
+        StartWithCount(ps, count);
+    }
+    // The other thread sleeps while the first steps alone, so that the alone
+    // step has a core to itself.
+    std::mutex mutex;
+    std::condition_variable wake;
+    int go = 0, done = 0;
+    std::thread other([&] {
+        for (int seen = 0;;) {
+            {
+                std::unique_lock lock(mutex);
+                wake.wait(lock, [&] { return go != seen; });
+                seen = go;
+            }
+            if (seen < 0)
+                return;
+            systems[1].Step();
+            std::lock_guard lock(mutex);
+            done = seen;
+            wake.notify_all();
+        }
+    });
+    double alone = 0.0, atOnce = 0.0;
+    int round = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        systems[0].Step();
+        alone += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        start = std::chrono::steady_clock::now();
+        {
+            std::lock_guard lock(mutex);
+            go = ++round;
+            wake.notify_all();
+        }
+        systems[0].Step();
+        std::unique_lock lock(mutex);
+        wake.wait(lock, [&] { return done == round; });
+        atOnce += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    {
+        std::lock_guard lock(mutex);
+        go = -1;
+        wake.notify_all();
+    }
+    other.join();
+    state.counters["at once/alone"] = 2.0 * alone / atOnce;
+    state.SetLabel(KernelName(systems[0].m_stepSettings.kernel));
+}
+BENCHMARK(BM_TwoStepsAtOnce)->Arg(1000)->Arg(2000)->Arg(5000)->Arg(10000)->MinTime(1.0)->UseRealTime();
 
 // What `driftmote-sim --num N --frames 300 --bench` measures: a session started
 // as the tool starts it, then 300 frames, with a fresh automatic choice each

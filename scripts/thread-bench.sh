@@ -14,7 +14,7 @@ busy() { sh -c 'while :; do :; done' & spinner=$!; sleep 0.2; }
 free() { [ -n "$spinner" ] && kill "$spinner" && wait "$spinner" 2>/dev/null; spinner=; }
 trap free EXIT
 counts='1000|2000|5000|10000'
-steps="BM_FastStep/($counts)/1/[12]/|BM_DividerCeiling/1"
+steps="BM_FastStep/($counts)/1/[12]/|BM_DividerCeiling/1|BM_TwoStepsAtOnce"
 for load in free busy; do
   for build in $old $new; do
     [ "$load" = busy ] && busy
