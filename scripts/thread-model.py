@@ -2,8 +2,9 @@
 """The fast step's schedule on T threads, from its tiles' order alone.
 
 Stripes of 64 rows are taken in turn by whichever thread is free; a stripe
-sweeps its tiles in chunks of 128 columns in order, from the chunk that holds
-its rows, and tile (r, c) starts once tile (r - 1, c) is done. A tile costs its
+sweeps its tiles in chunks of columns in order, from the chunk that holds its
+rows (128 columns wide on up to two threads or with 16 stripes per thread, 64
+otherwise, as the step takes them), and tile (r, c) starts once tile (r - 1, c) is done. A tile costs its
 pairs (the last stripe and chunk take the rest of the particles). Prints the
 speed-up over one thread that the order allows, for a few counts and thread
 counts: what the dependencies cost, with every thread on a core of its own and
@@ -15,7 +16,6 @@ import heapq
 import sys
 
 ROWS = 64
-COLUMNS = 128
 
 
 def pairs(i0, i1, j0, j1):
@@ -23,9 +23,10 @@ def pairs(i0, i1, j0, j1):
     return sum(max(0, j1 - max(j0, i + 1)) for i in range(i0, i1))
 
 
-def step_time(count, threads):
+def step_time(count, threads, per=None):
     stripes = max(1, count // ROWS)
-    per = COLUMNS // ROWS
+    if per is None:
+        per = 2 if threads <= 2 or stripes >= 16 * threads else 1
     chunks = (stripes - 1) // per + 1
     done = [[0.0] * chunks for _ in range(stripes)]  # finish time of tile (r, c)
     free = [0.0] * threads  # when each thread is free
@@ -37,7 +38,7 @@ def step_time(count, threads):
         for c in range(r // per, chunks):
             if r > 0:
                 t = max(t, done[r - 1][c])
-            t += pairs(*rows, c * COLUMNS, count if c + 1 == chunks else (c + 1) * COLUMNS)
+            t += pairs(*rows, c * per * ROWS, count if c + 1 == chunks else (c + 1) * per * ROWS)
             done[r][c] = t
         end = max(end, t)
         heapq.heappush(free, t)
@@ -49,7 +50,7 @@ def main():
     thread_counts = [2, 4, 8, 16]
     print("count  " + "  ".join(f"{t:>5} threads" for t in thread_counts))
     for n in counts:
-        one = step_time(n, 1)
+        one = step_time(n, 1, per=1)
         print(f"{n:>5}  " + "  ".join(f"{one / step_time(n, t):>13.2f}" for t in thread_counts))
 
 
