@@ -59,13 +59,14 @@ bool TileBoard::Reserve(int padded, int threads)
     padded = std::max(padded, m_padded);
     threads = std::max(threads, m_threads);
     const int stripes = std::max(1, padded / kTileRows);
+    const int chunks = (stripes - 1) / (kNarrowColumns / kTileRows) + 1;
     // A thread that was overtaken holds at most one slot of each kind until it
     // notices; the live results need two.
     const int slotsEach = 2 + threads;
     try {
-        auto tiles = std::make_unique<std::atomic<std::uint64_t>[]>(static_cast<std::size_t>(stripes) * stripes);
+        auto tiles = std::make_unique<std::atomic<std::uint64_t>[]>(static_cast<std::size_t>(stripes) * chunks);
         auto owners = std::make_unique<std::atomic<std::uint64_t>[]>(static_cast<std::size_t>(stripes));
-        std::vector<Slot> colSlots(static_cast<std::size_t>(stripes * slotsEach));
+        std::vector<Slot> colSlots(static_cast<std::size_t>(chunks * slotsEach));
         std::vector<Slot> rowSlots(static_cast<std::size_t>(stripes * slotsEach));
         const std::size_t work = static_cast<std::size_t>(padded) * static_cast<std::size_t>(threads);
         std::vector<double> workFx(work), workColFx(work);
@@ -84,6 +85,7 @@ bool TileBoard::Reserve(int padded, int threads)
     m_padded = padded;
     m_threads = threads;
     m_stripes = stripes;
+    m_chunks = chunks;
     m_slotsEach = slotsEach;
     return true;
 }
@@ -101,7 +103,8 @@ void TileBoard::Begin(const PairSumJob& job, int threads, TileSweep sweep, int w
     step.look = look;
     step.width = width;
     step.stripes = std::max(1, job.count / kTileRows);
-    step.chunkStripes = step.stripes >= 16 * threads || threads <= 2 ? 2 : 1;
+    const bool wide = threads <= 2 || step.stripes * kTileRows >= 1024 * threads; // rows enough for every thread
+    step.chunkStripes = (wide ? kWideColumns : kNarrowColumns) / kTileRows;
     step.chunks = step.FirstChunk(step.stripes - 1) + 1; // the last one takes the rest
     step.number = number;
     entry.sequence.store(2 * std::uint64_t{number}, std::memory_order_release);
@@ -117,7 +120,7 @@ void TileBoard::Begin(const PairSumJob& job, int threads, TileSweep sweep, int w
 
 std::size_t TileBoard::TileIndex(int r, int c) const
 {
-    return static_cast<std::size_t>(r) * static_cast<std::size_t>(m_stripes) + static_cast<std::size_t>(c);
+    return static_cast<std::size_t>(r) * static_cast<std::size_t>(m_chunks) + static_cast<std::size_t>(c);
 }
 
 std::uint64_t TileBoard::Tile(int r, int c) const

@@ -32,7 +32,9 @@
 #include <vector>
 
 constexpr int kTileRows = 64;
-static_assert(kTileRows % kWidestBlock == 0);
+constexpr int kNarrowColumns = 64; // a chunk's columns, on many threads and few stripes
+constexpr int kWideColumns = 128;  // and elsewhere
+static_assert(kTileRows % kWidestBlock == 0 && kNarrowColumns % kTileRows == 0 && kWideColumns % kTileRows == 0);
 
 // One kernel's sweep of a tile (SweepTile in StepKernelsImpl.h).
 using TileSweep = void (*)(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal);
@@ -70,7 +72,7 @@ public:
     // Where a tile's results go: the column sums of a chunk or the row sums of
     // a stripe, for the tiles that read them next (the last stripe and chunk
     // take the rest of the particles, less than one more stripe).
-    static constexpr int kSlotRows = 3 * kTileRows + kWidestBlock;
+    static constexpr int kSlotRows = kWideColumns + kTileRows + kWidestBlock;
     struct Slot {
         std::atomic<std::uint64_t> state{0}; // 0 free; step << 32 | 1 << 31 | thread: being written; step << 32 | tile: published
         double fx[kSlotRows];
@@ -115,6 +117,7 @@ private:
     int m_padded = 0;
     int m_threads = 0;
     int m_stripes = 0;
+    int m_chunks = 0; // the most chunks a step can have, the tiles' row length
     std::unique_ptr<std::atomic<std::uint64_t>[]> m_tiles; // per tile: step number << 32 | published | slots
     std::unique_ptr<std::atomic<std::uint64_t>[]> m_owners; // per stripe: step number << 32 | the thread sweeping it
     std::vector<Slot> m_colSlots; // per chunk, kSlotsPer... of them
