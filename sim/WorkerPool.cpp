@@ -108,8 +108,13 @@ void WorkerPool::HelperLoop(int thread)
         // Counted as inside before it joins, so that Quiesce, which closes the
         // job first, cannot miss a helper that is about to join.
         m_inside.fetch_add(1, std::memory_order_acq_rel);
-        if (thread < threads && Join(seen))
+        if (thread < threads && Join(seen)) {
             task(context, thread);
+            // When another program keeps a core busy, the calling thread may be
+            // waiting for this core to finish the job: it gets it now rather
+            // than after this thread's polling.
+            std::this_thread::yield();
+        }
         m_inside.fetch_sub(1, std::memory_order_acq_rel);
     }
 }
