@@ -42,7 +42,6 @@ struct Context {
     StepKernel kernel;
     const Particle* cur;
     Particle* next;
-    int count;
     const std::function<bool()>* shouldStop; // asked on the calling thread only
     double frictionFactor;
 };
@@ -52,7 +51,7 @@ struct Context {
 void FinishParticles(void* context, int first, int end, const double* fx, const float* fy)
 {
     const Context& c = *static_cast<const Context*>(context);
-    end = std::min(end, c.count);
+    end = std::min(end, c.job.count);
 #ifdef DRIFTMOTE_X86_KERNELS
     if (c.kernel == StepKernel::Avx512)
         FinishParticlesAvx512(c.cur, c.next, fx, fy, first, end, c.frictionFactor);
@@ -66,7 +65,7 @@ void FinishParticles(void* context, int first, int end, const double* fx, const 
 void LookWhetherToStop(void* context)
 {
     const Context& c = *static_cast<const Context*>(context);
-    if (c.shouldStop && c.count >= kStopCheckFrom && (*c.shouldStop)())
+    if (c.shouldStop && c.job.count >= kStopCheckFrom && (*c.shouldStop)())
         __atomic_store_n(c.job.stop, 1, __ATOMIC_RELAXED);
 }
 
@@ -253,7 +252,7 @@ FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& se
     // Choose the threads; the automatic choice times the step.
     bool timed = false;
     WorkerPool& pool = settings.pool != nullptr ? *settings.pool : WorkerPool::Instance();
-    const int requested = ChooseThreads(*s, settings, pool, frame.count, blocks, timed);
+    int threads = ChooseThreads(*s, settings, pool, frame.count, blocks, timed);
     const auto start = std::chrono::steady_clock::now();
 
     // Run the kernel over the blocks of rows; each run or stripe finishes its
@@ -262,8 +261,7 @@ FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& se
     Context& context = s->context;
     context = {{s->x, s->y, s->yd, s->colFx, s->colFy, s->fx, s->fy, &s->stop, blocks, kRunRows / width, frame.count,
                 static_cast<double>(frame.attraction), static_cast<double>(frame.repulsion), FinishRun, &context},
-               kernel, frame.cur, frame.next, frame.count, frame.shouldStop, 1.0 - static_cast<double>(frame.friction)};
-    int threads = requested;
+               kernel, frame.cur, frame.next, frame.shouldStop, 1.0 - static_cast<double>(frame.friction)};
     if (threads > 1 && !s->board.Reserve(blocks * width, pool.MaxThreads()))
         threads = 1; // no memory for the threads' buffers: one thread needs none
     if (threads > 1) {

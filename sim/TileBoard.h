@@ -13,11 +13,12 @@
 // starts and ends per pair against square tiles (a few percent of the step),
 // but a stripe then waits for a longer tile above it before it starts: they are
 // taken where there are enough stripes for every thread to stay busy
-// (scripts/thread-model.py). It never waits long
-// for another: a tile whose inputs have not come within kOvertakeAfter is
-// computed by the waiting thread itself, from the same inputs, and whichever
-// publishes first gives the tile's results; the other's are dropped. So a
-// thread that lost its core holds up nobody.
+// (scripts/thread-model.py).
+//
+// A thread never waits long for another: a tile whose inputs have not come
+// within kOvertakeAfter is computed by the waiting thread itself, from the same
+// inputs, and whichever publishes first gives the tile's results; the other's
+// are dropped. So a thread that lost its core holds up nobody.
 //
 // For that, every thread computes into buffers of its own, copies its results
 // into slots it owns, and publishes the slots' numbers with the tile, tagged

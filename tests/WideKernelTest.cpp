@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-
 #include <bit>
 #include <cmath>
 #include <cstdint>
