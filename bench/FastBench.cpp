@@ -4,6 +4,8 @@
 #include "ParticleSystem.h"
 #include "RandomUnit.h"
 #include "StartWithCount.h"
+#include "StepKernels.h"
+#include "StepSettings.h"
 #include "SwarmSession.h"
 
 #include <benchmark/benchmark.h>
@@ -312,6 +314,50 @@ void BM_ToolRun(benchmark::State& state)
     state.SetLabel(KernelName(kernel));
 }
 BENCHMARK(BM_ToolRun)->ArgsProduct({{1000, 2000, 5000}, {1, 2, 0}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+#if defined(__x86_64__)
+// One tile of the threads' step on one thread with AVX2: 64 rows beside 128
+// columns of 1000 scattered particles, swept alone (range 0), its terms
+// computed ahead as a waiting thread computes them (1), and swept with every
+// term there (2): what the sweep still costs once a waiting thread did the rest.
+void BM_TileTermsAhead(benchmark::State& state)
+{
+    if (!KernelSupported(StepKernel::Avx2)) {
+        state.SkipWithError("this CPU cannot run the AVX2 kernel");
+        return;
+    }
+    constexpr int kCount = 1000;
+    constexpr int kFirst = 64 / kAvx2Block, kLast = 128 / kAvx2Block, kC0 = 256, kC1 = 384;
+    PortableRandRestart();
+    std::vector<float> x(kColumnsBefore + kCount + kColumnsAfter), y(x.size());
+    std::vector<double> yd(x.size()), colFx(kCount), fx(kCount);
+    std::vector<float> colFy(kCount), fy(kCount);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        x[i] = static_cast<float>(10.0 * RandomUnit());
+        y[i] = static_cast<float>(10.0 * RandomUnit());
+        yd[i] = y[i];
+    }
+    int stop = 0;
+    const PairSumJob job{x.data() + kColumnsBefore, y.data() + kColumnsBefore, yd.data() + kColumnsBefore,
+                         colFx.data(), colFy.data(), fx.data(), fy.data(), &stop, kCount / kAvx2Block, 32, kCount,
+                         0.0002, 1e-9, nullptr, nullptr};
+    struct alignas(64) Line {
+        unsigned char bytes[64];
+    };
+    std::vector<Line> terms((std::size_t{256} << 10) / sizeof(Line));
+    const auto goOn = [](const void*) { return true; };
+    const std::size_t bytes = terms.size() * sizeof(Line);
+    const int groups = TermsAheadAvx2(job, kFirst, kLast, kC0, kC1, false, terms.data(), bytes, goOn, nullptr);
+    for (auto _ : state) {
+        if (state.range(0) == 1)
+            benchmark::DoNotOptimize(TermsAheadAvx2(job, kFirst, kLast, kC0, kC1, false, terms.data(), bytes, goOn, nullptr));
+        else
+            SweepTileAvx2(job, kFirst, kLast, kC0, kC1, false, state.range(0) == 2 ? terms.data() : nullptr, groups);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_TileTermsAhead)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+#endif
 
 // The window's scatter of a freshly typed count, from the generator's start state.
 void ScatterArgs(benchmark::State& state, bool plain)

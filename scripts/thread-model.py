@@ -4,11 +4,14 @@
 Stripes of 64 rows are taken in turn by whichever thread is free; a stripe
 sweeps its tiles in chunks of columns in order, from the chunk that holds its
 rows (128 columns wide on up to two threads or with 16 stripes per thread, 64
-otherwise, as the step takes them), and tile (r, c) starts once tile (r - 1, c) is done. A tile costs its
-pairs (the last stripe and chunk take the rest of the particles). Prints the
-speed-up over one thread that the order allows, for a few counts and thread
-counts: what the dependencies cost, with every thread on a core of its own and
-the hand-overs free.
+otherwise, as the step takes them), and tile (r, c) starts once tile (r - 1, c)
+is done. A tile costs its pairs (the last stripe and chunk take the rest of the
+particles). A thread that waits for tile (r - 1, c) computes the terms of tile
+(r, c) meanwhile, up to the whole tile, and a pair whose terms are there costs
+ADDS of a pair in the sweep (BM_TileTermsAhead: 0.26). Prints the speed-up
+over one thread that the order allows, for a few counts and thread counts, with
+the terms ahead and with the thread only waiting: what the dependencies cost,
+with every thread on a core of its own and the hand-overs free.
 
 Usage: scripts/thread-model.py [COUNT ...]
 """
@@ -23,7 +26,10 @@ def pairs(i0, i1, j0, j1):
     return sum(max(0, j1 - max(j0, i + 1)) for i in range(i0, i1))
 
 
-def step_time(count, threads, per=None):
+ADDS = 0.26
+
+
+def step_time(count, threads, per=None, ahead=True):
     stripes = max(1, count // ROWS)
     if per is None:
         per = 2 if threads <= 2 or stripes >= 16 * threads else 1
@@ -36,9 +42,10 @@ def step_time(count, threads, per=None):
         t = heapq.heappop(free)
         rows = (r * ROWS, count if r + 1 == stripes else (r + 1) * ROWS)
         for c in range(r // per, chunks):
-            if r > 0:
-                t = max(t, done[r - 1][c])
-            t += pairs(*rows, c * per * ROWS, count if c + 1 == chunks else (c + 1) * per * ROWS)
+            cost = pairs(*rows, c * per * ROWS, count if c + 1 == chunks else (c + 1) * per * ROWS)
+            ready = done[r - 1][c] if r > 0 else 0.0
+            early = min(max(0.0, ready - t), cost) if ahead else 0.0  # pairs whose terms are there
+            t = max(t, ready) + cost - early + ADDS * early
             done[r][c] = t
         end = max(end, t)
         heapq.heappush(free, t)
@@ -48,10 +55,12 @@ def step_time(count, threads, per=None):
 def main():
     counts = [int(a) for a in sys.argv[1:]] or [1000, 2000, 5000, 10000]
     thread_counts = [2, 4, 8, 16]
-    print("count  " + "  ".join(f"{t:>5} threads" for t in thread_counts))
-    for n in counts:
-        one = step_time(n, 1, per=1)
-        print(f"{n:>5}  " + "  ".join(f"{one / step_time(n, t):>13.2f}" for t in thread_counts))
+    for ahead in (True, False):
+        print("with the terms ahead" if ahead else "waiting only")
+        print("count  " + "  ".join(f"{t:>5} threads" for t in thread_counts))
+        for n in counts:
+            one = step_time(n, 1, per=1)
+            print(f"{n:>5}  " + "  ".join(f"{one / step_time(n, t, ahead=ahead):>13.2f}" for t in thread_counts))
 
 
 if __name__ == "__main__":

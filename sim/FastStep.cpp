@@ -89,6 +89,19 @@ TileSweep SweepOf(StepKernel kernel)
 #endif
 }
 
+TileAhead AheadOf(StepKernel kernel)
+{
+#if defined(DRIFTMOTE_WASM_KERNEL)
+    (void)kernel;
+    return TermsAheadSimd128;
+#elif defined(DRIFTMOTE_X86_KERNELS)
+    return kernel == StepKernel::Avx512 ? TermsAheadAvx512 : TermsAheadAvx2;
+#else
+    (void)kernel;
+    return nullptr;
+#endif
+}
+
 void RunRows(void* context)
 {
 #if defined(DRIFTMOTE_WASM_KERNEL)
@@ -266,7 +279,8 @@ FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& se
         threads = 1; // no memory for the threads' buffers: one thread needs none
     if (threads > 1) {
         s->pool = &pool;
-        s->board.Begin(context.job, threads, SweepOf(kernel), width, FinishParticles, LookWhetherToStop);
+        s->board.Begin(context.job, threads, SweepOf(kernel), AheadOf(kernel), width, FinishParticles,
+                       LookWhetherToStop);
         pool.Run(threads, RunTiles, s);
         // A step that stops leaves the next array partly written: no helper may
         // write to it after this.

@@ -22,6 +22,8 @@
 
 #include "Particle.h"
 
+#include <cstddef>
+
 // A step number past the end of any sweep.
 constexpr int kRowsDone = 0x7FFFFFFF;
 
@@ -61,10 +63,26 @@ void PairSumRowsSimd128(const PairSumJob& job); // blocks of 4, WebAssembly SIMD
 // last - 1 with columns c0 .. c1 - 1, along the diagonal (c0 the first row) or
 // beside it (c0 past the last row, the row sums going on from job.fx and
 // job.fy); the column sums of the tile's columns must hold every row above
-// `first`. The results are in job.colFx, colFy, fx and fy.
-void SweepTileAvx512(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal);
-void SweepTileAvx2(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal);
-void SweepTileSimd128(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal);
+// `first`. The results are in job.colFx, colFy, fx and fy. The first `groups`
+// groups of steps take their terms from `ahead` (null for none), as TermsAhead
+// for the same tile computed them.
+void SweepTileAvx512(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, const void* ahead,
+                     int groups);
+void SweepTileAvx2(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, const void* ahead,
+                   int groups);
+void SweepTileSimd128(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, const void* ahead,
+                      int groups);
+
+// The terms of the same tile's first groups of steps, from the positions alone,
+// for a thread that waits for the tile's sums: into `bytes` of `terms` (aligned
+// to 64), until goOn(context) is false (asked every few groups) or there is no
+// more room. Returns the groups computed.
+int TermsAheadAvx512(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, void* terms,
+                     std::size_t bytes, bool (*goOn)(const void*), const void* context);
+int TermsAheadAvx2(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, void* terms,
+                   std::size_t bytes, bool (*goOn)(const void*), const void* context);
+int TermsAheadSimd128(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, void* terms,
+                      std::size_t bytes, bool (*goOn)(const void*), const void* context);
 
 // FinishParticle (ParticleRules.h) for particles first .. end - 1 of `cur` into
 // `next`, from their finished sums, eight at a time where nothing is clamped and no

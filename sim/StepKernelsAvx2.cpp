@@ -82,7 +82,14 @@ void PairSumRowsAvx2(const PairSumJob& job)
     PairSumRows<Avx2>(job);
 }
 
-void SweepTileAvx2(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal)
+void SweepTileAvx2(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, const void* ahead,
+                  int groups)
 {
-    SweepTile<Avx2>(job, first, last, c0, c1, diagonal);
+    SweepTileAhead<Avx2>(job, first, last, c0, c1, diagonal, ahead, groups);
+}
+
+int TermsAheadAvx2(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, void* terms,
+                  std::size_t bytes, bool (*goOn)(const void*), const void* context)
+{
+    return TermsAhead<Avx2>(job, first, last, c0, c1, diagonal, terms, bytes, goOn, context);
 }

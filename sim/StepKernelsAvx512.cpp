@@ -74,9 +74,16 @@ void PairSumRowsAvx512(const PairSumJob& job)
     PairSumRows<Avx512>(job);
 }
 
-void SweepTileAvx512(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal)
+void SweepTileAvx512(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, const void* ahead,
+                  int groups)
 {
-    SweepTile<Avx512>(job, first, last, c0, c1, diagonal);
+    SweepTileAhead<Avx512>(job, first, last, c0, c1, diagonal, ahead, groups);
+}
+
+int TermsAheadAvx512(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, void* terms,
+                  std::size_t bytes, bool (*goOn)(const void*), const void* context)
+{
+    return TermsAhead<Avx512>(job, first, last, c0, c1, diagonal, terms, bytes, goOn, context);
 }
 
 namespace {

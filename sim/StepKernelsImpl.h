@@ -16,6 +16,8 @@
 #include "StepKernels.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <type_traits>
 
 namespace {
 
@@ -200,11 +202,27 @@ inline void SlideWindow(const PairSumJob& job, int out, int in, Sums<V>& sums)
 // that have nothing left to do; every block of the run but the last is whole.
 // The column sums of c0 .. c1 - 1 must hold every row above `first` already, and
 // the row sums end up in job.fx and job.fy.
-template <class V>
-inline void SweepTile(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal)
+//
+// The terms of a step need only the positions, so a thread that waits for a
+// tile's sums can compute the terms of its first groups of steps ahead
+// (Sweep::TermsAhead: into `store`, as many groups as `groups` hold, until
+// goOn(context) is false, asked every eight groups; the groups computed are
+// returned). The sweep (Sweep::SumsAfterTermsAhead) then takes the first
+// `groups` groups' terms from `store` and adds them in the same order; nothing
+// else changes.
+enum class Sweep { Sums, SumsAfterTermsAhead, TermsAhead };
+
+template <class V, Sweep kWay = Sweep::Sums>
+inline int SweepTile(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal,
+                     std::conditional_t<kWay == Sweep::TermsAhead, Terms<V, V::kSteps>*, const Terms<V, V::kSteps>*>
+                         store = nullptr,
+                     int groups = 0, bool (*goOn)(const void*) = nullptr, const void* context = nullptr)
 {
     constexpr int W = V::W;
     constexpr int kSteps = V::kSteps;
+    constexpr bool kAhead = kWay == Sweep::TermsAhead;
+    // Whether group g's terms were computed ahead.
+    const auto ahead = [&](int g) { return kWay == Sweep::SumsAfterTermsAhead && g < groups; };
     int block = first;
     int i0 = block * W;
     Rows<V> rows;
@@ -222,14 +240,14 @@ inline void SweepTile(const PairSumJob& job, int first, int last, int c0, int c1
         rows.shift = diagonal ? c1 - i0 - W : c1 - c0;
         if (next) {
             rows.next = LoadRowLanes<V>(job, i0 + W);
-            if (!diagonal) {
+            if (!kAhead && !diagonal) {
                 nextFx = V::ReverseD(V::LoadD(job.fx + i0 + W));
                 nextFy = V::ReverseF(V::LoadF(job.fy + i0 + W));
             }
         }
     };
     enter();
-    if (diagonal) {
+    if (diagonal || kAhead) {
         sums.rowFx = V::SetD(0.0); // replaced lane by lane before any term counts
         sums.rowFy = V::SetF(0.0f);
     } else {
@@ -241,7 +259,7 @@ inline void SweepTile(const PairSumJob& job, int first, int last, int c0, int c1
     done.rowFx = V::SetD(0.0);
     done.rowFy = V::SetF(0.0f);
     const int start = (diagonal ? i0 : c0) - W + 1;
-    {
+    if (!kAhead) {
         alignas(64) double fx[W];
         alignas(64) float fy[W];
         for (int l = 0; l < W; ++l) {
@@ -290,16 +308,19 @@ inline void SweepTile(const PairSumJob& job, int first, int last, int c0, int c1
     // the distances of the one after are under way, so that the divider always
     // has work queued. A group past the end computes steps that add nothing.
     int t = start;
+    int g = 0; // the group of steps from t on
     Quotients<V, kSteps> q;
     Distances<V, kSteps> d;
-    ComputeDistances<V, kSteps>(job, t, rows, d);
-    ComputeQuotients<V, kSteps>(job, d, q);
-    if (t + kSteps < end)
+    if (!ahead(0)) {
+        ComputeDistances<V, kSteps>(job, t, rows, d);
+        ComputeQuotients<V, kSteps>(job, d, q);
+    }
+    if (t + kSteps < end && !ahead(1))
         ComputeDistances<V, kSteps>(job, t + kSteps, rows, d);
     for (;;) {
         const bool more = t + kSteps < end;
         Quotients<V, kSteps> nextQ;
-        if (more) {
+        if (more && !ahead(g + 1)) {
             if (t + 2 * kSteps < end) {
                 Distances<V, kSteps> nextD;
                 ComputeDistances<V, kSteps>(job, t + 2 * kSteps, rows, nextD);
@@ -308,58 +329,76 @@ inline void SweepTile(const PairSumJob& job, int first, int last, int c0, int c1
             } else {
                 ComputeQuotients<V, kSteps>(job, d, nextQ);
             }
+        } else if (more && t + 2 * kSteps < end && !ahead(g + 2)) {
+            ComputeDistances<V, kSteps>(job, t + 2 * kSteps, rows, d); // the first group not computed ahead
         }
+        const bool whole = t >= full && t + kSteps <= fullEnd;
         Terms<V, kSteps> terms;
-        if (t >= full && t + kSteps <= fullEnd) {
-            ComputeTerms<V, kSteps>(q, all, terms);
+        if (ahead(g))
+            terms = store[g];
+        if (whole) {
+            if (!ahead(g))
+                ComputeTerms<V, kSteps>(q, all, terms);
+            if constexpr (!kAhead) {
 #pragma GCC unroll 8
-            for (int k = 0; k < kSteps; ++k) {
-                AddTerms<V, kSteps>(terms, k, sums);
-                SlideWindow<V>(job, t + k, t + k + W, sums);
+                for (int k = 0; k < kSteps; ++k) {
+                    AddTerms<V, kSteps>(terms, k, sums);
+                    SlideWindow<V>(job, t + k, t + k + W, sums);
+                }
             }
         } else {
-            typename V::M lanes[kSteps];
-            for (int k = 0; k < kSteps; ++k)
-                lanes[k] = lanesOf(t + k);
-            ComputeTerms<V, kSteps>(q, lanes, terms);
-            for (int k = 0; k < kSteps && t + k < end; ++k) {
-                const int u = t + k;
-                AddTerms<V, kSteps>(terms, k, sums);
-                const bool next = u >= rows.mixFrom;
-                if (diagonal) {
-                    // The lane that meets its own column here, in this block or the next.
-                    const int own = i0 + W - 1 - u + (next ? W + rows.shift : 0);
-                    if (own >= 0 && own % 2 == 0 && own / 2 < W) {
-                        const int lane = own / 2;
-                        // The lane's row in the block before is done: keep its sum.
-                        if (next || block > first)
-                            keepDone(lane, next ? i0 : i0 - W);
-                        sums.rowFx = V::TakeLaneD(sums.rowFx, sums.colFx, lane);
-                        sums.rowFy = V::TakeLaneF(sums.rowFy, sums.colFy, lane);
+            if (!ahead(g)) {
+                typename V::M lanes[kSteps];
+                for (int k = 0; k < kSteps; ++k)
+                    lanes[k] = lanesOf(t + k);
+                ComputeTerms<V, kSteps>(q, lanes, terms);
+            }
+            if constexpr (!kAhead) {
+                for (int k = 0; k < kSteps && t + k < end; ++k) {
+                    const int u = t + k;
+                    AddTerms<V, kSteps>(terms, k, sums);
+                    const bool next = u >= rows.mixFrom;
+                    if (diagonal) {
+                        // The lane that meets its own column here, in this block or the next.
+                        const int own = i0 + W - 1 - u + (next ? W + rows.shift : 0);
+                        if (own >= 0 && own % 2 == 0 && own / 2 < W) {
+                            const int lane = own / 2;
+                            // The lane's row in the block before is done: keep its sum.
+                            if (next || block > first)
+                                keepDone(lane, next ? i0 : i0 - W);
+                            sums.rowFx = V::TakeLaneD(sums.rowFx, sums.colFx, lane);
+                            sums.rowFy = V::TakeLaneF(sums.rowFy, sums.colFy, lane);
+                        }
+                    } else if (block + 1 < last) {
+                        // The lane that has just met the last column hands over to the
+                        // next block's row, which goes on from its earlier columns.
+                        const int lane = c1 - 1 - u;
+                        if (lane >= 0 && lane < W) {
+                            keepDone(lane, i0);
+                            sums.rowFx = V::TakeLaneD(sums.rowFx, nextFx, lane);
+                            sums.rowFy = V::TakeLaneF(sums.rowFy, nextFy, lane);
+                        }
                     }
-                } else if (block + 1 < last) {
-                    // The lane that has just met the last column hands over to the
-                    // next block's row, which goes on from its earlier columns.
-                    const int lane = c1 - 1 - u;
-                    if (lane >= 0 && lane < W) {
-                        keepDone(lane, i0);
-                        sums.rowFx = V::TakeLaneD(sums.rowFx, nextFx, lane);
-                        sums.rowFy = V::TakeLaneF(sums.rowFy, nextFy, lane);
-                    }
+                    // Lane 0 holds column u of this block, or column u - shift of the
+                    // next; so does the column coming in at the top, W further on.
+                    // Columns before c0 are not this sweep's.
+                    int out = u < c1 ? u : u - rows.shift;
+                    if (out < c0)
+                        out = -1;
+                    int in = u + W;
+                    if (in >= c1)
+                        in = block + 1 < last && in - rows.shift < c1 ? in - rows.shift : -1;
+                    SlideWindow<V>(job, out, in, sums);
                 }
-                // Lane 0 holds column u of this block, or column u - shift of the
-                // next; so does the column coming in at the top, W further on.
-                // Columns before c0 are not this sweep's.
-                int out = u < c1 ? u : u - rows.shift;
-                if (out < c0)
-                    out = -1;
-                int in = u + W;
-                if (in >= c1)
-                    in = block + 1 < last && in - rows.shift < c1 ? in - rows.shift : -1;
-                SlideWindow<V>(job, out, in, sums);
             }
         }
+        if constexpr (kAhead) {
+            store[g] = terms;
+            if (g + 1 == groups || ((g + 1) % 8 == 0 && !goOn(context)))
+                return g + 1;
+        }
         t += kSteps;
+        ++g;
         if (!more)
             break;
         // Once lane 0 has left this block, the steps count in the next block's terms.
@@ -373,10 +412,39 @@ inline void SweepTile(const PairSumJob& job, int first, int last, int c0, int c1
                 full = i0 + W;
             end = block + 1 < last ? kRowsDone : c1;
         }
-        q = nextQ;
+        if (!ahead(g))
+            q = nextQ;
     }
+    if constexpr (kAhead)
+        return g;
     V::StoreD(job.fx + i0, V::ReverseD(sums.rowFx));
     V::StoreF(job.fy + i0, V::ReverseF(sums.rowFy));
+    return 0;
+}
+
+// The terms of a tile's first groups of steps, ahead of its sweep (SweepTile),
+// into `bytes` of memory aligned for any vector; returns the groups computed.
+template <class V>
+int TermsAhead(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, void* store,
+               std::size_t bytes, bool (*goOn)(const void*), const void* context)
+{
+    const int room = static_cast<int>(bytes / sizeof(Terms<V, V::kSteps>));
+    if (room == 0)
+        return 0;
+    return SweepTile<V, Sweep::TermsAhead>(job, first, last, c0, c1, diagonal, static_cast<Terms<V, V::kSteps>*>(store), room, goOn,
+                              context);
+}
+
+// A tile's sweep with the first `groups` groups' terms from `store` (TermsAhead).
+template <class V>
+void SweepTileAhead(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, const void* store,
+                    int groups)
+{
+    if (store == nullptr || groups == 0)
+        SweepTile<V>(job, first, last, c0, c1, diagonal);
+    else
+        SweepTile<V, Sweep::SumsAfterTermsAhead>(job, first, last, c0, c1, diagonal,
+                                                 static_cast<const Terms<V, V::kSteps>*>(store), groups);
 }
 
 // The blocks' pairs on one thread: runs of job.runBlocks whole blocks through

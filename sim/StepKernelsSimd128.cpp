@@ -100,7 +100,14 @@ void PairSumRowsSimd128(const PairSumJob& job)
     PairSumRows<Simd128>(job);
 }
 
-void SweepTileSimd128(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal)
+void SweepTileSimd128(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, const void* ahead,
+                  int groups)
 {
-    SweepTile<Simd128>(job, first, last, c0, c1, diagonal);
+    SweepTileAhead<Simd128>(job, first, last, c0, c1, diagonal, ahead, groups);
+}
+
+int TermsAheadSimd128(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, void* terms,
+                  std::size_t bytes, bool (*goOn)(const void*), const void* context)
+{
+    return TermsAhead<Simd128>(job, first, last, c0, c1, diagonal, terms, bytes, goOn, context);
 }

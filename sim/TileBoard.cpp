@@ -71,6 +71,7 @@ bool TileBoard::Reserve(int padded, int threads)
         const std::size_t work = static_cast<std::size_t>(padded) * static_cast<std::size_t>(threads);
         std::vector<double> workFx(work), workColFx(work);
         std::vector<float> workFy(work), workColFy(work);
+        std::vector<Line> ahead(static_cast<std::size_t>(threads) * (kAheadBytes / sizeof(Line)));
         m_tiles = std::move(tiles);
         m_owners = std::move(owners);
         m_colSlots = std::move(colSlots);
@@ -79,6 +80,7 @@ bool TileBoard::Reserve(int padded, int threads)
         m_workColFx = std::move(workColFx);
         m_workFy = std::move(workFy);
         m_workColFy = std::move(workColFy);
+        m_ahead = std::move(ahead);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -90,7 +92,8 @@ bool TileBoard::Reserve(int padded, int threads)
     return true;
 }
 
-void TileBoard::Begin(const PairSumJob& job, int threads, TileSweep sweep, int width, StripeFinish finish, StepLook look)
+void TileBoard::Begin(const PairSumJob& job, int threads, TileSweep sweep, TileAhead ahead, int width,
+                      StripeFinish finish, StepLook look)
 {
     const std::uint32_t number = m_number.load(std::memory_order_relaxed) + 1;
     StepEntry& entry = m_steps[number % kSteps];
@@ -99,6 +102,7 @@ void TileBoard::Begin(const PairSumJob& job, int threads, TileSweep sweep, int w
     Step& step = entry.step;
     step.job = job;
     step.sweep = sweep;
+    step.ahead = ahead;
     step.finish = finish;
     step.look = look;
     step.width = width;
@@ -182,20 +186,55 @@ bool TileBoard::TakeStripe(const Step& step, int thread, int& stripe)
     return true;
 }
 
+TileBoard::Span TileBoard::SpanOf(const Step& step, int r, int c)
+{
+    Span span;
+    const int W = step.width;
+    span.first = r * kTileRows / W;
+    span.last = r + 1 == step.stripes ? step.job.blocks : (r + 1) * kTileRows / W;
+    span.diagonal = c == step.FirstChunk(r);
+    span.chunk0 = c * step.chunkStripes * kTileRows;
+    span.c0 = span.diagonal ? r * kTileRows : span.chunk0;
+    span.c1 = c + 1 == step.chunks ? step.job.count : span.chunk0 + step.chunkStripes * kTileRows;
+    span.split = span.diagonal && span.last > step.job.count / W;
+    return span;
+}
+
+// While tile (r - 1, c) is not there, the terms of tile (r, c) ahead; returns
+// the groups of steps computed, for Compute.
+int TileBoard::Prepare(const Step& step, int thread, int r, int c)
+{
+    const Span span = SpanOf(step, r, c);
+    if (step.ahead == nullptr || span.split)
+        return 0;
+    struct Waiting {
+        const TileBoard* board;
+        const Step* step;
+        int r, c;
+    } waiting{this, &step, r, c};
+    const auto goOn = [](const void* context) {
+        const Waiting& w = *static_cast<const Waiting*>(context);
+        return !Published(w.board->Tile(w.r - 1, w.c), w.step->number) &&
+               __atomic_load_n(w.step->job.stop, __ATOMIC_RELAXED) == 0 &&
+               w.board->m_number.load(std::memory_order_relaxed) == w.step->number;
+    };
+    if (!goOn(&waiting))
+        return 0;
+    return step.ahead(step.job, span.first, span.last, span.c0, span.c1, span.diagonal,
+                      m_ahead.data() + static_cast<std::size_t>(thread) * (kAheadBytes / sizeof(Line)), kAheadBytes, goOn,
+                      &waiting);
+}
+
 // A thread that was overtaken may read slots that their next owner is writing,
 // and its kernel positions that the next step writes: what it computes from
-// them is dropped, as it cannot publish.
-bool TileBoard::Compute(const Step& step, int thread, int r, int c)
+// them is dropped, as it cannot publish. `ahead`: the groups of the tile's
+// terms that Prepare computed.
+bool TileBoard::Compute(const Step& step, int thread, int r, int c, int ahead)
 {
     if (__atomic_load_n(step.job.stop, __ATOMIC_RELAXED) != 0)
         return false; // a step that stops takes no further tile
     const int W = step.width;
-    const int first = r * kTileRows / W;
-    const int last = r + 1 == step.stripes ? step.job.blocks : (r + 1) * kTileRows / W;
-    const bool diagonal = c == step.FirstChunk(r);
-    const int chunk0 = c * step.chunkStripes * kTileRows; // where the chunk's slots start
-    const int c0 = diagonal ? r * kTileRows : chunk0;
-    const int c1 = c + 1 == step.chunks ? step.job.count : chunk0 + step.chunkStripes * kTileRows;
+    const auto [first, last, c0, c1, chunk0, diagonal, split] = SpanOf(step, r, c);
     const std::size_t base = static_cast<std::size_t>(thread) * static_cast<std::size_t>(m_padded);
     PairSumJob job = step.job;
     job.colFx = m_workColFx.data() + base;
@@ -222,14 +261,15 @@ bool TileBoard::Compute(const Step& step, int thread, int r, int c)
         }
     }
 
-    const int whole = step.job.count / W;
-    if (diagonal && last > whole) {
+    if (split) {
         // The block that is partly padding goes alone, after the others.
+        const int whole = step.job.count / W;
         if (first < whole)
-            step.sweep(job, first, whole, c0, c1, true);
-        step.sweep(job, whole, last, whole * W, c1, true);
+            step.sweep(job, first, whole, c0, c1, true, nullptr, 0);
+        step.sweep(job, whole, last, whole * W, c1, true, nullptr, 0);
     } else {
-        step.sweep(job, first, last, c0, c1, diagonal);
+        step.sweep(job, first, last, c0, c1, diagonal,
+                   m_ahead.data() + static_cast<std::size_t>(thread) * (kAheadBytes / sizeof(Line)), ahead);
     }
 
     // The results: the chunk's column sums for the stripe below (none where
@@ -319,7 +359,7 @@ bool TileBoard::Ensure(const Step& step, int thread, int r, int c)
             ++from;
         if (r > 0 && !Ensure(step, thread, r - 1, from))
             return false;
-        if (!Compute(step, thread, r, from) || Stopped(step, thread))
+        if (!Compute(step, thread, r, from, 0) || Stopped(step, thread))
             return false;
     }
     return true;
@@ -347,8 +387,10 @@ void TileBoard::Work(int thread)
     while (going && TakeStripe(step, thread, r)) {
         // Until another thread takes the stripe over (it is then that one's).
         for (int c = step.FirstChunk(r); going && c < step.chunks && Owns(step, thread, r); ++c) {
+            const int ahead = r > 0 ? Prepare(step, thread, r, c) : 0;
             going = (r == 0 || Ensure(step, thread, r - 1, c)) &&
-                    (Published(Tile(r, c), step.number) || (Compute(step, thread, r, c) && !Stopped(step, thread)));
+                    (Published(Tile(r, c), step.number) ||
+                     (Compute(step, thread, r, c, ahead) && !Stopped(step, thread)));
         }
     }
     if (thread != 0 || Stopped(step, thread))

@@ -15,6 +15,10 @@
 // taken where there are enough stripes for every thread to stay busy
 // (scripts/thread-model.py).
 //
+// A thread whose next tile waits for the stripe above computes the terms of
+// the tile's first steps meanwhile, from the positions alone, and the tile's
+// sweep then only adds them in order (up to a tile's worth, kAheadBytes).
+//
 // A thread never waits long for another: a tile whose inputs have not come
 // within kOvertakeAfter is computed by the waiting thread itself, from the same
 // inputs, and whichever publishes first gives the tile's results; the other's
@@ -28,6 +32,7 @@
 #include "StepKernels.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -37,8 +42,12 @@ constexpr int kNarrowColumns = 64; // a chunk's columns, on many threads and few
 constexpr int kWideColumns = 128;  // and elsewhere
 static_assert(kTileRows % kWidestBlock == 0 && kNarrowColumns % kTileRows == 0 && kWideColumns % kTileRows == 0);
 
-// One kernel's sweep of a tile (SweepTile in StepKernelsImpl.h).
-using TileSweep = void (*)(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal);
+// One kernel's sweep of a tile, and the terms of its first steps computed
+// ahead (SweepTileAvx2 and TermsAheadAvx2 in StepKernels.h, for instance).
+using TileSweep = void (*)(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal,
+                           const void* ahead, int groups);
+using TileAhead = int (*)(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, void* terms,
+                          std::size_t bytes, bool (*goOn)(const void*), const void* context);
 
 // The sums of particles first .. end - 1 are final in fx and fy: finish them.
 using StripeFinish = void (*)(void* context, int first, int end, const double* fx, const float* fy);
@@ -59,12 +68,14 @@ public:
     bool Reserve(int padded, int threads);
 
     // Starts a step on `threads` threads: `job` (its column and row sums
-    // unused), the kernel's sweep and block width, what finishes a stripe and
+    // unused), the kernel's sweep, its terms ahead (null for none) and block
+    // width, what finishes a stripe and
     // what the step's thread asks (when it starts, after each tile it computes,
     // while it waits, and once its share is done, so at least twice). Called by
     // the step's thread while no other is in Work for this board, or only
     // overtaken ones.
-    void Begin(const PairSumJob& job, int threads, TileSweep sweep, int width, StripeFinish finish, StepLook look);
+    void Begin(const PairSumJob& job, int threads, TileSweep sweep, TileAhead ahead, int width, StripeFinish finish,
+               StepLook look);
 
     // Every thread of the step calls this with its own number (0: the step's
     // thread, which returns once every stripe is finished or the step stops).
@@ -84,6 +95,7 @@ private:
     struct Step {
         PairSumJob job;
         TileSweep sweep = nullptr;
+        TileAhead ahead = nullptr;
         StripeFinish finish = nullptr;
         StepLook look = nullptr;
         int width = 0;
@@ -95,8 +107,17 @@ private:
     };
     bool TakeStripe(const Step& step, int thread, int& stripe);
     bool Owns(const Step& step, int thread, int stripe) const;
+    // Tile (r, c): row blocks first .. last - 1, columns c0 .. c1 - 1, the
+    // chunk's slots from chunk0 on; `split` when its block that is partly
+    // padding is swept alone.
+    struct Span {
+        int first, last, c0, c1, chunk0;
+        bool diagonal, split;
+    };
+    static Span SpanOf(const Step& step, int r, int c);
     bool Ensure(const Step& step, int thread, int r, int c);
-    bool Compute(const Step& step, int thread, int r, int c);
+    int Prepare(const Step& step, int thread, int r, int c);
+    bool Compute(const Step& step, int thread, int r, int c, int ahead);
     static bool Stopped(const Step& step, int thread);
     std::size_t TileIndex(int r, int c) const;
     std::uint64_t Tile(int r, int c) const;
@@ -124,6 +145,11 @@ private:
     std::vector<Slot> m_colSlots; // per chunk, kSlotsPer... of them
     std::vector<Slot> m_rowSlots;
     int m_slotsEach = 0;
+    static constexpr std::size_t kAheadBytes = std::size_t{256} << 10; // a 64 x 128 tile's terms and more
+    struct alignas(64) Line {
+        unsigned char bytes[64];
+    };
+    std::vector<Line> m_ahead; // per thread, kAheadBytes each
     std::vector<double> m_workFx, m_workColFx; // per thread, padded particles each
     std::vector<float> m_workFy, m_workColFy;
 };

@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -97,17 +99,36 @@ std::atomic<bool> g_stalled{false};
 std::atomic<bool> g_resume{false};
 thread_local bool t_stalls = false;
 
-void SweepWide(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal)
+// Tiles whose first groups of terms this thread computes ahead itself, more
+// groups from tile to tile, up to every group of the tile.
+bool g_aheadEachTile = false;
+int g_aheadTiles = 0;
+
+void SweepWide(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, const void* ahead, int groups)
 {
     if (t_stalls && !g_resume) {
         g_stalled = true;
         while (!g_resume)
             std::this_thread::yield();
     }
-    SweepTile<Wide8>(job, first, last, c0, c1, diagonal);
+    std::vector<Terms<Wide8, Wide8::kSteps>> own;
+    if (g_aheadEachTile) {
+        constexpr int kGroups[] = {1, 2, 3, 4, 5, 8, 9, 17, 100000};
+        own.resize(static_cast<std::size_t>(std::min(kGroups[g_aheadTiles++ % std::size(kGroups)], 2000)));
+        groups = TermsAhead<Wide8>(job, first, last, c0, c1, diagonal, own.data(), own.size() * sizeof(own[0]),
+                                   [](const void*) { return true; }, nullptr);
+        ahead = own.data();
+    }
+    SweepTileAhead<Wide8>(job, first, last, c0, c1, diagonal, ahead, groups);
 }
 
-enum class Way { Runs, Tiles, TilesBesideAStalledHelper };
+int AheadWide(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, void* terms,
+              std::size_t bytes, bool (*goOn)(const void*), const void* context)
+{
+    return TermsAhead<Wide8>(job, first, last, c0, c1, diagonal, terms, bytes, goOn, context);
+}
+
+enum class Way { Runs, Tiles, TilesWithTermsAhead, TilesBesideAStalledHelper };
 
 // The sums of `count` scattered particles through the eight-lane body, in runs
 // or in the threads' tiles: on this thread alone, or beside a helper that stops
@@ -142,7 +163,8 @@ void ExpectLiteralSums(int count, Way way)
     } else {
         TileBoard board;
         ASSERT_TRUE(board.Reserve(padded, 2));
-        board.Begin(job, 2, SweepWide, 8, KeepSums, [](void*) {});
+        board.Begin(job, 2, SweepWide, AheadWide, 8, KeepSums, [](void*) {});
+        g_aheadEachTile = way == Way::TilesWithTermsAhead;
         std::thread helper;
         if (way == Way::TilesBesideAStalledHelper) {
             g_stalled = false;
@@ -172,12 +194,12 @@ void ExpectLiteralSums(int count, Way way)
     }
 }
 
-TEST(WideKernel, EightLanesGiveTheLiteralSumsAlsoWhenAThreadIsOvertaken)
+TEST(WideKernel, EightLanesGiveTheLiteralSumsAlsoWithTermsAheadAndWhenAThreadIsOvertaken)
 {
     // One stripe, two, and many with a last one that is partly padding; runs of
     // 16 blocks that end inside the count and at it.
     for (int count : {9, 70, 127, 128, 129, 200, 333, 520})
-        for (Way way : {Way::Runs, Way::Tiles, Way::TilesBesideAStalledHelper}) {
+        for (Way way : {Way::Runs, Way::Tiles, Way::TilesWithTermsAhead, Way::TilesBesideAStalledHelper}) {
 #if defined(__i386__)
             // A thread started under qemu-i386 here never runs (its first
             // statement, a print, never came, and the join never returned), so
