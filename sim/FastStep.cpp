@@ -76,29 +76,24 @@ void FinishRun(void* context, int first, int end, const double* fx, const float*
     LookWhetherToStop(context);
 }
 
-TileSweep SweepOf(StepKernel kernel)
-{
-#if defined(DRIFTMOTE_WASM_KERNEL)
-    (void)kernel;
-    return SweepTileSimd128;
-#elif defined(DRIFTMOTE_X86_KERNELS)
-    return kernel == StepKernel::Avx512 ? SweepTileAvx512 : SweepTileAvx2;
-#else
-    (void)kernel;
-    return nullptr;
-#endif
-}
+// The kernel's sweep of a tile and its terms ahead.
+struct TileKernel {
+    TileSweep sweep;
+    TileAhead ahead;
+};
 
-TileAhead AheadOf(StepKernel kernel)
+TileKernel TileKernelOf(StepKernel kernel)
 {
 #if defined(DRIFTMOTE_WASM_KERNEL)
     (void)kernel;
-    return TermsAheadSimd128;
+    return {SweepTileSimd128, TermsAheadSimd128};
 #elif defined(DRIFTMOTE_X86_KERNELS)
-    return kernel == StepKernel::Avx512 ? TermsAheadAvx512 : TermsAheadAvx2;
+    if (kernel == StepKernel::Avx512)
+        return {SweepTileAvx512, TermsAheadAvx512};
+    return {SweepTileAvx2, TermsAheadAvx2};
 #else
     (void)kernel;
-    return nullptr;
+    return {nullptr, nullptr};
 #endif
 }
 
@@ -279,8 +274,8 @@ FastStep StepFast(const StepFrame& frame, StepScratch* s, const StepSettings& se
         threads = 1; // no memory for the threads' buffers: one thread needs none
     if (threads > 1) {
         s->pool = &pool;
-        s->board.Begin(context.job, threads, SweepOf(kernel), AheadOf(kernel), width, FinishParticles,
-                       LookWhetherToStop);
+        const TileKernel tiles = TileKernelOf(kernel);
+        s->board.Begin(context.job, threads, tiles.sweep, tiles.ahead, width, FinishParticles, LookWhetherToStop);
         pool.Run(threads, RunTiles, s);
         // A step that stops leaves the next array partly written: no helper may
         // write to it after this.
