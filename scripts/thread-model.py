@@ -6,7 +6,8 @@ sweeps its tiles in chunks of columns in order, from the chunk that holds its
 rows (128 columns wide on up to two threads or with 16 stripes per thread, 64
 otherwise, as the step takes them), and tile (r, c) starts once tile (r - 1, c)
 is done. A tile costs its pairs (the last stripe and chunk take the rest of the
-particles). A thread that waits for tile (r - 1, c) computes the terms of tile
+particles; on two threads the first stripe has 48 rows and the second 80). A
+thread that waits for tile (r - 1, c) computes the terms of tile
 (r, c) meanwhile, up to the whole tile, and a pair whose terms are there costs
 ADDS of a pair in the sweep (BM_TileTermsAhead: 0.26). Prints the speed-up
 over one thread that the order allows, for a few counts and thread counts, with
@@ -19,6 +20,7 @@ import heapq
 import sys
 
 ROWS = 64
+FIRST_STRIPE = 48  # the first stripe's rows on two threads
 
 
 def pairs(i0, i1, j0, j1):
@@ -34,13 +36,18 @@ def step_time(count, threads, per=None, ahead=True):
     if per is None:
         per = 2 if threads <= 2 or stripes >= 16 * threads else 1
     chunks = (stripes - 1) // per + 1
+    second = FIRST_STRIPE if threads == 2 and per == 2 else ROWS  # the first row of stripe 1
+
+    def first_row(r):
+        return second if r == 1 else r * ROWS
+
     done = [[0.0] * chunks for _ in range(stripes)]  # finish time of tile (r, c)
     free = [0.0] * threads  # when each thread is free
     heapq.heapify(free)
     end = 0.0
     for r in range(stripes):
         t = heapq.heappop(free)
-        rows = (r * ROWS, count if r + 1 == stripes else (r + 1) * ROWS)
+        rows = (first_row(r), count if r + 1 == stripes else first_row(r + 1))
         for c in range(r // per, chunks):
             cost = pairs(*rows, c * per * ROWS, count if c + 1 == chunks else (c + 1) * per * ROWS)
             ready = done[r - 1][c] if r > 0 else 0.0

@@ -109,6 +109,7 @@ void TileBoard::Begin(const PairSumJob& job, int threads, TileSweep sweep, TileA
     step.stripes = std::max(1, job.count / kTileRows);
     const bool wide = threads <= 2 || step.stripes * kTileRows >= 1024 * threads; // rows enough for every thread
     step.chunkStripes = (wide ? kWideColumns : kNarrowColumns) / kTileRows;
+    step.secondStripe = threads == 2 && step.chunkStripes == 2 ? kFirstStripeRows : kTileRows;
     step.chunks = step.FirstChunk(step.stripes - 1) + 1; // the last one takes the rest
     step.number = number;
     entry.sequence.store(2 * std::uint64_t{number}, std::memory_order_release);
@@ -190,11 +191,11 @@ TileBoard::Span TileBoard::SpanOf(const Step& step, int r, int c)
 {
     Span span;
     const int W = step.width;
-    span.first = r * kTileRows / W;
-    span.last = r + 1 == step.stripes ? step.job.blocks : (r + 1) * kTileRows / W;
+    span.first = step.FirstRow(r) / W;
+    span.last = r + 1 == step.stripes ? step.job.blocks : step.FirstRow(r + 1) / W;
     span.diagonal = c == step.FirstChunk(r);
     span.chunk0 = c * step.chunkStripes * kTileRows;
-    span.c0 = span.diagonal ? r * kTileRows : span.chunk0;
+    span.c0 = span.diagonal ? step.FirstRow(r) : span.chunk0;
     span.c1 = c + 1 == step.chunks ? step.job.count : span.chunk0 + step.chunkStripes * kTileRows;
     span.split = span.diagonal && span.last > step.job.count / W;
     return span;
