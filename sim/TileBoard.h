@@ -16,11 +16,11 @@
 // (scripts/thread-model.py).
 //
 // On two threads the first stripe has kFirstStripeRows rows and the second the
-// rest of the first chunk: the threads then reach their stripes' ends at
-// different times. With stripes all alike they end each pair of stripes together,
-// the thread on the next stripe waits for the other's first tile, and the one on
-// the lower stripe of each pair, the longer, sets the pace (the model: 1.87 of
-// one thread at 1000 particles, 1.96 with the first stripe of 48 rows).
+// rest of the first chunk: the two threads then work about half a stripe apart,
+// and each finds the tiles above its own done. With stripes all alike both start
+// each pair of stripes together, the second waits for the first one's tiles, and
+// the first, whose stripe is the longer, sets the pace (the model: 1.87 of one
+// thread at 1000 particles, 1.96 with a first stripe of 48 rows).
 //
 // A thread whose next tile waits for the stripe above computes the terms of
 // the tile's first steps meanwhile, from the positions alone, and the tile's
