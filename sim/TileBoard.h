@@ -48,7 +48,8 @@ constexpr int kTileRows = 64;
 constexpr int kFirstStripeRows = 48; // on two threads
 constexpr int kNarrowColumns = 64; // a chunk's columns, on many threads and few stripes
 constexpr int kWideColumns = 128;  // and elsewhere
-static_assert(kTileRows % kWidestBlock == 0 && kFirstStripeRows % kWidestBlock == 0 && kNarrowColumns % kTileRows == 0 && kWideColumns % kTileRows == 0);
+static_assert(kTileRows % kWidestBlock == 0 && kFirstStripeRows % kWidestBlock == 0 && kNarrowColumns % kTileRows == 0 &&
+              kWideColumns % kTileRows == 0);
 
 // One kernel's sweep of a tile, and the terms of its first steps computed
 // ahead (SweepTileAvx2 and TermsAheadAvx2 in StepKernels.h, for instance).
