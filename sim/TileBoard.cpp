@@ -201,6 +201,11 @@ TileBoard::Span TileBoard::SpanOf(const Step& step, int r, int c)
     return span;
 }
 
+TileBoard::Line* TileBoard::AheadOf(int thread)
+{
+    return m_ahead.data() + static_cast<std::size_t>(thread) * (kAheadBytes / sizeof(Line));
+}
+
 // While tile (r - 1, c) is not there, the terms of tile (r, c) ahead; returns
 // the groups of steps computed, for Compute.
 int TileBoard::Prepare(const Step& step, int thread, int r, int c)
@@ -222,8 +227,7 @@ int TileBoard::Prepare(const Step& step, int thread, int r, int c)
     if (!goOn(&waiting))
         return 0;
     return step.ahead(step.job, span.first, span.last, span.c0, span.c1, span.diagonal,
-                      m_ahead.data() + static_cast<std::size_t>(thread) * (kAheadBytes / sizeof(Line)), kAheadBytes, goOn,
-                      &waiting);
+                      AheadOf(thread), kAheadBytes, goOn, &waiting);
 }
 
 // A thread that was overtaken may read slots that their next owner is writing,
@@ -269,8 +273,7 @@ bool TileBoard::Compute(const Step& step, int thread, int r, int c, int ahead)
             step.sweep(job, first, whole, c0, c1, true, nullptr, 0);
         step.sweep(job, whole, last, whole * W, c1, true, nullptr, 0);
     } else {
-        step.sweep(job, first, last, c0, c1, diagonal,
-                   m_ahead.data() + static_cast<std::size_t>(thread) * (kAheadBytes / sizeof(Line)), ahead);
+        step.sweep(job, first, last, c0, c1, diagonal, AheadOf(thread), ahead);
     }
 
     // The results: the chunk's column sums for the stripe below (none where

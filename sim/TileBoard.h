@@ -78,11 +78,10 @@ public:
 
     // Starts a step on `threads` threads: `job` (its column and row sums
     // unused), the kernel's sweep, its terms ahead (null for none) and block
-    // width, what finishes a stripe and
-    // what the step's thread asks (when it starts, after each tile it computes,
-    // while it waits, and once its share is done, so at least twice). Called by
-    // the step's thread while no other is in Work for this board, or only
-    // overtaken ones.
+    // width, what finishes a stripe and what the step's thread asks (when it
+    // starts, after each tile it computes, while it waits, and once its share
+    // is done, so at least twice). Called by the step's thread while no other
+    // is in Work for this board, or only overtaken ones.
     void Begin(const PairSumJob& job, int threads, TileSweep sweep, TileAhead ahead, int width, StripeFinish finish,
                StepLook look);
 
@@ -153,7 +152,7 @@ private:
     int m_chunks = 0; // the most chunks a step can have, the tiles' row length
     std::unique_ptr<std::atomic<std::uint64_t>[]> m_tiles; // per tile: step number << 32 | published | slots
     std::unique_ptr<std::atomic<std::uint64_t>[]> m_owners; // per stripe: step number << 32 | the thread sweeping it
-    std::vector<Slot> m_colSlots; // per chunk, kSlotsPer... of them
+    std::vector<Slot> m_colSlots; // per chunk, m_slotsEach of them
     std::vector<Slot> m_rowSlots;
     int m_slotsEach = 0;
     static constexpr std::size_t kAheadBytes = std::size_t{256} << 10; // a 64 x 128 tile's terms and more
@@ -161,6 +160,7 @@ private:
         unsigned char bytes[64];
     };
     std::vector<Line> m_ahead; // per thread, kAheadBytes each
+    Line* AheadOf(int thread);
     std::vector<double> m_workFx, m_workColFx; // per thread, padded particles each
     std::vector<float> m_workFy, m_workColFy;
 };

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cmath>
@@ -113,19 +112,13 @@ void SweepWide(const PairSumJob& job, int first, int last, int c0, int c1, bool 
     }
     std::vector<Terms<Wide8, Wide8::kSteps>> own;
     if (g_aheadEachTile) {
-        constexpr int kGroups[] = {1, 2, 3, 4, 5, 8, 9, 17, 100000};
-        own.resize(static_cast<std::size_t>(std::min(kGroups[g_aheadTiles++ % std::size(kGroups)], 2000)));
+        constexpr int kGroups[] = {1, 2, 3, 4, 5, 8, 9, 17, 2000}; // the last: more than a tile has
+        own.resize(static_cast<std::size_t>(kGroups[g_aheadTiles++ % std::size(kGroups)]));
         groups = TermsAhead<Wide8>(job, first, last, c0, c1, diagonal, own.data(), own.size() * sizeof(own[0]),
                                    [](const void*) { return true; }, nullptr);
         ahead = own.data();
     }
     SweepTileAhead<Wide8>(job, first, last, c0, c1, diagonal, ahead, groups);
-}
-
-int AheadWide(const PairSumJob& job, int first, int last, int c0, int c1, bool diagonal, void* terms,
-              std::size_t bytes, bool (*goOn)(const void*), const void* context)
-{
-    return TermsAhead<Wide8>(job, first, last, c0, c1, diagonal, terms, bytes, goOn, context);
 }
 
 enum class Way { Runs, Tiles, TilesWithTermsAhead, TilesBesideAStalledHelper };
@@ -163,7 +156,7 @@ void ExpectLiteralSums(int count, Way way)
     } else {
         TileBoard board;
         ASSERT_TRUE(board.Reserve(padded, 2));
-        board.Begin(job, 2, SweepWide, AheadWide, 8, KeepSums, [](void*) {});
+        board.Begin(job, 2, SweepWide, TermsAhead<Wide8>, 8, KeepSums, [](void*) {});
         g_aheadEachTile = way == Way::TilesWithTermsAhead;
         std::thread helper;
         if (way == Way::TilesBesideAStalledHelper) {
