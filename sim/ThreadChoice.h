@@ -22,14 +22,18 @@ public:
             m_maxThreads = maxThreads;
             m_seconds[0] = m_seconds[1] = 0.0;
             m_steps = 0;
+            m_warm = false;
         }
         ++m_steps;
         m_try = false;
         int way;
-        if (m_seconds[0] == 0.0)
-            way = 0;
-        else if (m_seconds[1] == 0.0)
+        // All threads first: from kThreadsFrom on they are the faster way on
+        // free cores, and a short run (a few steps of a large count) should not
+        // spend its first steps on one thread only to learn that.
+        if (m_seconds[1] == 0.0)
             way = 1;
+        else if (m_seconds[0] == 0.0)
+            way = 0;
         else {
             m_try = m_steps % ProbeEvery() == 0;
             way = (m_seconds[1] < m_seconds[0]) != m_try ? 1 : 0;
@@ -41,11 +45,13 @@ public:
     // The time the step chosen last took.
     void Record(double seconds)
     {
-        // The first step each way is not counted: the first one with helpers
-        // also starts their threads and brings their buffers into memory (at
-        // 2000 particles it took ten times a step), which no later step repeats.
-        if (!m_warm[m_way]) {
-            m_warm[m_way] = true;
+        // The first step of a count is not counted: it is the first with all
+        // threads, which also starts the helpers and brings their buffers for
+        // that count into memory (at 2000 particles it took ten times a step),
+        // and it brings the particles into the cache for the one-thread step
+        // after it.
+        if (!m_warm) {
+            m_warm = true;
             return;
         }
         double& average = m_seconds[m_way];
@@ -73,7 +79,7 @@ private:
     int m_count = 0;
     int m_maxThreads = 0;
     double m_seconds[2] = {0.0, 0.0}; // recent step times: one thread, all threads (0: not yet known)
-    bool m_warm[2] = {false, false};  // a step of that way has run
+    bool m_warm = false;              // a step of this count has run
     unsigned m_steps = 0;
     int m_way = 0;
     bool m_try = false; // the last step tried the way that was slower
