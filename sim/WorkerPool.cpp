@@ -9,7 +9,9 @@ namespace {
 
 // A helper keeps polling for the next job this long before it sleeps: steps of
 // a running simulation follow one another closely, and waking a sleeping
-// thread costs more than a small step takes.
+// thread costs more than a small step takes. While it polls it offers its core
+// now and then, to the step's thread above all, which may share it when another
+// program keeps the other core busy.
 constexpr std::chrono::microseconds kHelperSpin{300};
 
 constexpr std::uint64_t kClosed = std::uint64_t{1} << 31;
@@ -87,8 +89,11 @@ void WorkerPool::HelperLoop(int thread)
         const auto spinEnd = std::chrono::steady_clock::now() + kHelperSpin;
         std::uint64_t now = m_generation.load(std::memory_order_acquire);
         for (int k = 0; now == seen; ++k) {
-            if ((k & 63) == 63 && std::chrono::steady_clock::now() > spinEnd)
-                break;
+            if ((k & 63) == 63) {
+                if (std::chrono::steady_clock::now() > spinEnd)
+                    break;
+                std::this_thread::yield();
+            }
             CpuRelax();
             now = m_generation.load(std::memory_order_acquire);
         }
