@@ -20,13 +20,15 @@ for load in free busy; do
     [ "$load" = busy ] && busy
     say "$build, $load: fast step (avx2), one and two threads, beside the divider's ceiling"
     "$build/driftmote-fast-bench" --benchmark_filter="$steps" --benchmark_min_time=1 2>/dev/null | grep -E '^BM_'
-    say "$build, $load: driftmote-sim --bench (automatic)"
+    say "$build, $load: driftmote-sim --bench (automatic; three runs below 5000, as one of 300 frames takes a second or less)"
     for n in 1000 2000 5000 10000; do
-      frames=300
-      [ "$n" -ge 5000 ] && frames=60
-      printf '%s %s: ' "$n" "$frames"
-      "$build/driftmote-sim" --num "$n" --frames "$frames" --bench | tr '\n' ' '
-      echo
+      frames=300 runs=3
+      [ "$n" -ge 5000 ] && frames=60 runs=1
+      for run in $(seq "$runs"); do
+        printf '%s %s: ' "$n" "$frames"
+        "$build/driftmote-sim" --num "$n" --frames "$frames" --bench | tr '\n' ' '
+        echo
+      done
     done
     say "$build, $load: the tool's session, one, two and automatic threads"
     "$build/driftmote-fast-bench" --benchmark_filter='BM_ToolRun' 2>/dev/null | grep -E '^BM_'
