@@ -15,13 +15,6 @@ namespace {
 // means that the thread has lost its core.
 constexpr std::chrono::microseconds kOvertakeAfter{100};
 
-// From this long on, a waiting thread also offers its core to any thread that
-// waits for one: when another program keeps a core busy, the thread computing
-// the tile may be waiting for this very core (with one core busy, two threads
-// then gave 1.12 to 1.19 of one in the window's frames at 1000 particles, where
-// they gave 0.94 to 1.15 before).
-constexpr std::chrono::microseconds kYieldAfter{20};
-
 constexpr std::uint64_t kPublished = std::uint64_t{1} << 31;
 constexpr std::uint64_t kWriting = std::uint64_t{1} << 31;
 constexpr unsigned kNoSlot = 0x7FFF;
@@ -354,10 +347,7 @@ bool TileBoard::Ensure(const Step& step, int thread, int r, int c)
             return true;
         if ((k & 63) == 0 && Stopped(step, thread))
             return false;
-        const auto waited = (k & 63) == 0 ? std::chrono::steady_clock::now() - since : std::chrono::nanoseconds(0);
-        if (waited > kYieldAfter && waited <= kOvertakeAfter)
-            std::this_thread::yield();
-        if (waited > kOvertakeAfter) {
+        if ((k & 63) == 0 && std::chrono::steady_clock::now() - since > kOvertakeAfter) {
             // The thread on stripe r has lost its core: the stripe is this
             // thread's from now on, and its owner leaves it when it comes back.
             std::uint64_t was = owner.load(std::memory_order_relaxed);
