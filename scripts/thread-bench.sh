@@ -20,14 +20,20 @@ for load in free busy; do
     [ "$load" = busy ] && busy
     say "$build, $load: fast step (avx2), one and two threads, beside the divider's ceiling"
     "$build/driftmote-fast-bench" --benchmark_filter="$steps" --benchmark_min_time=1 2>/dev/null | grep -E '^BM_'
-    say "$build, $load: driftmote-sim --bench (automatic; three runs below 5000, as one of 300 frames takes a second or less)"
+    say "$build, $load: driftmote-sim --bench (automatic, then one thread where the build takes DRIFTMOTE_THREADS; three runs below 5000, as one of 300 frames takes a second or less)"
+    ways=auto
+    "$build/driftmote-sim" --help | grep -q DRIFTMOTE_THREADS && ways='auto 1'
     for n in 1000 2000 5000 10000; do
       frames=300 runs=3
       [ "$n" -ge 5000 ] && frames=60 runs=1
       for run in $(seq "$runs"); do
-        printf '%s %s: ' "$n" "$frames"
-        "$build/driftmote-sim" --num "$n" --frames "$frames" --bench | tr '\n' ' '
-        echo
+        for way in $ways; do
+          printf '%s %s' "$n" "$frames"
+          [ "$way" = 1 ] && printf ' one thread'
+          printf ': '
+          DRIFTMOTE_THREADS=$way "$build/driftmote-sim" --num "$n" --frames "$frames" --bench | tr '\n' ' '
+          echo
+        done
       done
     done
     say "$build, $load: the tool's session, one, two and automatic threads"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "StepSettings.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +40,16 @@ StepKernel KernelFromEnvironment()
     std::fprintf(stderr, "%s: DRIFTMOTE_KERNEL=%s is not one of plain, avx2, avx512, simd128; using %s\n",
                  g_programName, name, KernelName(best));
     return best;
+}
+
+int ThreadsFromEnvironment()
+{
+    const char* text = std::getenv("DRIFTMOTE_THREADS");
+    int threads = 0;
+    if (text != nullptr && *text != '\0' && !ReadStepThreads(text, threads))
+        std::fprintf(stderr, "%s: DRIFTMOTE_THREADS=%s is not auto or a count of threads from 1 to %d; using auto\n",
+                     g_programName, text, kMostStepThreads);
+    return threads;
 }
 
 } // namespace
@@ -99,4 +110,26 @@ bool SetStepKernel(StepSettings& settings, StepKernel kernel)
         return false;
     settings.kernel = kernel;
     return true;
+}
+
+bool ReadStepThreads(const char* text, int& threads)
+{
+    if (std::strcmp(text, "auto") == 0) {
+        threads = 0;
+        return true;
+    }
+    // from_chars takes no sign but a minus, no space and no other base.
+    const char* end = text + std::strlen(text);
+    int value = 0;
+    const auto [at, error] = std::from_chars(text, end, value);
+    if (error != std::errc{} || at != end || value < 1 || value > kMostStepThreads)
+        return false;
+    threads = value;
+    return true;
+}
+
+int DefaultStepThreads()
+{
+    static const int threads = ThreadsFromEnvironment();
+    return threads;
 }

@@ -29,6 +29,18 @@ StepKernel DefaultStepKernel();
 // sets its own before the kernel is first chosen. `name` must outlive the run.
 void SetSimProgramName(const char* name);
 
+// The thread count a new system starts with: the one the environment variable
+// DRIFTMOTE_THREADS gives ("auto", or 1 to kMostStepThreads), or else 0, the
+// automatic choice. A value it cannot read is reported once on stderr, and the
+// automatic choice is used instead.
+int DefaultStepThreads();
+
+constexpr int kMostStepThreads = 1024;
+
+// Reads "auto" (0) or a decimal count from 1 to kMostStepThreads, digits only,
+// into `threads`; false for anything else, which leaves `threads` as it was.
+bool ReadStepThreads(const char* text, int& threads);
+
 class WorkerPool;
 
 struct StepSettings {
@@ -40,7 +52,7 @@ struct StepSettings {
     // thread; 2 or more use up to that many threads for any count with more than
     // one block of particles (tests use this to exercise the hand-over between
     // threads at small counts).
-    int threads = 0;
+    int threads = DefaultStepThreads();
     // The helper threads (null: the process's pool, one helper per further
     // hardware thread). Tests give a pool of their own to run more threads than
     // the machine has cores.

@@ -259,6 +259,16 @@ TEST(FastStepChoice, EnvironmentNamesTheStartKernel)
     EXPECT_FALSE(chosen == StepKernel::Plain && KernelSupported(StepKernel::Avx2)) << KernelName(chosen);
 }
 
+TEST(FastStepChoice, ThreadCountsAreReadAsDecimalDigitsInRange)
+{
+    const std::pair<const char*, int> cases[] = {{"auto", 0}, {"1", 1}, {"08", 8}, {"1024", 1024}, {"0", -1}, {"1025", -1},
+                                                 {"-2", -1}, {"+2", -1}, {" 2", -1}, {"2 ", -1}, {"0x2", -1}, {"Auto", -1}};
+    for (const auto& [text, expected] : cases) {
+        int threads = -1;
+        EXPECT_EQ(std::pair(ReadStepThreads(text, threads), threads), std::pair(expected >= 0, expected)) << text;
+    }
+}
+
 TEST(FastStepChoice, UnsupportedKernelIsRefusedAndThreadCountIsReported)
 {
     for (StepKernel k : {StepKernel::Plain, StepKernel::Avx2, StepKernel::Avx512}) {

@@ -275,13 +275,19 @@ std::string RunProgram(const std::vector<std::string>& args, const std::string& 
     return CommandOutput(command + redirection);
 }
 
-TEST(SimCli, AKernelNameFromTheEnvironmentThatIsWrongIsSaidFirstUnderTheToolsName)
+TEST(SimCli, AKernelOrThreadsFromTheEnvironmentThatAreWrongAreSaidFirstUnderTheToolsName)
 {
     const std::string out = RunProgram({"--frames", "1", "--print", "0"}, "DRIFTMOTE_KERNEL=bogus ", " 2>&1");
     EXPECT_EQ(out.rfind("driftmote-sim: DRIFTMOTE_KERNEL=bogus is not one of", 0), 0u) << out;
     // An empty name names no kernel, and is no mistake.
     const std::string empty = RunProgram({"--frames", "1", "--print", "0"}, "DRIFTMOTE_KERNEL= ", " 2>&1");
     EXPECT_EQ(empty.rfind("frame,", 0), 0u) << empty;
+
+    const std::string threads = RunProgram({"--frames", "1", "--print", "0"}, "DRIFTMOTE_THREADS=two ", " 2>&1");
+    EXPECT_EQ(threads.rfind("driftmote-sim: DRIFTMOTE_THREADS=two is not auto or a count", 0), 0u) << threads;
+    // Automatic threads take all for the first two steps of a count.
+    const std::string one = RunProgram({"--num", "1000", "--frames", "2", "--bench"}, "DRIFTMOTE_THREADS=1 ");
+    EXPECT_NE(one.find("threads: 1"), std::string::npos) << one;
 }
 
 // The completion, run by bash with the helpers of bash-completion stood in for,
