@@ -284,8 +284,14 @@ bool TileBoard::Compute(const Step& step, int thread, int r, int c, int ahead)
     const bool rowsGoOn = c + 1 < step.chunks;
     Slot* colOut = columnsGoOn ? TakeSlot(m_colSlots, c, writing) : nullptr;
     Slot* rowOut = rowsGoOn ? TakeSlot(m_rowSlots, r, writing) : nullptr;
-    if ((columnsGoOn && colOut == nullptr) || (rowsGoOn && rowOut == nullptr))
+    if ((columnsGoOn && colOut == nullptr) || (rowsGoOn && rowOut == nullptr)) {
+        // The step ended between the two: a slot taken is this thread's alone
+        // and goes back, or no thread could ever take it again.
+        for (Slot* out : {colOut, rowOut})
+            if (out)
+                out->state.store(0, std::memory_order_release);
         return false;
+    }
     if (colOut) {
         for (int j = c0; j < c1; ++j) {
             Store(colOut->fx[j - chunk0], job.colFx[j]);
