@@ -20,10 +20,10 @@ public:
             m_count = count;
             m_maxThreads = maxThreads;
             m_seconds[0] = m_seconds[1] = 0.0;
-            m_steps = 0;
+            m_sinceTry = 0;
             m_warm = false;
         }
-        ++m_steps;
+        ++m_sinceTry;
         m_try = false;
         int way;
         // All threads first: from kThreadsFrom on they are the faster way on
@@ -34,8 +34,10 @@ public:
         else if (m_seconds[0] == 0.0)
             way = 0;
         else {
-            m_try = m_steps % ProbeEvery() == 0;
+            m_try = m_sinceTry >= ProbeEvery();
             way = (m_seconds[1] < m_seconds[0]) != m_try ? 1 : 0;
+            if (m_try)
+                m_sinceTry = 0;
         }
         m_way = way;
         return way == 1 ? maxThreads : 1;
@@ -82,7 +84,7 @@ private:
     int m_maxThreads = 0;
     double m_seconds[2] = {0.0, 0.0}; // recent step times: one thread, all threads (0: not yet known)
     bool m_warm = false;              // a step of this count has run
-    unsigned m_steps = 0;
+    unsigned m_sinceTry = 0; // steps since the last try (or the count's first)
     int m_way = 0;
     bool m_try = false; // the last step tried the way that was slower
 };
