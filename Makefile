@@ -38,9 +38,12 @@ all: build
 
 # Installs those of the Debian packages $(1) that are missing, or says plainly why
 # it cannot: no apt-get (then it lists them to install by hand), or no root and no sudo.
+# A package whose triggers are still to run (ccache's and desktop-file-utils' run when
+# another install brings compilers or menu entries) is installed; an apt-get already
+# running (CI installs the other checks' packages beside the builds) is waited for.
 define install-missing
 	@missing=$$(for p in $(1); do \
-	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; \
+	    dpkg-query -W -f='$${db:Status-Status}\n' $$p 2>/dev/null | grep -qx 'installed\|triggers-pending\|triggers-awaited' || echo $$p; \
 	  done); \
 	[ -z "$$missing" ] && exit 0; \
 	if ! command -v apt-get >/dev/null 2>&1; then \
@@ -56,8 +59,8 @@ define install-missing
 	  exit 1; \
 	fi; \
 	echo "Installing missing packages:" $$missing; \
-	$(SUDO) apt-get update && \
-	$(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing
+	$(SUDO) apt-get -o DPkg::Lock::Timeout=900 update && \
+	$(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y $$missing
 endef
 
 deps:
@@ -201,9 +204,9 @@ windows-check:
 # with the machine's own). Then the i386 architecture is taken away again, and
 # the check says that the 32-bit programs were built but not run.
 wine32:
-	@dpkg-query -W -f='$${Status}\n' wine32:i386 2>/dev/null | grep -q 'ok installed' || \
-	  { $(SUDO) dpkg --add-architecture i386 && $(SUDO) apt-get update -qq && \
-	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine32:i386; } >/dev/null 2>&1 || \
+	@dpkg-query -W -f='$${db:Status-Status}\n' wine32:i386 2>/dev/null | grep -qx 'installed\|triggers-pending\|triggers-awaited' || \
+	  { $(SUDO) dpkg --add-architecture i386 && $(SUDO) apt-get -o DPkg::Lock::Timeout=900 update -qq && \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq wine32:i386; } >/dev/null 2>&1 || \
 	  { $(SUDO) dpkg --remove-architecture i386 2>/dev/null; \
 	    echo "wine32 could not be installed: Debian's i386 packages could not be had"; }
 
