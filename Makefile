@@ -36,14 +36,19 @@ MAKEFLAGS += --no-print-directory
 
 all: build
 
+# Whether Debian package $(1) is installed: one whose triggers are still to run
+# (ccache's and desktop-file-utils' run when another install brings compilers or
+# menu entries) is.
+is-installed = dpkg-query -W -f='$${db:Status-Status}\n' $(1) 2>/dev/null | grep -qx 'installed\|triggers-pending\|triggers-awaited'
+# apt-get waits for another apt-get's lock (CI installs the other checks' packages
+# beside the builds) rather than fail at once.
+APT_GET := apt-get -o DPkg::Lock::Timeout=900
+
 # Installs those of the Debian packages $(1) that are missing, or says plainly why
 # it cannot: no apt-get (then it lists them to install by hand), or no root and no sudo.
-# A package whose triggers are still to run (ccache's and desktop-file-utils' run when
-# another install brings compilers or menu entries) is installed; an apt-get already
-# running (CI installs the other checks' packages beside the builds) is waited for.
 define install-missing
 	@missing=$$(for p in $(1); do \
-	    dpkg-query -W -f='$${db:Status-Status}\n' $$p 2>/dev/null | grep -qx 'installed\|triggers-pending\|triggers-awaited' || echo $$p; \
+	    $(call is-installed,$$p) || echo $$p; \
 	  done); \
 	[ -z "$$missing" ] && exit 0; \
 	if ! command -v apt-get >/dev/null 2>&1; then \
@@ -59,8 +64,8 @@ define install-missing
 	  exit 1; \
 	fi; \
 	echo "Installing missing packages:" $$missing; \
-	$(SUDO) apt-get -o DPkg::Lock::Timeout=900 update && \
-	$(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y $$missing
+	$(SUDO) $(APT_GET) update && \
+	$(SUDO) env DEBIAN_FRONTEND=noninteractive $(APT_GET) install -y $$missing
 endef
 
 deps:
@@ -204,9 +209,9 @@ windows-check:
 # with the machine's own). Then the i386 architecture is taken away again, and
 # the check says that the 32-bit programs were built but not run.
 wine32:
-	@dpkg-query -W -f='$${db:Status-Status}\n' wine32:i386 2>/dev/null | grep -qx 'installed\|triggers-pending\|triggers-awaited' || \
-	  { $(SUDO) dpkg --add-architecture i386 && $(SUDO) apt-get -o DPkg::Lock::Timeout=900 update -qq && \
-	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq wine32:i386; } >/dev/null 2>&1 || \
+	@$(call is-installed,wine32:i386) || \
+	  { $(SUDO) dpkg --add-architecture i386 && $(SUDO) $(APT_GET) update -qq && \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive $(APT_GET) install -y -qq wine32:i386; } >/dev/null 2>&1 || \
 	  { $(SUDO) dpkg --remove-architecture i386 2>/dev/null; \
 	    echo "wine32 could not be installed: Debian's i386 packages could not be had"; }
 
