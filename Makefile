@@ -40,8 +40,9 @@ all: build
 # (ccache's and desktop-file-utils' run when another install brings compilers or
 # menu entries) is.
 is-installed = dpkg-query -W -f='$${db:Status-Status}\n' $(1) 2>/dev/null | grep -qx 'installed\|triggers-pending\|triggers-awaited'
-# apt-get waits for another apt-get's lock (CI installs the other checks' packages
-# beside the builds) rather than fail at once.
+# An install waits for another install's dpkg lock (CI installs the other checks'
+# packages beside the builds) rather than fail at once. `apt-get update` does not
+# wait for the package lists' lock, which an install holds only in its first seconds.
 APT_GET := apt-get -o DPkg::Lock::Timeout=900
 
 # Installs those of the Debian packages $(1) that are missing, or says plainly why
