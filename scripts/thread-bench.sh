@@ -14,11 +14,15 @@ busy() { sh -c 'while :; do :; done' & spinner=$!; sleep 0.2; }
 free() { [ -n "$spinner" ] && kill "$spinner" && wait "$spinner" 2>/dev/null; spinner=; }
 trap free EXIT
 counts='1000|2000|5000|10000'
-steps="BM_FastStep/($counts)/1/[12]/|BM_DividerCeiling/1|BM_TwoStepsAtOnce"
+# The fast step's rows on the kernel that the step takes on this machine (the
+# benchmark's kernel numbers: 1 avx2, 2 avx512), as the tool and the window do.
+kernel=1
+"$new/driftmote-sim" --num 64 --frames 1 --bench 2>/dev/null | grep -q '^kernel: avx512' && kernel=2
+steps="BM_FastStep/($counts)/$kernel/[12]/|BM_DividerCeiling/$kernel|BM_TwoStepsAtOnce"
 for load in free busy; do
   for build in $old $new; do
     [ "$load" = busy ] && busy
-    say "$build, $load: fast step (avx2), one and two threads, beside the divider's ceiling"
+    say "$build, $load: fast step (kernel $kernel), one and two threads, beside the divider's ceiling"
     "$build/driftmote-fast-bench" --benchmark_filter="$steps" --benchmark_min_time=1 2>/dev/null | grep -E '^BM_'
     say "$build, $load: driftmote-sim --bench (automatic, then one thread where the build takes DRIFTMOTE_THREADS; three runs below 5000, as one of 300 frames takes a second or less)"
     ways=auto
